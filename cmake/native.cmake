@@ -1,0 +1,28 @@
+# Native build: the portable core with sanitizers and its unit tests.
+# GoogleTest first: the Shift-JIS execution charset below must not reach it.
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+add_compile_options(-fexec-charset=CP932 -Wall -Wextra)
+add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+add_link_options(-fsanitize=address,undefined)
+
+
+add_library(setup_core STATIC ${SETUP_CORE_SRC})
+target_include_directories(setup_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
+set(CORE_LIBS setup_core)
+if(MONITOR_CORE_SRC)
+    add_library(monitor_core STATIC ${MONITOR_CORE_SRC})
+    target_include_directories(monitor_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    list(APPEND CORE_LIBS monitor_core)
+endif()
+
+file(GLOB UNIT_TEST_SRC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+add_executable(unit_tests ${UNIT_TEST_SRC} tests/unit_main_native.cpp)
+target_link_libraries(unit_tests PRIVATE ${CORE_LIBS} GTest::gtest)
+add_test(NAME unit_tests COMMAND unit_tests)
+
+file(GLOB BENCH_SRC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_bench.cpp)
+foreach(b IN LISTS BENCH_SRC)
+    get_filename_component(name ${b} NAME_WE)
+    add_executable(${name} ${b})
+    target_link_libraries(${name} PRIVATE ${CORE_LIBS})
+endforeach()

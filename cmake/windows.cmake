@@ -1,0 +1,53 @@
+# Windows build: the two programs, the Win32 tests run under Wine, and the test tools.
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+# GoogleTest first: the Shift-JIS execution charset below must not reach it.
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+add_compile_options(-fexec-charset=CP932 -Wall -Wextra)
+add_compile_options(-DWINVER=0x0501 -D_WIN32_WINNT=0x0501 -D_WIN32_IE=0x0600)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+
+
+kelvo_sources(SETUP_WIN_SRC FALSE ${SETUP_DIRS})
+kelvo_sources(MONITOR_WIN_SRC FALSE ${MONITOR_DIRS})
+
+set(SETUP_SYSTEM_LIBS shell32 ole32 oleaut32 uuid comctl32 comdlg32 advapi32 gdi32 user32 version lz32 msimg32)
+set(MONITOR_SYSTEM_LIBS wininet wsock32 winmm shell32 ole32 oleaut32 uuid comctl32 comdlg32 advapi32 gdi32 user32)
+
+add_library(setup_core STATIC ${SETUP_CORE_SRC})
+target_include_directories(setup_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
+add_library(setup_win STATIC ${SETUP_WIN_SRC})
+target_link_libraries(setup_win PUBLIC setup_core ${SETUP_SYSTEM_LIBS})
+
+add_executable(setup WIN32 src/engine/setup_main_win.cpp res/setup.rc)
+target_link_libraries(setup PRIVATE setup_win)
+
+if(MONITOR_WIN_SRC)
+    add_library(monitor_core STATIC ${MONITOR_CORE_SRC})
+    target_include_directories(monitor_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    add_library(monitor_win STATIC ${MONITOR_WIN_SRC})
+    target_link_libraries(monitor_win PUBLIC monitor_core ${MONITOR_SYSTEM_LIBS})
+    add_executable(Tovra WIN32 src/monitor/tovra_main_win.cpp res/tovra.rc)
+    target_link_libraries(Tovra PRIVATE monitor_win)
+endif()
+
+# The portable unit tests again, now against the code page Windows reports.
+file(GLOB UNIT_TEST_SRC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+add_executable(unit_tests ${UNIT_TEST_SRC} tests/unit_main_win.cpp)
+target_link_libraries(unit_tests PRIVATE setup_win GTest::gtest)
+
+file(GLOB WIN32_TEST_SRC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
+add_executable(win32_tests ${WIN32_TEST_SRC} tests/unit_main_win.cpp)
+target_link_libraries(win32_tests PRIVATE setup_win GTest::gtest)
+if(MONITOR_WIN_SRC)
+    target_link_libraries(unit_tests PRIVATE monitor_core)
+    target_link_libraries(win32_tests PRIVATE monitor_win)
+endif()
+
+# Tools and fixtures: each folder under tools/win holds one small program.
+file(GLOB TOOL_DIRS LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/win/*)
+foreach(dir IN LISTS TOOL_DIRS)
+    if(IS_DIRECTORY ${dir})
+        add_subdirectory(${dir})
+    endif()
+endforeach()

@@ -1,0 +1,103 @@
+#include "engine/paths.h"
+
+#include "engine/strings.h"
+
+std::string AddPathDelimiter(const std::string& path, const std::string& option) {
+    if (option.empty()) return path;
+    if (path.empty() && (option[0] == 'T' || option[0] == 'B')) return "\\";
+    if (option[0] == 'T' && !IsPathDelimiterAt(path, 0)) return "\\" + path;
+    if (option[0] == 'B' && !EndsWithPathDelimiter(path)) return path + "\\";
+    return path;
+}
+
+std::string RemovePathDelimiter(const std::string& path, const std::string& option) {
+    if (option.empty() || path.empty()) return path;
+    if (option[0] == 'T' && IsPathDelimiterAt(path, 0)) return path.substr(1);
+    if (option[0] == 'B' && EndsWithPathDelimiter(path)) return path.substr(0, path.size() - 1);
+    return path;
+}
+
+std::string ReplaceToken(const std::string& text, const std::string& token, const std::string& value) {
+    if (token.empty()) return text;
+    std::string done;
+    std::string rest = text;
+    const bool valueEndsWithDelimiter = EndsWithPathDelimiter(value);
+    for (;;) {
+        int position = ContainsText(token, rest);
+        if (position == 0) break;
+        std::string after = rest.substr(static_cast<std::size_t>(position - 1) + token.size());
+        if (valueEndsWithDelimiter && IsPathDelimiterAt(after, 0)) after.erase(0, 1);
+        done += rest.substr(0, static_cast<std::size_t>(position - 1)) + value;
+        rest = after;
+    }
+    return done + rest;
+}
+
+namespace {
+
+// Index of the last real delimiter, or npos.
+std::size_t LastDelimiter(const std::string& path) {
+    std::size_t last = std::string::npos;
+    int from = 1;
+    for (;;) {
+        int found = FindText("\\", MidStr(path, from));
+        if (found == 0) return last;
+        last = static_cast<std::size_t>(from + found - 2);
+        from += found;
+    }
+}
+
+}  // namespace
+
+std::string FolderOfPath(const std::string& path) {
+    std::size_t last = LastDelimiter(path);
+    return last == std::string::npos ? "" : path.substr(0, last + 1);
+}
+
+std::string NameOfPath(const std::string& path) {
+    std::size_t last = LastDelimiter(path);
+    return last == std::string::npos ? path : path.substr(last + 1);
+}
+
+std::string DriveOfPath(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
+    if (path.rfind("\\\\", 0) == 0) {  // \\server\share
+        std::size_t server = path.find('\\', 2);
+        if (server == std::string::npos) return path;
+        std::size_t share = path.find('\\', server + 1);
+        return share == std::string::npos ? path : path.substr(0, share);
+    }
+    return "";
+}
+
+FolderMacroTable::FolderMacroTable()
+    : entries_{{{"(App)", "(App)"}, {"(Prg)", ""},   {"(Win)", ""},   {"(Sys)", ""},   {"(Tmp)", ""},
+                {"(Boo)", ""},      {"(Set)", ""},   {"(Edr)", ""},   {"(Smn)", ""},   {"(Sta)", ""},
+                {"(Dsk)", ""},      {"(Sup)", ""},   {"(Sen)", ""},   {"(Myd)", ""},   {"(C_Smn)", ""},
+                {"(C_Sta)", ""},    {"(C_Dsk)", ""}, {"(C_Sup)", ""}, {"(C_Myd)", ""}}} {}
+
+void FolderMacroTable::Set(const std::string& token, const std::string& value) {
+    for (FolderMacro& entry : entries_)
+        if (SameText(entry.token, token)) entry.value = value;
+}
+
+const std::string& FolderMacroTable::Get(const std::string& token) const {
+    static const std::string none;
+    for (const FolderMacro& entry : entries_)
+        if (SameText(entry.token, token)) return entry.value;
+    return none;
+}
+
+std::string FolderMacroTable::Expand(const std::string& text) const {
+    std::string result = text;
+    for (const FolderMacro& entry : entries_)
+        if (ContainsText(entry.token, result) != 0) result = ReplaceToken(result, entry.token, entry.value);
+    return result;
+}
+
+FolderMacroTable& FolderMacros() {
+    static FolderMacroTable table;
+    return table;
+}
+
+std::string ExpandFolderMacros(const std::string& text) { return FolderMacros().Expand(text); }

@@ -1,0 +1,21 @@
+#pragma once
+// Byte-string helpers: positions are 1-based byte positions, searches never
+// start a match on the trail byte of a double-byte character.
+#include <string>
+
+std::string LeftStr(const std::string& text, int n);
+std::string RightStr(const std::string& text, int n);
+std::string MidStr(const std::string& text, int position);
+std::string MapString(const std::string& text, unsigned flags);
+std::string GetField(const std::string& text, const std::string& separator, int n);
+
+// 1-based position of needle in text, or 0; lead-byte aware, exact bytes.
+int FindText(const std::string& needle, const std::string& text);
+// FindText after mapping both texts to upper case.
+int ContainsText(const std::string& needle, const std::string& text);
+// Case-insensitive equality through the locale's upper-case mapping.
+bool SameText(const std::string& a, const std::string& b);
+
+// Whether the byte at index (0-based) starts a character, i.e. is not a trail byte.
+bool IsPathDelimiterAt(const std::string& text, std::size_t index);
+bool EndsWithPathDelimiter(const std::string& text);

@@ -1,0 +1,7 @@
+// Native unit tests run against the built-in code page 932 table.
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,28 @@
+#!/bin/sh
+# Installs every Debian package the build and the tests need (Debian 12, run as root).
+# Safe to run again: it skips the work when everything is already present.
+set -e
+PACKAGES="cmake ninja-build g++ googletest python3 \
+ g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev \
+ wine wine32 wine64 fonts-wine fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation \
+ xvfb xauth x11-utils imagemagick locales openssl mscompress sox"
+
+missing=""
+for p in $PACKAGES; do
+    case "$p" in wine32) p="wine32:i386" ;; esac
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+    export DEBIAN_FRONTEND=noninteractive
+    dpkg --add-architecture i386
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends $PACKAGES
+fi
+
+# Wine maps file names through the glibc locale; without ja_JP.UTF-8 every
+# Japanese path fails even though the ANSI code page reads 932.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf-\?8$'; then
+    sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
+    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
+    locale-gen >/dev/null
+fi

@@ -1,0 +1,104 @@
+# Wine test environment, sourced by the test and demo scripts.
+#   kelvo_wine_env          exports the variables every Wine process here needs
+#   kelvo_base_prefix       prepares the shared base prefix once (fonts, substitutes, X11 settings)
+#   kelvo_new_prefix DIR V  a fresh prefix copied from the base, emulating Windows version V
+#   kelvo_end_prefix DIR    ends every process of that prefix's wineserver
+#   kelvo_start_xvfb        starts an Xvfb display unless DISPLAY already works
+# Paths default below build/wine of the repository; KELVO_WINE_ROOT overrides.
+
+KELVO_REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+: "${KELVO_WINE_ROOT:=$KELVO_REPO/build/wine}"
+
+kelvo_wine_env() {
+    export WINEARCH=win32
+    export LC_ALL=ja_JP.UTF-8
+    export LANG=ja_JP.UTF-8
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="winemenubuilder.exe=d;winedbg.exe=d;mscoree=d;mshtml=d"
+    mkdir -p "$KELVO_WINE_ROOT/home"
+    export HOME="$KELVO_WINE_ROOT/home"
+    export XDG_CACHE_HOME="$HOME/.cache"
+}
+
+kelvo_settings_reg() {
+    # UTF-16 .reg text: the Japanese font names survive whatever the locale.
+    cat <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+"Decorated"="Y"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"ＭＳ Ｐゴシック"="IPAPGothic"
+"MS PGothic"="IPAPGothic"
+"MS UI Gothic"="IPAPGothic"
+"ＭＳ ゴシック"="IPAGothic"
+"MS Gothic"="IPAGothic"
+"ＭＳ 明朝"="IPAMincho"
+"MS Mincho"="IPAMincho"
+"ＭＳ Ｐ明朝"="IPAPMincho"
+"MS PMincho"="IPAPMincho"
+"Times New Roman"="Liberation Serif"
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]
+"ＭＳ Ｐゴシック"="IPAPGothic"
+"MS PGothic"="IPAPGothic"
+"MS UI Gothic"="IPAPGothic"
+"MS Shell Dlg"="IPAPGothic"
+"MS Shell Dlg 2"="IPAPGothic"
+"ＭＳ ゴシック"="IPAGothic"
+"MS Gothic"="IPAGothic"
+"ＭＳ 明朝"="IPAMincho"
+"MS Mincho"="IPAMincho"
+"ＭＳ Ｐ明朝"="IPAPMincho"
+"MS PMincho"="IPAPMincho"
+"Times New Roman"="Liberation Serif"
+REG
+}
+
+kelvo_base_prefix() {
+    kelvo_wine_env
+    local base="$KELVO_WINE_ROOT/base"
+    [ -f "$base/.kelvo-ready" ] && return 0
+    rm -rf "$base"
+    mkdir -p "$KELVO_WINE_ROOT"
+    WINEPREFIX="$base" wineboot -i >/dev/null 2>&1
+    WINEPREFIX="$base" wineserver -w
+    cp /usr/share/wine/fonts/marlett.ttf /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf \
+        "$base/drive_c/windows/Fonts/"
+    kelvo_settings_reg | iconv -f UTF-8 -t UTF-16 > "$KELVO_WINE_ROOT/settings.reg"
+    WINEPREFIX="$base" wine regedit /S "$(WINEPREFIX="$base" winepath -w "$KELVO_WINE_ROOT/settings.reg")" >/dev/null 2>&1
+    WINEPREFIX="$base" wineserver -w
+    touch "$base/.kelvo-ready"
+}
+
+kelvo_new_prefix() {
+    local dir="$1" version="${2:-winxp}"
+    kelvo_base_prefix
+    rm -rf "$dir"
+    mkdir -p "$(dirname "$dir")"
+    cp -a "$KELVO_WINE_ROOT/base" "$dir"
+    WINEPREFIX="$dir" wine reg add 'HKCU\Software\Wine' /v Version /d "$version" /f >/dev/null 2>&1
+}
+
+kelvo_end_prefix() {
+    WINEPREFIX="$1" wineserver -k 2>/dev/null || true
+}
+
+kelvo_start_xvfb() {
+    if [ -n "$DISPLAY" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+    local n
+    for n in $(seq 91 120); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        export KELVO_XVFB_PID=$!
+        export DISPLAY=":$n"
+        for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+    done
+    echo "kelvo_start_xvfb: no display could be started" >&2
+    return 1
+}

@@ -1,0 +1,29 @@
+#include "engine/code_page_win.h"
+
+#include <windows.h>
+
+#include <vector>
+
+SystemCodePage::SystemCodePage() {
+    CPINFO info{};
+    if (!GetCPInfo(CP_ACP, &info)) return;
+    for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2)
+        for (unsigned b = info.LeadByte[i]; b <= info.LeadByte[i + 1] && b < 256; ++b) lead_[b] = true;
+}
+
+bool SystemCodePage::IsLeadByte(unsigned char byte) const { return lead_[byte]; }
+
+std::string SystemCodePage::Map(const std::string& text, unsigned flags) const {
+    const LCID locale = LOCALE_SYSTEM_DEFAULT;
+    int size = LCMapStringA(locale, flags, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
+    if (size == 0) return text;
+    std::vector<char> buffer(static_cast<std::size_t>(size) + 1, '\0');
+    if (LCMapStringA(locale, flags, text.c_str(), static_cast<int>(text.size()), buffer.data(), size) == 0)
+        return text;
+    return std::string(buffer.data());
+}
+
+void UseSystemCodePage() {
+    static const SystemCodePage system;
+    SetCurrentCodePage(system);
+}

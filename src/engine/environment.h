@@ -1,0 +1,21 @@
+#pragma once
+// What start-up learned about the machine and the run; filled once, read everywhere.
+#include <string>
+
+struct EnvironmentInfo {
+    std::string OsName;
+    std::string OsFamily;      // "NT", "notNT" or empty
+    std::string SourceFolder;  // folder of the running program, with a trailing backslash
+    std::string WorkFolder;    // temporary folder + "KSTMP" + n + backslash
+    std::string ScriptPath;    // the copy of SETUP.INI or UNSETUP.INI that all reading uses
+    std::string RunMode;       // "SETUP" or "UNSETUP"
+    bool HasShfolder = false;
+    std::string StartupErrors;
+};
+
+EnvironmentInfo& Environment();
+
+// The work folder name for number n: (Tmp) + "KSTMP" + n + "\".
+std::string WorkFolderName(const std::string& tempFolder, int n);
+// Install or uninstall mode from the first argument: only the exact file name "UNSETUP.INI" uninstalls.
+std::string RunModeFor(const std::string& firstArgument);

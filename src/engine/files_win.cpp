@@ -1,0 +1,146 @@
+#include "engine/files_win.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cmath>
+
+#include "engine/messages_win.h"
+#include "engine/paths.h"
+#include "engine/strings.h"
+#include "install/shared_dll_win.h"
+
+bool FileExists(const std::string& path) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(path.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    FindClose(find);
+    return true;
+}
+
+bool FolderExists(const std::string& path) {
+    return FileExists(RemovePathDelimiter(path, "B") + "\\*.*");
+}
+
+bool CreateFolderPath(const std::string& path) {
+    const std::string full = AddPathDelimiter(path, "B");
+    bool result = true;
+    for (std::size_t i = 0; i < full.size(); ++i) {
+        if (!IsPathDelimiterAt(full, i)) continue;
+        const std::string level = full.substr(0, i + 1);
+        if (!FolderExists(level)) result = CreateDirectoryA(level.c_str(), nullptr) != FALSE;
+    }
+    return result;
+}
+
+unsigned long RemoveFolderWithPatterns(const std::string& folder, const std::string& patterns) {
+    const std::string base = AddPathDelimiter(folder, "B");
+    // Each pattern ends in "|" (the last one may not); "|" can be a trail byte, so search lead-byte aware.
+    std::string rest = patterns;
+    while (!rest.empty()) {
+        int bar = FindText("|", rest);
+        std::string pattern = bar ? rest.substr(0, static_cast<std::size_t>(bar - 1)) : rest;
+        rest = bar ? rest.substr(static_cast<std::size_t>(bar)) : "";
+        if (!pattern.empty()) ShellDeleteFile(base + pattern);
+    }
+    if (RemoveDirectoryA(RemovePathDelimiter(base, "B").c_str())) return 0;
+    return GetLastError();
+}
+
+unsigned long CopyOneFile(const std::string& source, const std::string& destination) {
+    if (FileExists(destination)) SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    BOOL ok = CopyFileA(source.c_str(), destination.c_str(), FALSE);
+    DWORD error = GetLastError();
+    // Files from read-only media would otherwise stay read-only.
+    if (FileExists(destination)) SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    return ok ? 0 : error;
+}
+
+unsigned long ShellDeleteFile(const std::string& path) {
+    const bool wildcard = path.find_first_of("*?") != std::string::npos;
+    if (!wildcard && !FileExists(path)) return 2;
+    if (IsComponentFile(path)) RegisterComponent(path, false);
+    std::string from = path;
+    from.append(2, '\0');
+    SHFILEOPSTRUCTA op{};
+    op.hwnd = ApplicationWindow();
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+    SetLastError(0);
+    int r = SHFileOperationA(&op);
+    DWORD e = GetLastError();
+    return (r != 0 && e != 0) ? static_cast<unsigned long>(r) : 0;
+}
+
+FreeSpace QueryFreeSpace(const std::string& drive) {
+    using Query = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+    FreeSpace result{false, -1};
+    HMODULE kernel = LoadLibraryA("KERNEL32.DLL");
+    if (!kernel) return result;
+    auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetDiskFreeSpaceExA")));
+    ULARGE_INTEGER available{}, total{}, free{};
+    if (query && query(AddPathDelimiter(drive, "B").c_str(), &available, &total, &free))
+        result = {true, static_cast<std::int64_t>(available.QuadPart)};
+    FreeLibrary(kernel);
+    return result;
+}
+
+FreeSpace QueryFreeSpaceByClusters(const std::string& drive) {
+    DWORD sectors = 0, bytes = 0, freeClusters = 0, clusters = 0;
+    if (!GetDiskFreeSpaceA(AddPathDelimiter(drive, "B").c_str(), &sectors, &bytes, &freeClusters, &clusters))
+        return {false, -1};
+    double total = static_cast<double>(freeClusters) * sectors * bytes;
+    return {true, static_cast<std::int64_t>(std::llround(total))};
+}
+
+long RunAndWait(const std::string& file, const std::string& parameters) {
+    const std::string folder = FolderOfPath(file);
+    SHELLEXECUTEINFOA info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = ApplicationWindow();
+    info.lpVerb = "open";
+    info.lpFile = file.c_str();
+    info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+    info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExA(&info)) {
+        DWORD error = GetLastError();
+        return error ? static_cast<long>(error) : ERROR_FILE_NOT_FOUND;
+    }
+    if (info.hProcess) {
+        WaitWithMessages(info.hProcess);
+        CloseHandle(info.hProcess);
+    }
+    return -1;
+}
+
+std::string GetSpecialFolder(int csidl) {
+    IMalloc* allocator = nullptr;
+    if (FAILED(SHGetMalloc(&allocator)) || !allocator) return "";
+    std::string result;
+    char* buffer = static_cast<char*>(allocator->Alloc(MAX_PATH));
+    LPITEMIDLIST list = nullptr;
+    if (buffer && SUCCEEDED(SHGetSpecialFolderLocation(GetDesktopWindow(), csidl, &list)) && list) {
+        if (SHGetPathFromIDListA(list, buffer)) result = RemovePathDelimiter(buffer, "B");
+        allocator->Free(list);
+    }
+    if (buffer) allocator->Free(buffer);
+    allocator->Release();
+    return result;
+}
+
+std::string GetShortPath(const std::string& path) {
+    char buffer[MAX_PATH];
+    DWORD n = GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return "";
+    return std::string(buffer, n);
+}
+
+std::string ModulePath() {
+    char buffer[MAX_PATH * 2];
+    DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof(buffer));
+    return std::string(buffer, n);
+}

@@ -1,0 +1,24 @@
+#include "engine/ini_file_win.h"
+
+#include <windows.h>
+
+#include <vector>
+
+std::string ReadIniValue(const std::string& section, const std::string& key, const std::string& defaultValue,
+                         const std::string& file) {
+    // A result of size - 1 may have been cut: grow and read again until it fits.
+    for (DWORD size = 256;; size += 256) {
+        std::vector<char> buffer(size, '\0');
+        DWORD got = GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(), buffer.data(), size,
+                                             file.c_str());
+        if (got != size - 1) return std::string(buffer.data(), got);
+        if (size > 64u * 1024 * 1024) return std::string(buffer.data(), got);  // no value is that long
+    }
+}
+
+bool WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
+                   const std::string& file) {
+    BOOL ok = WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str());
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());  // flush the system's cache
+    return ok != FALSE;
+}

@@ -1,0 +1,61 @@
+#include "engine/messages_win.h"
+
+#include "engine/code_page.h"
+#include "engine/strings.h"
+
+namespace {
+HWND applicationWindow = nullptr;
+}
+
+HWND ApplicationWindow() { return applicationWindow; }
+void SetApplicationWindow(HWND window) { applicationWindow = window; }
+
+int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) {
+    HWND owner = GetActiveWindow();
+    if (owner == nullptr) owner = applicationWindow;
+    return MessageBoxA(owner, text.c_str(), caption.c_str(), flags | MB_TASKMODAL);
+}
+
+std::string SystemErrorText(unsigned long code) {
+    if (code == 0) return "";
+    char* buffer = nullptr;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    std::string text = length ? std::string(buffer, length) : "";
+    if (buffer) LocalFree(buffer);
+    return MapString(text, kMapFullWidth) + "\r\n";
+}
+
+bool ProcessMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
+        }
+        HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+        if (root && IsDialogMessageA(root, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return true;
+}
+
+void WaitWithMessages(HANDLE handle) {
+    for (;;) {
+        DWORD r = MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT);
+        if (r != WAIT_OBJECT_0 + 1) return;  // signalled, or the wait itself failed
+        if (!ProcessMessages()) return;
+    }
+}
+
+void PauseWithMessages(unsigned milliseconds) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= milliseconds) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
+        ProcessMessages();
+    }
+}

@@ -1,0 +1,19 @@
+#pragma once
+// The application's message box, system error texts and message pumping.
+#include <windows.h>
+
+#include <string>
+
+// Window that owns message boxes and shell operations (the background window once it exists).
+HWND ApplicationWindow();
+void SetApplicationWindow(HWND window);
+
+int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags);
+std::string SystemErrorText(unsigned long code);
+
+// Lets pending window messages be handled; returns false once WM_QUIT was seen (it is re-posted).
+bool ProcessMessages();
+// Waits for the handle while handling window messages, without spinning the processor.
+void WaitWithMessages(HANDLE handle);
+// Sleeps about the given time while handling window messages.
+void PauseWithMessages(unsigned milliseconds);

@@ -1,0 +1,155 @@
+#include "engine/startup_win.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "engine/environment.h"
+#include "engine/files_win.h"
+#include "engine/os_version.h"
+#include "engine/paths.h"
+
+namespace {
+
+const char kFatalWindows[] = "【致命的エラー → Windowsフォルダ取得失敗】";
+const char kFatalSystem[] = "【致命的エラー → WindowsSystemフォルダ取得失敗】";
+const char kFatalScript[] = "【致命的エラー → iniファイル読み込み失敗】";
+
+void AddStartupError(const char* line) { Environment().StartupErrors += std::string(line) + "\r\n"; }
+
+// Shell folder with a trailing backslash; a failed lookup gives the one-character "\".
+std::string ShellFolder(int csidl) { return AddPathDelimiter(GetSpecialFolder(csidl), "B"); }
+
+void RecognizeWindows() {
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+    OsIdentity id = GetVersionExA(&info)
+                        ? RecognizeOs(static_cast<int>(info.dwPlatformId), static_cast<int>(info.dwMajorVersion),
+                                      static_cast<int>(info.dwMinorVersion), static_cast<int>(info.dwBuildNumber))
+                        : RecognizeOs(-1, -1, -1, -1);
+    Environment().OsName = id.name;
+    Environment().OsFamily = id.family;
+}
+
+std::string FolderFromQuery(UINT (WINAPI* query)(LPSTR, UINT)) {
+    char buffer[MAX_PATH];
+    UINT n = query(buffer, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return "";
+    return AddPathDelimiter(std::string(buffer, n), "B");
+}
+
+std::string ProgramFilesFromRegistry() {
+    HKEY key = nullptr;
+    std::string value;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0, KEY_READ, &key) ==
+        ERROR_SUCCESS) {
+        char buffer[MAX_PATH * 2] = {};
+        DWORD size = sizeof(buffer) - 1, type = 0;
+        if (RegQueryValueExA(key, "ProgramFilesDir", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) ==
+                ERROR_SUCCESS &&
+            (type == REG_SZ || type == REG_EXPAND_SZ))
+            value = buffer;
+        RegCloseKey(key);
+    }
+    return AddPathDelimiter(value, "B");
+}
+
+UINT WINAPI TempPathQuery(LPSTR buffer, UINT size) { return GetTempPathA(size, buffer); }
+
+void DetectFolders() {
+    FolderMacroTable& macros = FolderMacros();
+    EnvironmentInfo& env = Environment();
+
+    std::string win = ShellFolder(CSIDL_WINDOWS);
+    if (win == "\\") win = FolderFromQuery(GetWindowsDirectoryA);
+    if (win.empty()) AddStartupError(kFatalWindows);
+    macros.Set("(Win)", win);
+
+    std::string sys = ShellFolder(CSIDL_SYSTEM);
+    if (sys == "\\") sys = FolderFromQuery(GetSystemDirectoryA);
+    if (sys.empty()) AddStartupError(kFatalSystem);
+    macros.Set("(Sys)", sys);
+    env.HasShfolder = FileExists(sys + "Shfolder.dll");
+
+    const std::string winDrive = RemovePathDelimiter(DriveOfPath(win), "B");
+    std::string prg = ShellFolder(CSIDL_PROGRAM_FILES);
+    if (prg == "\\") {
+        prg = ProgramFilesFromRegistry();
+        if (prg == "\\" || !FolderExists(prg)) prg = winDrive + "\\Program Files\\";
+    }
+    macros.Set("(Prg)", prg);
+
+    std::string myd = ShellFolder(CSIDL_PERSONAL);
+    if (myd == "\\") myd = winDrive + "\\My Documents\\";
+    macros.Set("(Myd)", myd);
+    macros.Set("(C_Myd)", myd);
+    macros.Set("(App)", "(App)");
+    macros.Set("(Boo)", win.substr(0, 2) + "\\");
+    macros.Set("(Edr)", env.SourceFolder.substr(0, 2) + "\\");
+
+    const struct { const char* user; const char* common; int csidl; int commonCsidl; } shell[] = {
+        {"(Smn)", "(C_Smn)", CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU},
+        {"(Sta)", "(C_Sta)", CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS},
+        {"(Dsk)", "(C_Dsk)", CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY},
+        {"(Sup)", "(C_Sup)", CSIDL_STARTUP, CSIDL_COMMON_STARTUP},
+    };
+    for (const auto& s : shell) {
+        std::string folder = ShellFolder(s.csidl);
+        macros.Set(s.user, folder);
+        macros.Set(s.common, folder);
+    }
+    macros.Set("(Sen)", ShellFolder(CSIDL_SENDTO));
+    if (env.OsFamily == "NT")
+        for (const auto& s : shell) macros.Set(s.common, ShellFolder(s.commonCsidl));
+    if (env.OsFamily == "NT" || env.HasShfolder) macros.Set("(C_Myd)", ShellFolder(CSIDL_COMMON_DOCUMENTS));
+}
+
+}  // namespace
+
+std::string FirstArgument() {
+    int count = 0;
+    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::string first;
+    if (args && count > 1) {
+        int size = WideCharToMultiByte(CP_ACP, 0, args[1], -1, nullptr, 0, nullptr, nullptr);
+        if (size > 1) {
+            first.resize(static_cast<std::size_t>(size));
+            WideCharToMultiByte(CP_ACP, 0, args[1], -1, first.data(), size, nullptr, nullptr);
+            first.resize(static_cast<std::size_t>(size - 1));
+        }
+    }
+    if (args) LocalFree(args);
+    return first;
+}
+
+void DetectEnvironment() {
+    EnvironmentInfo& env = Environment();
+    RecognizeWindows();
+    env.SourceFolder = FolderOfPath(ModulePath());
+    std::string tmp = FolderFromQuery(TempPathQuery);
+    FolderMacros().Set("(Tmp)", tmp.empty() ? env.SourceFolder : tmp);
+    DetectFolders();
+}
+
+void PrepareWorkFolder(const std::string& firstArgument) {
+    EnvironmentInfo& env = Environment();
+    const std::string tmp = FolderMacros().Get("(Tmp)");
+    env.RunMode = RunModeFor(firstArgument);
+    env.WorkFolder = WorkFolderName(tmp, 99);
+    for (int n = 1; n <= 99; ++n) {
+        if (!FolderExists(WorkFolderName(tmp, n))) {
+            env.WorkFolder = WorkFolderName(tmp, n);
+            CreateFolderPath(env.WorkFolder);
+            break;
+        }
+    }
+    CopyOneFile(ModulePath(), env.WorkFolder + "SETUPB.EXE");
+    if (env.RunMode == "UNSETUP") {
+        env.ScriptPath = env.WorkFolder + "UNSETUP.INI";
+        CopyOneFile(firstArgument, env.ScriptPath);
+    } else {
+        env.ScriptPath = env.WorkFolder + "SETUP.INI";
+        if (FileExists(env.SourceFolder + "SETUP.INI")) CopyOneFile(env.SourceFolder + "SETUP.INI", env.ScriptPath);
+    }
+    if (!FileExists(env.ScriptPath)) AddStartupError(kFatalScript);
+}

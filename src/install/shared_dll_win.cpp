@@ -1,0 +1,82 @@
+#include "install/shared_dll_win.h"
+
+#include <windows.h>
+
+#include "engine/environment.h"
+#include "engine/files_win.h"
+#include "engine/messages_win.h"
+
+namespace {
+
+const char kSharedDllsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+HKEY OpenSharedDlls() {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return nullptr;
+    return key;
+}
+
+using EntryPoint = HRESULT(STDAPICALLTYPE*)();
+
+EntryPoint FindEntry(HMODULE library, const char* name) {
+    if (!library) return nullptr;
+    return reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+}  // namespace
+
+unsigned long ReadSharedCount(const std::string& path) {
+    HKEY key = OpenSharedDlls();
+    if (!key) return 0;
+    DWORD type = 0, value = 0, size = sizeof(value);
+    LONG r = RegQueryValueExA(key, path.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    RegCloseKey(key);
+    return (r == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(value)) ? value : 0;
+}
+
+unsigned long ChangeSharedCount(const std::string& path, bool raise) {
+    unsigned long count = ReadSharedCount(path);
+    if (raise) {
+        // A file already there without a count stands for one earlier user.
+        if (count == 0 && FileExists(path)) count = 1;
+        ++count;
+    } else if (count > 0) {
+        --count;
+    }
+    HKEY key = OpenSharedDlls();
+    if (!key) return count;
+    if (count > 0) {
+        DWORD value = count;
+        RegSetValueExA(key, path.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    } else {
+        RegDeleteValueA(key, path.c_str());
+    }
+    RegCloseKey(key);
+    return count;
+}
+
+bool RegisterComponent(const std::string& path, bool registerIt) {
+    HMODULE library = LoadLibraryA(path.c_str());
+    const bool installMode = Environment().RunMode == "SETUP";
+    if (!library && installMode) {
+        ShowMessageBox(path + "の読み込みに失敗しました。", "OCX/DLL登録エラー(LoadLibrary)", 48);
+        return false;
+    }
+    bool registered = false;
+    if (registerIt) {
+        EntryPoint entry = FindEntry(library, "DllRegisterServer");
+        if (!entry) {
+            ShowMessageBox(path + "のDllRegisterServerエントリが見つかりません。", "OCX/DLL登録エラー(GetProcAddress)", 48);
+        } else if (entry() == 0) {
+            registered = true;
+        } else {
+            ShowMessageBox(path + "のDllRegisterServer関数が失敗しました。", "OCX/DLL登録エラー(Procedure)", 48);
+        }
+    } else if (EntryPoint entry = FindEntry(library, "DllUnregisterServer")) {
+        entry();
+    }
+    if (library) FreeLibrary(library);
+    return registered;
+}

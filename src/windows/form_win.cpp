@@ -1,0 +1,340 @@
+#include "windows/form_win.h"
+
+#include <commctrl.h>
+
+namespace {
+
+constexpr int kFirstControlId = 1000;
+constexpr UINT kActivateMessage = WM_APP + 1;
+const char kNameProperty[] = "KelvoName";  // the control's name as a global atom, for the UI driver
+WNDPROC groupDefaultProc = nullptr;
+
+DWORD StyleFor(const ControlSpec& spec) {
+    DWORD style = WS_CHILD | ((spec.flags & kHidden) ? 0 : WS_VISIBLE) | ((spec.flags & kDisabled) ? WS_DISABLED : 0);
+    switch (spec.kind) {
+        case ControlKind::Label:
+            return style | SS_NOPREFIX | ((spec.flags & kCentered) ? SS_CENTER : 0) |
+                   ((spec.flags & (kWordWrap | kCentered)) ? 0 : SS_LEFTNOWORDWRAP);
+        case ControlKind::Button: return style | WS_TABSTOP | BS_PUSHBUTTON;
+        case ControlKind::CheckBox: return style | WS_TABSTOP | BS_AUTOCHECKBOX;
+        case ControlKind::Radio: return style | WS_TABSTOP | BS_AUTORADIOBUTTON;
+        case ControlKind::Edit:
+            return style | WS_TABSTOP | ES_AUTOHSCROLL | ((spec.flags & kReadOnly) ? ES_READONLY : 0);
+        case ControlKind::Memo:
+            return style | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
+                   ((spec.flags & kVScroll) ? WS_VSCROLL : 0);
+        case ControlKind::Group: return style | BS_GROUPBOX | WS_CLIPSIBLINGS;
+        case ControlKind::Image: return style | SS_ICON | SS_CENTERIMAGE;
+        case ControlKind::Progress: return style;
+    }
+    return style;
+}
+
+const char* ClassFor(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Label:
+        case ControlKind::Image: return "STATIC";
+        case ControlKind::Edit:
+        case ControlKind::Memo: return "EDIT";
+        case ControlKind::Progress: return PROGRESS_CLASSA;
+        default: return "BUTTON";
+    }
+}
+
+}  // namespace
+
+void RegisterFormClass(const char* className, HICON icon) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(wc);
+    if (GetClassInfoExA(GetModuleHandleA(nullptr), className, &wc)) return;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = &Form::StaticProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hIcon = icon;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = className;
+    RegisterClassExA(&wc);
+}
+
+Form::Form(const FormSpec& spec) : spec_(spec) {}
+
+Form::~Form() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    for (Entry& e : entries_)
+        if (e.font) DeleteObject(e.font);
+    if (formFont_) DeleteObject(formFont_);
+    if (background_) DeleteObject(background_);
+}
+
+HFONT Form::MakeFont(const FontSpec& font) {
+    return CreateFontA(-font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic, FALSE, FALSE,
+                       SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, font.face);
+}
+
+void Form::Create(HWND owner, const std::vector<ControlSpec>& controls) {
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    RECT r{0, 0, spec_.clientWidth, spec_.clientHeight};
+    AdjustWindowRectEx(&r, style, FALSE, WS_EX_DLGMODALFRAME);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+    if (spec_.background != kDefaultColor) background_ = CreateSolidBrush(spec_.background);
+    formFont_ = MakeFont(spec_.font);
+    hwnd_ = CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, spec_.className, spec_.caption, style, x, y, w,
+                            h, owner, nullptr, GetModuleHandleA(nullptr), this);
+    entries_.reserve(controls.size());
+    for (std::size_t i = 0; i < controls.size(); ++i) CreateControl(controls[i], kFirstControlId + static_cast<int>(i));
+}
+
+void Form::CreateControl(const ControlSpec& spec, int id) {
+    const Entry* parent = spec.parent ? Find(spec.parent) : nullptr;
+    HWND parentWindow = parent ? parent->hwnd : hwnd_;
+    DWORD exStyle = (spec.kind == ControlKind::Edit || spec.kind == ControlKind::Memo) ? WS_EX_CLIENTEDGE : 0;
+    if (spec.flags & kTransparent) exStyle |= WS_EX_TRANSPARENT;
+    if (spec.kind == ControlKind::Group) exStyle |= WS_EX_CONTROLPARENT;
+    HWND control = CreateWindowExA(exStyle, ClassFor(spec.kind), spec.caption ? spec.caption : "", StyleFor(spec),
+                                   spec.left, spec.top, spec.width, spec.height, parentWindow,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
+                                   nullptr);
+    HFONT font = spec.font.face || spec.font.height ? nullptr : formFont_;
+    Entry entry{spec, control, nullptr, nullptr, nullptr};
+    if (!font) {
+        FontSpec merged = spec.font;
+        if (!merged.face) merged.face = spec_.font.face;
+        if (!merged.height) merged.height = spec_.font.height;
+        entry.font = MakeFont(merged);
+        font = entry.font;
+    }
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (spec.flags & kChecked) SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
+    if (spec.kind == ControlKind::Group) {
+        // Group boxes parent their controls, so they pass notifications up to the form.
+        WNDPROC old = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::GroupProc)));
+        if (!groupDefaultProc) groupDefaultProc = old;
+    }
+    SetPropA(control, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(GlobalAddAtomA(spec.name))));
+    entries_.push_back(entry);
+}
+
+Form::Entry* Form::Find(const std::string& name) {
+    for (Entry& e : entries_)
+        if (name == e.spec.name) return &e;
+    return nullptr;
+}
+
+const Form::Entry* Form::Find(const std::string& name) const {
+    for (const Entry& e : entries_)
+        if (name == e.spec.name) return &e;
+    return nullptr;
+}
+
+Form::Entry* Form::FindById(int id) {
+    int index = id - kFirstControlId;
+    return (index >= 0 && index < static_cast<int>(entries_.size())) ? &entries_[static_cast<std::size_t>(index)]
+                                                                     : nullptr;
+}
+
+HWND Form::Control(const std::string& name) const {
+    const Entry* e = Find(name);
+    return e ? e->hwnd : nullptr;
+}
+
+void Form::SetText(const std::string& name, const std::string& text) {
+    HWND control = Control(name);
+    if (!control) return;
+    SetWindowTextA(control, text.c_str());
+    const Entry* e = Find(name);
+    if (e->spec.flags & kTransparent) {
+        // A transparent label leaves its old text on the parent unless the parent repaints.
+        RECT r;
+        GetWindowRect(control, &r);
+        MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+        InvalidateRect(GetParent(control), &r, TRUE);
+    }
+}
+
+std::string Form::Text(const std::string& name) const {
+    HWND control = Control(name);
+    if (!control) return "";
+    int length = GetWindowTextLengthA(control);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(control, text.data(), length + 1)));
+    return text;
+}
+
+void Form::SetEnabled(const std::string& name, bool enabled) {
+    if (HWND c = Control(name)) EnableWindow(c, enabled);
+}
+bool Form::IsEnabled(const std::string& name) const {
+    HWND c = Control(name);
+    return c && IsWindowEnabled(c);
+}
+void Form::SetVisible(const std::string& name, bool visible) {
+    if (HWND c = Control(name)) ShowWindow(c, visible ? SW_SHOWNA : SW_HIDE);
+}
+bool Form::IsVisible(const std::string& name) const {
+    HWND c = Control(name);
+    return c && (GetWindowLongA(c, GWL_STYLE) & WS_VISIBLE);
+}
+void Form::SetChecked(const std::string& name, bool checked) {
+    if (HWND c = Control(name)) SendMessageA(c, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+bool Form::IsChecked(const std::string& name) const {
+    HWND c = Control(name);
+    return c && SendMessageA(c, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+RECT Form::Bounds(const std::string& name) const {
+    RECT r{};
+    if (HWND c = Control(name)) {
+        GetWindowRect(c, &r);
+        MapWindowPoints(nullptr, GetParent(c), reinterpret_cast<POINT*>(&r), 2);
+    }
+    return r;
+}
+void Form::SetBounds(const std::string& name, const RECT& b) {
+    if (HWND c = Control(name)) MoveWindow(c, b.left, b.top, b.right - b.left, b.bottom - b.top, TRUE);
+}
+void Form::Focus(const std::string& name) {
+    if (HWND c = Control(name)) SetFocus(c);
+}
+
+void Form::SetCaption(const std::string& text) { SetWindowTextA(hwnd_, text.c_str()); }
+std::string Form::Caption() const {
+    char buffer[1024];
+    int n = GetWindowTextA(hwnd_, buffer, sizeof(buffer));
+    return std::string(buffer, static_cast<std::size_t>(n > 0 ? n : 0));
+}
+void Form::Show() { ShowWindow(hwnd_, SW_SHOW); }
+void Form::Hide() { ShowWindow(hwnd_, SW_HIDE); }
+bool Form::IsShown() const { return IsWindowVisible(hwnd_); }
+
+void Form::OnClick(const std::string& name, std::function<void()> handler) {
+    if (Entry* e = Find(name)) e->onClick = std::move(handler);
+}
+void Form::OnChange(const std::string& name, std::function<void()> handler) {
+    if (Entry* e = Find(name)) e->onChange = std::move(handler);
+}
+
+void Form::SetModalResult(int result) {
+    modalResult_ = result;
+    PostMessageA(hwnd_, WM_NULL, 0, 0);  // wake the modal loop
+}
+
+void Form::RunCloseQuery() {
+    if (!FormCloseQuery()) modalResult_ = 0;
+}
+
+int Form::ShowModal() {
+    modalResult_ = 0;
+    modal_ = true;
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    MSG msg;
+    while (true) {
+        if (modalResult_ != 0) {
+            RunCloseQuery();
+            if (modalResult_ != 0) break;
+        }
+        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+        if (root && IsDialogMessageA(root, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    FormClose();
+    ShowWindow(hwnd_, SW_HIDE);
+    modal_ = false;
+    return modalResult_;
+}
+
+LRESULT Form::ControlColor(HDC dc, HWND control) {
+    for (const Entry& e : entries_) {
+        if (e.hwnd != control) continue;
+        if (e.spec.color != kDefaultColor) SetTextColor(dc, e.spec.color);
+        if (e.spec.flags & kTransparent) {
+            SetBkMode(dc, TRANSPARENT);
+            return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+        }
+        if (background_ && GetParent(control) == hwnd_) {
+            SetBkColor(dc, spec_.background);
+            return reinterpret_cast<LRESULT>(background_);
+        }
+        break;
+    }
+    return DefWindowProcA(hwnd_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+}
+
+LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND: {
+            Entry* e = FindById(LOWORD(wParam));
+            if (!e) break;
+            if (HIWORD(wParam) == BN_CLICKED && e->onClick) e->onClick();
+            if (HIWORD(wParam) == EN_CHANGE && e->onChange) e->onChange();
+            return 0;
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            return ControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE) PostMessageA(hwnd_, kActivateMessage, 0, 0);
+            break;
+        case kActivateMessage:
+            FormActivate();
+            return 0;
+        case WM_SIZE:
+            FormResize();
+            break;
+        case WM_ERASEBKGND:
+            if (background_) {
+                RECT r;
+                GetClientRect(hwnd_, &r);
+                FillRect(reinterpret_cast<HDC>(wParam), &r, background_);
+                return 1;
+            }
+            break;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd_, &ps);
+            FormPaint(dc);
+            EndPaint(hwnd_, &ps);
+            return 0;
+        }
+        case WM_CLOSE:
+            if (modal_) {
+                SetModalResult(2);
+                return 0;
+            }
+            break;
+    }
+    return DefWindowProcA(hwnd_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Form::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        Form* created = static_cast<Form*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        created->hwnd_ = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    }
+    Form* form = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!form) return DefWindowProcA(hwnd, message, wParam, lParam);
+    return form->WindowProc(message, wParam, lParam);
+}
+
+LRESULT CALLBACK Form::GroupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+        case WM_NOTIFY:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLOREDIT:
+            return SendMessageA(GetAncestor(hwnd, GA_ROOT), message, wParam, lParam);
+    }
+    return CallWindowProcA(groupDefaultProc, hwnd, message, wParam, lParam);
+}

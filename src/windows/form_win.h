@@ -1,0 +1,126 @@
+#pragma once
+// A thin typed layer over plain Win32 windows: a form is built from a table of its
+// controls, finds them by name, and routes clicks and changes to callbacks.
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+enum class ControlKind { Label, Button, CheckBox, Radio, Edit, Memo, Group, Image, Progress };
+
+struct FontSpec {
+    const char* face = nullptr;  // nullptr: the form's font
+    int height = 0;              // character height in pixels
+    bool italic = false;
+    bool bold = false;
+};
+
+enum ControlFlags : unsigned {
+    kHidden = 1u << 0,
+    kDisabled = 1u << 1,
+    kChecked = 1u << 2,
+    kCentered = 1u << 3,
+    kWordWrap = 1u << 4,
+    kTransparent = 1u << 5,
+    kReadOnly = 1u << 6,
+    kVScroll = 1u << 7,
+};
+
+constexpr COLORREF kDefaultColor = CLR_INVALID;
+
+struct ControlSpec {
+    ControlKind kind;
+    const char* name;
+    const char* parent;  // a group's name, or nullptr for the form itself
+    int left, top, width, height;
+    const char* caption;
+    unsigned flags = 0;
+    FontSpec font = {};
+    COLORREF color = kDefaultColor;
+};
+
+struct FormSpec {
+    const char* className;
+    const char* caption;
+    int clientWidth, clientHeight;
+    FontSpec font;
+    COLORREF background = kDefaultColor;
+};
+
+class Form {
+public:
+    explicit Form(const FormSpec& spec);
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    void Create(HWND owner, const std::vector<ControlSpec>& controls);
+    HWND Handle() const { return hwnd_; }
+    HWND Control(const std::string& name) const;
+
+    void SetText(const std::string& name, const std::string& text);
+    std::string Text(const std::string& name) const;
+    void SetEnabled(const std::string& name, bool enabled);
+    bool IsEnabled(const std::string& name) const;
+    void SetVisible(const std::string& name, bool visible);
+    bool IsVisible(const std::string& name) const;
+    void SetChecked(const std::string& name, bool checked);
+    bool IsChecked(const std::string& name) const;
+    RECT Bounds(const std::string& name) const;  // relative to the control's parent
+    void SetBounds(const std::string& name, const RECT& bounds);
+    void Focus(const std::string& name);
+
+    void SetCaption(const std::string& text);
+    std::string Caption() const;
+    void Show();
+    void Hide();
+    bool IsShown() const;
+
+    int ShowModal();
+    void SetModalResult(int result);
+
+    void OnClick(const std::string& name, std::function<void()> handler);
+    void OnChange(const std::string& name, std::function<void()> handler);
+
+    // The window procedure of every form class.
+    static LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+protected:
+    virtual void FormActivate() {}
+    virtual bool FormCloseQuery() { return true; }
+    virtual void FormClose() {}
+    virtual void FormResize() {}
+    virtual void FormPaint(HDC) {}
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    HFONT MakeFont(const FontSpec& font);
+
+
+private:
+    struct Entry {
+        ControlSpec spec;
+        HWND hwnd;
+        HFONT font;
+        std::function<void()> onClick;
+        std::function<void()> onChange;
+    };
+    static LRESULT CALLBACK GroupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateControl(const ControlSpec& spec, int id);
+    Entry* Find(const std::string& name);
+    const Entry* Find(const std::string& name) const;
+    Entry* FindById(int id);
+    LRESULT ControlColor(HDC dc, HWND control);
+    void RunCloseQuery();
+
+    FormSpec spec_;
+    HWND hwnd_ = nullptr;
+    HFONT formFont_ = nullptr;
+    HBRUSH background_ = nullptr;
+    std::vector<Entry> entries_;
+    int modalResult_ = 0;
+    bool modal_ = false;
+};
+
+// Registers the window classes once and names the module's icon for forms.
+void RegisterFormClass(const char* className, HICON icon);

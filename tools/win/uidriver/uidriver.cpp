@@ -1,0 +1,182 @@
+// Drives the programs' windows from outside, as a person would: finds windows by
+// class, controls by name (the "KelvoName" property) or caption, reads texts,
+// clicks, ticks, types, and answers message boxes. Texts are printed in the
+// ANSI code page. Exit code 0 on success, 1 when a wait timed out or nothing matched.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string WindowText(HWND hwnd) {
+    int length = static_cast<int>(SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0));
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    LRESULT got = SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(length + 1), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(got));
+    return text;
+}
+
+std::string ClassOf(HWND hwnd) {
+    char name[256] = {};
+    GetClassNameA(hwnd, name, sizeof(name));
+    return name;
+}
+
+std::string ControlName(HWND hwnd) {
+    ATOM atom = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropA(hwnd, "KelvoName")));
+    char name[256] = {};
+    if (atom) GlobalGetAtomNameA(atom, name, sizeof(name));
+    return name;
+}
+
+// One line, with line breaks written as \n so that a control is always one line.
+std::string Escape(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        if (text[i] == '\n') out += "\\n";
+        else if (text[i] == '\\') out += "\\\\";
+        else out += text[i];
+    }
+    return out;
+}
+
+BOOL CALLBACK Collect(HWND hwnd, LPARAM found) {
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(hwnd);
+    return TRUE;
+}
+
+std::vector<HWND> TopWindows(const std::string& className) {
+    std::vector<HWND> all, found;
+    EnumWindows(Collect, reinterpret_cast<LPARAM>(&all));
+    for (HWND hwnd : all)
+        if (IsWindowVisible(hwnd) && (className.empty() || ClassOf(hwnd) == className)) found.push_back(hwnd);
+    return found;
+}
+
+std::vector<HWND> Children(HWND parent) {
+    std::vector<HWND> found;
+    EnumChildWindows(parent, Collect, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// Captions compare without their accelerator marks: "はい(&Y)" matches "はい" and "はい(Y)".
+std::string Plain(const std::string& caption) {
+    std::string out;
+    for (char c : caption)
+        if (c != '&') out += c;
+    std::size_t paren = out.rfind('(');
+    if (paren != std::string::npos && paren + 3 == out.size() && out.back() == ')') out.erase(paren);
+    return out;
+}
+
+HWND FindControl(HWND top, const std::string& key) {
+    for (HWND c : Children(top))
+        if (ControlName(c) == key) return c;
+    for (HWND c : Children(top))
+        if (WindowText(c) == key || Plain(WindowText(c)) == Plain(key)) return c;
+    if (!key.empty() && key.find_first_not_of("0123456789") == std::string::npos)
+        return GetDlgItem(top, std::atoi(key.c_str()));
+    return nullptr;
+}
+
+HWND WaitTop(const std::string& className, DWORD timeout) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        std::vector<HWND> found = TopWindows(className);
+        if (!found.empty()) return found.front();
+        if (GetTickCount() - start >= timeout) return nullptr;
+        Sleep(50);
+    }
+}
+
+DWORD TimeoutArg(int argc, char** argv, int index, DWORD fallback) {
+    return argc > index ? static_cast<DWORD>(std::atol(argv[index])) : fallback;
+}
+
+int Fail(const char* what) {
+    std::fprintf(stderr, "uidriver: %s\n", what);
+    return 1;
+}
+
+void DumpControl(HWND c) {
+    const bool checkable = ClassOf(c) == "Button" || ClassOf(c) == "BUTTON";
+    LRESULT check = checkable ? SendMessageA(c, BM_GETCHECK, 0, 0) : 0;
+    RECT r;
+    GetWindowRect(c, &r);
+    MapWindowPoints(nullptr, GetParent(c), reinterpret_cast<POINT*>(&r), 2);
+    std::printf("%s|%s|%d|%d|%d|%d|%ld,%ld,%ld,%ld|%s\n", ControlName(c).c_str(), ClassOf(c).c_str(),
+                GetDlgCtrlID(c), IsWindowVisible(c) ? 1 : 0, IsWindowEnabled(c) ? 1 : 0,
+                check == BST_CHECKED ? 1 : 0, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                Escape(WindowText(c)).c_str());
+}
+
+int Run(int argc, char** argv) {
+    const std::string command = argv[1];
+    const std::string cls = argc > 2 ? argv[2] : "";
+    if (command == "windows") {
+        for (HWND w : TopWindows(cls)) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            std::printf("%s|%s|%d|%lu\n", ClassOf(w).c_str(), Escape(WindowText(w)).c_str(),
+                        IsWindowEnabled(w) ? 1 : 0, pid);
+        }
+        return 0;
+    }
+    if (command == "gone") {
+        const DWORD start = GetTickCount(), timeout = TimeoutArg(argc, argv, 3, 10000);
+        while (!TopWindows(cls).empty())
+            if (GetTickCount() - start >= timeout) return Fail("window still there");
+            else Sleep(50);
+        return 0;
+    }
+    HWND top = WaitTop(cls, command == "wait" || command == "caption" ? TimeoutArg(argc, argv, 3, 10000) : 5000);
+    if (!top) return Fail(("no window of class " + cls).c_str());
+    if (command == "wait" || command == "caption") {
+        std::printf("%s\n", Escape(WindowText(top)).c_str());
+        return 0;
+    }
+    if (command == "dump") {
+        std::printf("%s|%s|%d|%d|%d|%d|-|%s\n", "", cls.c_str(), 0, IsWindowVisible(top) ? 1 : 0,
+                    IsWindowEnabled(top) ? 1 : 0, 0, Escape(WindowText(top)).c_str());
+        for (HWND c : Children(top)) DumpControl(c);
+        return 0;
+    }
+    if (argc < 4) return Fail("missing control");
+    HWND control = FindControl(top, argv[3]);
+    if (!control) return Fail((std::string("no control ") + argv[3]).c_str());
+    if (command == "text") {
+        std::printf("%s\n", Escape(WindowText(control)).c_str());
+    } else if (command == "click") {
+        if (!IsWindowEnabled(control)) return Fail("control is disabled");
+        PostMessageA(control, BM_CLICK, 0, 0);
+    } else if (command == "check") {
+        bool want = argc > 4 && std::strcmp(argv[4], "1") == 0;
+        bool is = SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        if (want != is) PostMessageA(control, BM_CLICK, 0, 0);
+    } else if (command == "type") {
+        SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argc > 4 ? argv[4] : ""));
+    } else {
+        return Fail("unknown command");
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr,
+                     "usage: uidriver windows [CLASS] | wait CLASS [MS] | gone CLASS [MS] | caption CLASS\n"
+                     "       dump CLASS | text CLASS CONTROL | click CLASS CONTROL | check CLASS CONTROL 0|1\n"
+                     "       type CLASS CONTROL TEXT   (message boxes: CLASS #32770, text in control 65535)\n");
+        return 2;
+    }
+    int code = Run(argc, argv);
+    std::fflush(stdout);
+    return code;
+}

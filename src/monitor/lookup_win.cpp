@@ -1,0 +1,91 @@
+#include "monitor/lookup_win.h"
+
+#include <windows.h>
+#include <wininet.h>
+#include <winsock.h>
+
+#include "monitor/address_rules.h"
+#include "monitor/settings_win.h"
+#include "monitor/xml_http_win.h"
+
+// The deployment's servers; a build may name its own with -D, and
+// "TovraNet.ini" beside the program overrides both (see the monitor's guide).
+#ifndef TOVRA_FIRST_HOST
+#define TOVRA_FIRST_HOST "ip1.tovra.example"
+#endif
+#ifndef TOVRA_SECOND_HOST
+#define TOVRA_SECOND_HOST "ip2.tovra.example"
+#endif
+
+int ServerIndex = 0;
+
+namespace {
+
+constexpr DWORD kDefaultTimeoutSeconds = 10;
+
+std::string NetSetting(const char* key, const char* fallback) {
+    char buffer[512] = "";
+    GetPrivateProfileStringA("Servers", key, fallback, buffer, sizeof buffer, ProgramFile("TovraNet.ini").c_str());
+    return buffer;
+}
+
+Server ServerNumber(int index) {
+    return index == 1 ? FirstServer(NetSetting("First", TOVRA_FIRST_HOST))
+                      : SecondServer(NetSetting("Second", TOVRA_SECOND_HOST));
+}
+
+// Each request ends after this many milliseconds at the latest.
+DWORD RequestTimeoutMs() {
+    DWORD seconds = GetPrivateProfileIntA("Servers", "TimeoutSeconds", kDefaultTimeoutSeconds,
+                                          ProgramFile("TovraNet.ini").c_str());
+    return (seconds >= 1 && seconds <= 600 ? seconds : kDefaultTimeoutSeconds) * 1000;
+}
+
+}  // namespace
+
+bool InternetEnvironmentCheck() {
+    DWORD flags = 0;
+    InternetGetConnectedState(&flags, 0);
+    return ConnectionAllowsRequest(flags);
+}
+
+std::string getGlobalIP() {
+    ServerIndex = 0;
+    std::string result;
+    if (!InternetEnvironmentCheck()) return kNotConnected;
+    XmlHttp request;
+    if (!request) return result;
+    DWORD timeout = RequestTimeoutMs();
+    request.Get(AddressUrl(ServerNumber(1)), timeout, result);
+    if (IsValidAddressAnswer(result)) {
+        ServerIndex = 1;
+        return result;
+    }
+    request.Get(AddressUrl(ServerNumber(2)), timeout, result);
+    if (IsValidAddressAnswer(result)) ServerIndex = 2;
+    return result;
+}
+
+std::string getHostNameCGI() {
+    std::string result;
+    if (!InternetEnvironmentCheck()) return kNotConnected;
+    if (ServerIndex == 0) return result;
+    XmlHttp request;
+    if (request) request.Get(HostNameUrl(ServerNumber(ServerIndex)), RequestTimeoutMs(), result);
+    return result;
+}
+
+std::string GetLocalIPAddress() {
+    std::string result;
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return result;
+    char name[65] = "";
+    if (gethostname(name, 64) == 0) {
+        hostent* entry = gethostbyname(name);
+        if (entry && entry->h_addrtype == AF_INET && entry->h_addr_list[0]) {
+            result = DottedAddress(reinterpret_cast<const unsigned char*>(entry->h_addr_list[0]));
+        }
+    }
+    WSACleanup();
+    return result;
+}

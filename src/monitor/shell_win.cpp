@@ -1,0 +1,90 @@
+#include "monitor/shell_win.h"
+
+#include <mmsystem.h>
+#include <shlobj.h>
+
+#include "monitor/settings_win.h"
+#include "monitor/text_rules.h"
+
+namespace {
+
+std::string LocalTimestamp() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return FormatTimestamp({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond});
+}
+
+bool WriteWholeFile(const char* path, const std::string& content) {
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    bool ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+              written == content.size();
+    return CloseHandle(file) && ok;
+}
+
+bool ReplaceFileWith(const char* source, const std::string& target) {
+    if (MoveFileExA(source, target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    // Windows 95, 98 and Me have no MoveFileEx.
+    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
+    DeleteFileA(target.c_str());
+    return MoveFileA(source, target.c_str());
+}
+
+std::string BrowseInitialFolder;
+
+int CALLBACK BrowseFolderCallback(HWND dialog, UINT message, LPARAM, LPARAM) {
+    if (message == BFFM_INITIALIZED) {
+        SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(BrowseInitialFolder.c_str()));
+    }
+    return 0;
+}
+
+}  // namespace
+
+bool FileOutPut(const std::string& globalIP, const std::string& localIP, const std::string& hostName) {
+    std::string path = Settings.OutputFolder + "\\" + "OUTPUT.DAT";
+    char temporary[MAX_PATH];
+    if (!GetTempFileNameA(Settings.OutputFolder.c_str(), "tov", 0, temporary)) return false;
+    if (WriteWholeFile(temporary, OutputFileText(LocalTimestamp(), globalIP, hostName, localIP)) &&
+        ReplaceFileWith(temporary, path)) {
+        return true;
+    }
+    DeleteFileA(temporary);
+    return false;
+}
+
+std::string BrowseForFolder(HWND owner, const char* title, const std::string& initialFolder) {
+    BrowseInitialFolder = initialFolder;
+    BROWSEINFOA info{};
+    info.hwndOwner = owner;
+    info.lpszTitle = title;
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    info.lpfn = BrowseFolderCallback;
+    LPITEMIDLIST item = SHBrowseForFolderA(&info);
+    std::string result;
+    char path[1024] = "";
+    if (item && SHGetPathFromIDListA(item, path)) result = path;
+    CoTaskMemFree(item);
+    return result;
+}
+
+void SoundPlay_Proc(const char* fileName) {
+    PlaySoundA(ProgramFile(fileName).c_str(), nullptr, SND_ASYNC);
+}
+
+void SetTopMost(HWND window) {
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void ClearTopMost(HWND window) {
+    SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE);
+}
+
+bool ActivatePrevInstance(const char* windowClass, const char* title) {
+    HWND running = FindWindowA(windowClass, title);
+    if (!running) return false;
+    if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
+    SetForegroundWindow(running);
+    return true;
+}

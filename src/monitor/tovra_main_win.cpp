@@ -1,0 +1,27 @@
+// Tovra: shows the machine's global and local IPv4 addresses and re-checks them.
+#include <windows.h>
+#include <objbase.h>
+
+#include "monitor/main_window_win.h"
+#include "monitor/shell_win.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    // One monitor per session: a second start only brings the first to the front.
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, "TovraIPMonitor");
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        ActivatePrevInstance("FrmMain", "Tovra");
+        return 0;
+    }
+    CoInitialize(nullptr);
+    FrmMain form;
+    if (form.Form_Load(instance, showCommand)) {
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    CoUninitialize();
+    CloseHandle(mutex);
+    return 0;
+}

@@ -10,10 +10,18 @@ def char_of(b):
         return None
 
 def enc(ch):
+    """Encodes as Windows does: of the duplicate NEC-selected (ED, EE) and IBM (FA-FC)
+    extension rows, Windows writes the IBM code."""
     try:
-        return ch.encode("cp932")
+        b = ch.encode("cp932")
     except UnicodeEncodeError:
         return None
+    if len(b) == 2 and b[0] in (0xED, 0xEE):
+        for lead in (0xFA, 0xFB, 0xFC):
+            for trail in range(0x40, 0xFD):
+                if char_of(bytes([lead, trail])) == ch:
+                    return bytes([lead, trail])
+    return b
 
 def code(b):
     return int.from_bytes(b, "big")
@@ -29,9 +37,6 @@ for b in codes:
     ch = char_of(b)
     if ch is None or len(ch) != 1:
         continue
-    # cp932 round trip picks one code for characters with duplicates (NEC/IBM rows)
-    if enc(ch) != b:
-        continue
     u = ch.upper()
     if u != ch and len(u) == 1 and enc(u) is not None and len(enc(u)) == len(b):
         upper.append((code(b), code(enc(u))))
@@ -45,6 +50,12 @@ for b in codes:
         elif 0xFF61 <= o <= 0xFF9F:
             import unicodedata
             w = unicodedata.normalize("NFKC", ch)
+        # The systems the programs are tested on keep the backslash and turn the
+        # half-width voiced marks into "?"; the table follows them.
+        if o == 0x5C:
+            w = None
+        elif o in (0xFF9E, 0xFF9F):
+            w = "?"
         if w and len(w) == 1 and enc(w) is not None:
             full.append((code(b), code(enc(w))))
 

@@ -1,0 +1,111 @@
+#include "engine/files_win.h"
+
+#include <gtest/gtest.h>
+
+#include "test_support_win.h"
+
+namespace {
+
+int CountEntries(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+    int n = 0;
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    do {
+        if (lstrcmpA(data.cFileName, ".") && lstrcmpA(data.cFileName, "..")) ++n;
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return n;
+}
+
+}  // namespace
+
+TEST(CreateFolderPath, TrailByteBackslashStaysInsideOneFolderName) {
+    ScratchFolder dir;
+    ASSERT_TRUE(CreateFolderPath(dir / "表\\ソ能"));
+    EXPECT_EQ(CountEntries(dir.path()), 1);
+    EXPECT_TRUE(FolderExists(dir / "表"));
+    EXPECT_TRUE(FolderExists(dir / "表\\ソ能\\"));
+    EXPECT_EQ(CountEntries(dir / "表\\"), 1);
+    // Every level already there: true, nothing created.
+    EXPECT_TRUE(CreateFolderPath(dir / "表\\ソ能\\"));
+    EXPECT_EQ(CountEntries(dir / "表\\"), 1);
+}
+
+TEST(FolderExists, FilesAreNoFoldersAndEmptyRootsCountAsMissing) {
+    ScratchFolder dir;
+    WriteFile(dir / "f.txt", "x");
+    EXPECT_FALSE(FolderExists(dir / "f.txt"));
+    EXPECT_FALSE(FolderExists(dir / "missing"));
+    EXPECT_TRUE(FolderExists(dir.path()));
+    // The test run maps drive Q: to an empty folder when it can.
+    if (GetDriveTypeA("Q:\\") != DRIVE_NO_ROOT_DIR) {
+        EXPECT_FALSE(FolderExists("Q:\\"));
+    }
+}
+
+TEST(CopyOneFile, ReplacesReadOnlyTargetsAndClearsTheMark) {
+    ScratchFolder dir;
+    WriteFile(dir / "src.txt", "new");
+    WriteFile(dir / "dst.txt", "old");
+    SetFileAttributesA((dir / "src.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA((dir / "dst.txt").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(CopyOneFile(dir / "src.txt", dir / "dst.txt"), 0u);
+    EXPECT_EQ(ReadFile(dir / "dst.txt"), "new");
+    EXPECT_EQ(GetFileAttributesA((dir / "dst.txt").c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u);
+    EXPECT_EQ(CopyOneFile(dir / "nothing.txt", dir / "x.txt"), static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
+    SetFileAttributesA((dir / "src.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(ShellDeleteFile, PlainMissingPathIsTwoAndWildcardsDeleteEveryMatch) {
+    ScratchFolder dir;
+    EXPECT_EQ(ShellDeleteFile(dir / "missing.txt"), 2u);
+    WriteFile(dir / "a.tmp", "a");
+    WriteFile(dir / "b.tmp", "b");
+    WriteFile(dir / "keep.txt", "k");
+    EXPECT_EQ(ShellDeleteFile(dir / "*.tmp"), 0u);
+    EXPECT_FALSE(FileExists(dir / "a.tmp"));
+    EXPECT_FALSE(FileExists(dir / "b.tmp"));
+    EXPECT_TRUE(FileExists(dir / "keep.txt"));
+    ShellDeleteFile(dir / "*.none");  // a wildcard that matches nothing goes to the shell and is harmless
+    EXPECT_EQ(ShellDeleteFile(dir / "keep.txt"), 0u);
+    EXPECT_FALSE(FileExists(dir / "keep.txt"));
+}
+
+TEST(RemoveFolderWithPatterns, EmptiesWithPatternsOrRemovesOnlyEmptyFolders) {
+    ScratchFolder dir;
+    CreateFolderPath(dir / "full\\");
+    WriteFile(dir / "full\\a.txt", "a");
+    WriteFile(dir / "full\\表.dat", "b");
+    EXPECT_NE(RemoveFolderWithPatterns(dir / "full", ""), 0u);
+    EXPECT_TRUE(FolderExists(dir / "full"));
+    EXPECT_EQ(RemoveFolderWithPatterns(dir / "full", "*.*|"), 0u);
+    EXPECT_FALSE(FolderExists(dir / "full"));
+    CreateFolderPath(dir / "two\\");
+    WriteFile(dir / "two\\a.txt", "a");
+    WriteFile(dir / "two\\b.log", "b");
+    EXPECT_EQ(RemoveFolderWithPatterns(dir / "two\\", "*.txt||*.log"), 0u);
+    EXPECT_FALSE(FolderExists(dir / "two"));
+    CreateFolderPath(dir / "empty\\");
+    EXPECT_EQ(RemoveFolderWithPatterns(dir / "empty", ""), 0u);
+}
+
+TEST(FreeSpace, BothQueriesAnswerForTheSystemDrive) {
+    FreeSpace ex = QueryFreeSpace("C:");
+    FreeSpace clusters = QueryFreeSpaceByClusters("C:\\");
+    ASSERT_TRUE(ex.ok);
+    ASSERT_TRUE(clusters.ok);
+    EXPECT_GT(ex.bytes, 0);
+    EXPECT_GT(clusters.bytes, 0);
+    EXPECT_FALSE(QueryFreeSpace("P:").ok);
+    EXPECT_EQ(QueryFreeSpaceByClusters("P:").bytes, -1);
+}
+
+TEST(ShortPath, ExistingPathsOnly) {
+    ScratchFolder dir;
+    WriteFile(dir / "a long file name.text", "x");
+    std::string shortName = GetShortPath(dir / "a long file name.text");
+    EXPECT_FALSE(shortName.empty());
+    EXPECT_TRUE(FileExists(shortName));
+    EXPECT_EQ(GetShortPath(dir / "missing file.text"), "");
+}

@@ -1,0 +1,39 @@
+#include "engine/ini_file_win.h"
+
+#include <gtest/gtest.h>
+
+#include "test_support_win.h"
+
+TEST(IniFile, ValuesOfAnyLengthReadWhole) {
+    ScratchFolder dir;
+    const std::string file = dir / "A.INI";
+    for (std::size_t length : {254u, 255u, 256u, 511u, 30000u}) {
+        const std::string value(length, 'v');
+        ASSERT_TRUE(WriteIniValue("S", "K", value, file));
+        EXPECT_EQ(ReadIniValue("S", "K", "", file), value) << length;
+    }
+    // Scripts come from distributors' editors: far beyond 64 KiB still reads whole.
+    WriteFile(file, "[S]\r\nK=" + std::string(200000, 'w') + "\r\n");
+    EXPECT_EQ(ReadIniValue("S", "K", "", file).size(), 200000u);
+}
+
+TEST(IniFile, MissingKeysAndFilesGiveTheDefault) {
+    ScratchFolder dir;
+    EXPECT_EQ(ReadIniValue("S", "K", "dflt", dir / "none.ini"), "dflt");
+    EXPECT_EQ(ReadIniValue("S", "K", "", dir / "none.ini"), "");
+    WriteIniValue("Sec", "Key", "x", dir / "B.INI");
+    EXPECT_EQ(ReadIniValue("sec", "KEY", "", dir / "B.INI"), "x");  // names ignore case
+    EXPECT_EQ(ReadIniValue("Sec", "Other", "d", dir / "B.INI"), "d");
+}
+
+TEST(IniFile, ShiftJisTrailBackslashesRoundTripInNamesAndValues) {
+    ScratchFolder dir;
+    const std::string folder = dir / "表ソ能\\";
+    ASSERT_TRUE(CreateFolderPath(folder));
+    const std::string file = folder + "設定.INI";
+    const std::string value = "C:\\表\\ソ\\能";
+    ASSERT_TRUE(WriteIniValue("表示", "ソフト", value, file));
+    EXPECT_EQ(ReadIniValue("表示", "ソフト", "", file), value);
+    // Written as code page 932 text with CR LF, so other programs can read it.
+    EXPECT_EQ(ReadFile(file), "[表示]\r\nソフト=" + value + "\r\n");
+}

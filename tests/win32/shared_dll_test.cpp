@@ -1,0 +1,93 @@
+#include "install/shared_dll_win.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/environment.h"
+#include "test_support_win.h"
+
+namespace {
+
+std::string Recorded(const std::string& dllName) {
+    char value[64] = {};
+    DWORD size = sizeof(value);
+    if (RegGetValueA(HKEY_CURRENT_USER, "Software\\KelvoTest", dllName.c_str(), RRF_RT_REG_SZ, nullptr, value,
+                     &size) != ERROR_SUCCESS)
+        return "";
+    return value;
+}
+
+}  // namespace
+
+TEST(SharedCount, CountsUpFromOneOrTwoAndDisappearsAtZero) {
+    ScratchFolder dir;
+    const std::string fresh = dir / "NEW.DLL";
+    EXPECT_EQ(ReadSharedCount(fresh), 0u);
+    EXPECT_EQ(ChangeSharedCount(fresh, true), 1u);
+    EXPECT_EQ(ChangeSharedCount(fresh, true), 2u);
+    EXPECT_EQ(ReadSharedCount(fresh), 2u);
+    EXPECT_EQ(ChangeSharedCount(fresh, false), 1u);
+    EXPECT_EQ(ChangeSharedCount(fresh, false), 0u);
+    EXPECT_EQ(ChangeSharedCount(fresh, false), 0u);  // lowering 0 keeps it removed
+
+    // A file already there without a count stands for one earlier user.
+    const std::string existing = dir / "OLD.DLL";
+    WriteFile(existing, "x");
+    EXPECT_EQ(ChangeSharedCount(existing, true), 2u);
+    EXPECT_EQ(ChangeSharedCount(existing, false), 1u);
+    EXPECT_EQ(ChangeSharedCount(existing, false), 0u);
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", 0,
+                            KEY_READ, &key),
+              ERROR_SUCCESS);
+    EXPECT_NE(RegQueryValueExA(key, existing.c_str(), nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+TEST(RegisterComponent, SuccessUnregisterAndFailureMessages) {
+    Environment().RunMode = "SETUP";
+    ScratchFolder dir;
+    const std::string ok = dir / "component_ok.dll", fails = dir / "component_fails.dll";
+    CopyOneFile(FixturePath("testcomponent", "component_ok.dll"), ok);
+    CopyOneFile(FixturePath("testcomponent", "component_fails.dll"), fails);
+
+    EXPECT_TRUE(RegisterComponent(ok, true));
+    EXPECT_EQ(Recorded("component_ok.dll"), "registered");
+    EXPECT_FALSE(RegisterComponent(ok, false));
+    EXPECT_EQ(Recorded("component_ok.dll"), "unregistered");
+
+    {
+        MessageBoxWatcher watcher;
+        EXPECT_FALSE(RegisterComponent(fails, true));  // returns 1: a failure here
+        ASSERT_TRUE(watcher.Wait());
+        EXPECT_EQ(watcher.caption, "OCX/DLL登録エラー(Procedure)");
+        EXPECT_EQ(watcher.text, fails + "のDllRegisterServer関数が失敗しました。");
+    }
+    {
+        MessageBoxWatcher watcher;
+        EXPECT_FALSE(RegisterComponent(dir / "missing.dll", true));
+        ASSERT_TRUE(watcher.Wait());
+        EXPECT_EQ(watcher.caption, "OCX/DLL登録エラー(LoadLibrary)");
+        EXPECT_EQ(watcher.text, dir / "missing.dll" + "の読み込みに失敗しました。");
+    }
+    {
+        // A library without the entry point.
+        MessageBoxWatcher watcher;
+        const std::string plain = FixturePath("sleeper", "sleeper.exe");
+        EXPECT_FALSE(RegisterComponent(plain, true));
+        ASSERT_TRUE(watcher.Wait());
+        EXPECT_EQ(watcher.caption, "OCX/DLL登録エラー(GetProcAddress)");
+    }
+    // Uninstall mode stays silent about a library that does not load.
+    Environment().RunMode = "UNSETUP";
+    EXPECT_FALSE(RegisterComponent(dir / "missing.dll", false));
+    Environment().RunMode = "SETUP";
+}
+
+TEST(ShellDeleteFile, UnregistersComponentsBeforeDeletingThem) {
+    ScratchFolder dir;
+    const std::string backup = dir / "component_ok.dll.bak";
+    CopyOneFile(FixturePath("testcomponent", "component_ok.dll"), backup);
+    EXPECT_EQ(ShellDeleteFile(backup), 0u);
+    EXPECT_EQ(Recorded("component_ok.dll.bak"), "unregistered");
+    EXPECT_FALSE(FileExists(backup));
+}

@@ -90,7 +90,7 @@ kelvo_end_prefix() {
 }
 
 kelvo_start_xvfb() {
-    if [ -n "$DISPLAY" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+    if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
     local n
     for n in $(seq 91 120); do
         [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue

@@ -140,6 +140,8 @@ void FrmMain::CreateControls() {
         if (e.kind == Kind::Fill || e.kind == Kind::Bar) continue;
         HWND control = CreateControl(e);
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(e.pointsTimes100)), FALSE);
+        // The name lets the test driver and accessibility tools find the control.
+        SetPropA(control, "KelvoName", reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(GlobalAddAtomA(e.name))));
         controls_[e.id] = control;
     }
 }
@@ -158,7 +160,8 @@ HWND FrmMain::CreateControl(const Element& e) {
         case Kind::PushButton: style |= BS_PUSHBUTTON; break;
         case Kind::ComboBox:
             kind = "COMBOBOX";
-            style |= CBS_DROPDOWNLIST | WS_VSCROLL;
+            // Typed text is accepted too; OK reads whatever the picker shows.
+            style |= CBS_DROPDOWN | WS_VSCROLL;
             height += kComboListPixels;
             break;
         default: break;

@@ -218,3 +218,162 @@ class ServerFailures(MonitorCase):
         self.assertEqual(self.pane("PicGlobalIP"), "")
         self.assertEqual(self.output_lines()[1:3], ["Global IP Address : ", "Host Name         : "])
         self.close_monitor()
+
+
+def complete_ini(**changes):
+    values = dict(zip(INI_KEYS, ["-1", "-1", "1", "True", FOLDER, "False", "False", "False"]))
+    values.update({INI_KEYS[int(k[1:])]: v for k, v in changes.items()})
+    return values
+
+
+class SettingsFile(MonitorCase):
+    """Tovra.ini as the monitor reads and completes it; no server listens here."""
+
+    def setUp(self):
+        super().setUp()
+        self.point_at(f"localhost:{free_port()}", f"localhost:{free_port()}")
+
+    def test_missing_file_gets_every_key_with_its_default(self):
+        self.start()
+        self.assertEqual(list(self.read_ini().items()), list(complete_ini().items()))
+        self.assertEqual(self.pane("ComboScanTime"), "  1分")
+        self.assertEqual(self.pane("lblFolderName"), FOLDER)
+        self.assertEqual(self.pane("lblVersion"), "Tovra Ver2.02")
+        self.wait_for_scan()
+        self.assertRegex(self.pane("PicCountDown"), r"^あと  [01]分[ \d]\d秒$")
+        self.close_monitor()
+
+    def test_interval_values_are_read_as_numbers(self):
+        # stored text -> what the picker shows; the file keeps what it held
+        for stored, shown in [("12.5", " 12分"), ("13.5", " 14分"), ("7分", "  7分"), ("abc", "  1分"),
+                              ("0", "  1分"), ("500", "")]:
+            with self.subTest(stored=stored):
+                self.write_ini(complete_ini(k2=stored))
+                self.start()
+                self.assertEqual(self.pane("ComboScanTime"), shown)
+                self.close_monitor()
+                self.assertEqual(self.read_ini()[INI_KEYS[2]], stored)
+
+    def test_empty_folder_value_counts_as_missing(self):
+        values = complete_ini(k4="")
+        self.write_ini(values)
+        self.start()
+        self.assertEqual(self.read_ini()[INI_KEYS[4]], FOLDER)
+        self.assertEqual(self.pane("lblFolderName"), FOLDER)
+        self.close_monitor()
+
+    def test_a_second_start_only_activates_the_first(self):
+        self.start()
+        with open(self.path("Tovra.ini"), "rb") as f:
+            before = f.read()
+        second = self.wine.start(self.path("Tovra.exe"))
+        self.assertEqual(second.wait(timeout=20), 0)
+        self.assertEqual(len(self.wine.windows("FrmMain")), 1)
+        with open(self.path("Tovra.ini"), "rb") as f:
+            self.assertEqual(f.read(), before)
+        self.close_monitor()
+
+
+class WindowPosition(MonitorCase):
+    """The saved place, corrected onto the 1024 x 768 screen (15360 x 11520 twips)."""
+
+    def setUp(self):
+        super().setUp()
+        self.point_at(f"localhost:{free_port()}", f"localhost:{free_port()}")
+
+    def placed(self, left, top):
+        self.write_ini(complete_ini(k0=str(top), k1=str(left)))
+        self.start()
+        where = self.geometry()
+        self.close_monitor()
+        saved = self.read_ini()
+        return where, (int(saved[INI_KEYS[1]]), int(saved[INI_KEYS[0]]))
+
+    def test_start_positions(self):
+        where, saved = self.placed(20000, 300)
+        self.assertEqual(where[:4], (765, 20, 259, 40))
+        self.assertEqual(saved, (11475, 300))
+        where, saved = self.placed(100, 20000)
+        self.assertEqual(where[:2], (7, 728))
+        self.assertEqual(saved, (105, 10920))
+        where, _ = self.placed(-1, -1)
+        self.assertEqual(where[:2], (382, 364))
+        where, saved = self.placed(-1, 450)
+        self.assertEqual(where[:2], (0, 30))
+        where, _ = self.placed(-3000, -300)
+        self.assertEqual(where[:2], (-200, -20))
+
+
+class SettingsPanel(MonitorCase):
+    """Folding, OK, Update, Cancel and SET through the real window."""
+
+    def setUp(self):
+        super().setUp()
+        self.point_at(f"localhost:{free_port()}", f"localhost:{free_port()}")
+        os.makedirs(self.wine.unix("C:\\out"), exist_ok=True)
+        self.write_ini(complete_ini(k4="C:\\out"))
+        self.start()
+        self.output = self.wine.unix("C:\\out\\OUTPUT.DAT")
+        self.wait_until(lambda: os.path.exists(self.output), 30, "no first scan")
+
+    def height(self):
+        return self.geometry()[3]
+
+    def unfold(self):
+        self.wine.click("FrmMain", "lblSetting")
+        self.wait_until(lambda: self.height() == 264, 10, "panel did not unfold")
+        self.assertEqual(self.pane("lblSetting"), "▲")
+
+    def folded(self):
+        self.wait_until(lambda: self.height() == 40, 10, "panel did not fold")
+        return self.pane("lblSetting") == "▼"
+
+    def test_two_clicks_on_the_settings_button_fold_again(self):
+        self.wine.screenshot("compact")
+        self.unfold()
+        self.wine.screenshot("unfolded")
+        self.wine.click("FrmMain", "lblSetting")
+        self.assertTrue(self.folded())
+        self.close_monitor()
+
+    def test_ok_and_update_store_the_panel(self):
+        self.unfold()
+        self.wine.driver("type", "FrmMain", "ComboScanTime", " 15分")
+        self.wine.driver("check", "FrmMain", "ChkFileMake", "0")
+        self.wine.driver("check", "FrmMain", "ChkSound", "1")
+        self.wine.click("FrmMain", "lblOK")
+        self.assertTrue(self.folded())
+        ini = self.read_ini()
+        self.assertEqual([ini[k] for k in INI_KEYS[2:]], ["15", "False", "C:\\out", "True", "False", "False"])
+        self.wait_until(lambda: self.pane("PicCountDown").startswith("あと 1"), 5, "countdown not restarted")
+        self.assertRegex(self.pane("PicCountDown"), r"^あと 1[45]分[ \d]\d秒$")
+
+        self.unfold()
+        self.wine.driver("type", "FrmMain", "ComboScanTime", "  2分")
+        self.wine.click("FrmMain", "lblUpdate")
+        self.wait_until(lambda: self.read_ini()[INI_KEYS[2]] == "2", 5, "Update did not store")
+        self.assertEqual((self.height(), self.pane("lblSetting")), (264, "▲"))
+
+        # An interval below one minute is stored as one minute.
+        self.wine.driver("type", "FrmMain", "ComboScanTime", "0")
+        self.wine.click("FrmMain", "lblOK")
+        self.assertTrue(self.folded())
+        self.assertEqual(self.read_ini()[INI_KEYS[2]], "1")
+        self.close_monitor()
+
+    def test_cancel_reloads_the_stored_settings(self):
+        self.unfold()
+        self.wine.driver("check", "FrmMain", "ChkAlwaysFront", "1")
+        self.wait_until(lambda: self.wine.controls("FrmMain")["ChkAlwaysFront"].checked, 5, "not ticked")
+        # SET opens on the program's folder; confirming it changes the label only.
+        self.wine.click("FrmMain", "CmdFolder")
+        self.wine.wait("#32770")
+        self.wine.answer(1)
+        self.wait_until(lambda: self.pane("lblFolderName") == FOLDER, 10, "SET did not pick the program folder")
+        self.wine.click("FrmMain", "lblCancel")
+        self.assertTrue(self.folded())
+        controls = self.wine.controls("FrmMain")
+        self.assertFalse(controls["ChkAlwaysFront"].checked)
+        self.assertEqual(controls["lblFolderName"].text, "C:\\out")
+        self.assertEqual(self.read_ini()[INI_KEYS[7]], "False")
+        self.close_monitor()

@@ -1,13 +1,29 @@
 #include "windows/back_form_win.h"
 
+#include "engine/files_win.h"
 #include "engine/messages_win.h"
+#include "windows/grad_box_win.h"
 #include "wizard/main_form_win.h"
 
 namespace {
 
 constexpr UINT kStartMessage = WM_APP + 2;
+const COLORREF kGreen = RGB(0, 128, 0), kBlue = RGB(0, 0, 255), kWhite = RGB(255, 255, 255);
+const FontSpec kTitleFont = {"ＭＳ Ｐゴシック", 32, true};
+const FontSpec kCreditFont = {"ＭＳ Ｐ明朝", 16, true};
 
 const FormSpec kBackSpec = {"TfrmBack", "Kelvo Setup", 640, 480, {"ＭＳ Ｐゴシック", 12}, RGB(0, 0, 0)};
+
+// In painting order: each label paints over the ones before it (shadows first).
+std::vector<ControlSpec> BackControls() {
+    using K = ControlKind;
+    return {
+        {K::Label, "lblBackTitle2", nullptr, 39, 16, 600, 40, "", kTransparent, kTitleFont, kGreen},
+        {K::Label, "lblPrgTitle2", nullptr, 24, 48, 300, 40, "", kTransparent | kHidden, kCreditFont, kBlue},
+        {K::Label, "lblPrgTitle1", nullptr, 8, 48, 300, 40, "", kTransparent | kHidden, kCreditFont, kWhite},
+        {K::Label, "lblBackTitle1", nullptr, 16, 16, 600, 40, "", kTransparent, kTitleFont, kWhite},
+    };
+}
 
 }  // namespace
 
@@ -16,29 +32,91 @@ TfrmBack& frmBack() {
     return form;
 }
 
-TfrmBack::TfrmBack() : Form(kBackSpec) {}
+TfrmBack::TfrmBack() : Form(kBackSpec) {
+    gradBox_.SetColor(1, kBlue);
+    gradBox_.SetColor(2, RGB(0, 0, 0));
+}
 
 void TfrmBack::Create() {
-    Form::Create(nullptr, {});
+    const std::vector<ControlSpec> controls = BackControls();
+    Form::Create(nullptr, controls);
+    // The gradient is painted under the labels, so the window must not clip them out.
+    SetWindowLongA(Handle(), GWL_STYLE, GetWindowLongA(Handle(), GWL_STYLE) & ~WS_CLIPCHILDREN);
+    for (const ControlSpec& c : controls) SetWindowPos(Control(c.name), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetClassLongPtrA(Handle(), GCLP_HICON,
+                     reinterpret_cast<LONG_PTR>(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1))));
     EnableWindow(Handle(), FALSE);  // takes no input until a run has finished
     SetApplicationWindow(Handle());
+    gradBox_.Invalidate = [this] { InvalidateRect(Handle(), nullptr, TRUE); };
+    gradBox_.OnChange = [this] { FormResize(); };
+    created_ = true;
+}
+
+void TfrmBack::PlaceBelowRight(const std::string& shadow, const std::string& label) {
+    RECT r = Bounds(label), s = Bounds(shadow);
+    SetBounds(shadow, RECT{r.left + 2, r.top + 2, r.left + 2 + (s.right - s.left), r.top + 2 + (s.bottom - s.top)});
+}
+
+void TfrmBack::ShowBanner(const std::string& text) {
+    SetText("lblPrgTitle1", text);
+    SetText("lblPrgTitle2", text);
+    RECT window;
+    GetWindowRect(Handle(), &window);
+    const SIZE extent = TextExtent("lblPrgTitle1");
+    const int width = extent.cx + 8, height = extent.cy;
+    const int left = (window.right - window.left) - width - 24, top = (window.bottom - window.top) - height - 48;
+    SetBounds("lblPrgTitle1", RECT{left, top, left + width, top + height});
+    const SIZE shadow = TextExtent("lblPrgTitle2");  // the shadow keeps the size of its text
+    SetBounds("lblPrgTitle2", RECT{left + 2, top + 2, left + 2 + shadow.cx, top + 2 + shadow.cy});
+    SetVisible("lblPrgTitle2", true);
+    SetVisible("lblPrgTitle1", true);
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void TfrmBack::SetTitleWidth(const std::string& name, int width) {
+    RECT r = Bounds(name);
+    SetBounds(name, RECT{r.left, r.top, r.left + width, r.bottom});
+}
+
+void TfrmBack::SetTitle(const std::string& text) {
+    RECT window;
+    GetWindowRect(Handle(), &window);
+    for (const char* name : {"lblBackTitle1", "lblBackTitle2"}) {
+        SetTitleWidth(name, (window.right - window.left) - 24);
+        SetText(name, text);
+    }
 }
 
 void TfrmBack::FormResize() {
-    // The first resize (the first show) starts the wizard; later ones, maximised, do nothing.
-    if (!started_ && !IsZoomed(Handle()) && !IsIconic(Handle())) {
-        started_ = true;
-        PostMessageA(Handle(), kStartMessage, 0, 0);
-    }
+    // Only the first resize in the normal state starts the wizard; maximised ones do nothing.
+    if (!created_ || started_ || IsZoomed(Handle()) || IsIconic(Handle())) return;
+    started_ = true;
+    FileVersionInfo version;
+    ReadFileVersion(ModulePath(), version);
+    SetCaption(VersionCaption(version));
+    PlaceBelowRight("lblBackTitle2", "lblBackTitle1");
+    PostMessageA(Handle(), kStartMessage, 0, 0);
 }
 
 LRESULT TfrmBack::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kStartMessage) {
-        ShowWindow(Handle(), SW_MAXIMIZE);
-        frmMain().ShowModal();
-        DestroyWindow(Handle());
-        return 0;
+    switch (message) {
+        case kStartMessage:
+            ShowWindow(Handle(), SW_MAXIMIZE);
+            frmMain().ShowModal();
+            DestroyWindow(Handle());
+            return 0;
+        case WM_SHOWWINDOW:
+            if (wParam) FormResize();  // the first show is the first resize the window gets
+            break;
+        case WM_ERASEBKGND: {
+            RECT r;
+            GetClientRect(Handle(), &r);
+            PaintGradBox(gradBox_, reinterpret_cast<HDC>(wParam), r);
+            return 1;
+        }
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            break;
     }
-    if (message == WM_DESTROY) PostQuitMessage(0);
     return Form::WindowProc(message, wParam, lParam);
 }

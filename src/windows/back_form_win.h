@@ -1,17 +1,28 @@
 #pragma once
-// TfrmBack: the full-screen backdrop; it owns the program's lifetime.
+// TfrmBack: the full-screen backdrop with the product's title; it owns the program's lifetime.
 #include "windows/form_win.h"
+#include "windows/grad_box.h"
 
 class TfrmBack : public Form {
 public:
     TfrmBack();
     void Create();
 
+    // The credit text in the lower right corner (the window must be maximised).
+    void ShowBanner(const std::string& text);
+    // The big title across the top.
+    void SetTitle(const std::string& text);
+
 protected:
     void FormResize() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void PlaceBelowRight(const std::string& shadow, const std::string& label);
+    void SetTitleWidth(const std::string& name, int width);
+
+    TGradBox gradBox_;
+    bool created_ = false;
     bool started_ = false;
 };
 

@@ -1,8 +1,29 @@
 #include "windows/custom_dlg_win.h"
 
+#include "wizard/main_form_win.h"
+
 namespace {
-const FormSpec kCustomDlgSpec = {"TfrmCustomDlg", "ファイル削除の確認", 400, 160, {"ＭＳ Ｐゴシック", 12}};
+
+const FormSpec kCustomDlgSpec = {"TfrmCustomDlg", "ファイル削除の確認", 426, 121, {"ＭＳ Ｐゴシック", 12}};
+
+struct AnswerButton {
+    const char* name;
+    const char* word;
+};
+const AnswerButton kButtons[] = {{"btnYes", "Yes"}, {"btnNo", "No"}, {"btnDelete", "Delete"}, {"btnSave", "Save"}};
+
+std::vector<ControlSpec> DialogControls() {
+    using K = ControlKind;
+    return {
+        {K::Label, "lblMessage", nullptr, 8, 8, 409, 73, ""},
+        {K::Button, "btnYes", nullptr, 8, 88, 97, 25, "はい(&Y)"},
+        {K::Button, "btnNo", nullptr, 112, 88, 97, 25, "いいえ(&N)"},
+        {K::Button, "btnDelete", nullptr, 216, 88, 97, 25, "すべて削除(&D)"},
+        {K::Button, "btnSave", nullptr, 320, 88, 97, 25, "すべて保存(&A)"},
+    };
 }
+
+}  // namespace
 
 TfrmCustomDlg& frmCustomDlg() {
     static TfrmCustomDlg form;
@@ -11,4 +32,40 @@ TfrmCustomDlg& frmCustomDlg() {
 
 TfrmCustomDlg::TfrmCustomDlg() : Form(kCustomDlgSpec) {}
 
-void TfrmCustomDlg::Create(HWND owner) { Form::Create(owner, {}); }
+void TfrmCustomDlg::Create(HWND owner) {
+    Form::Create(owner, DialogControls());
+    // No border icons at all: the question can only be answered.
+    SetWindowLongA(Handle(), GWL_STYLE, GetWindowLongA(Handle(), GWL_STYLE) & ~WS_SYSMENU);
+    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    for (const AnswerButton& b : kButtons) OnClick(b.name, [this, word = b.word] { Answer(word); });
+}
+
+std::string TfrmCustomDlg::Ask(const std::string& message) {
+    frmMain().SetText("lblFormShare", "");
+    SetText("lblMessage", message);
+    focusPending_ = true;
+    ShowModal();
+    return frmMain().Text("lblFormShare");
+}
+
+void TfrmCustomDlg::FormActivate() {
+    // Each showing starts on btnYes, so Enter answers "Yes".
+    if (focusPending_) Focus("btnYes");
+    focusPending_ = false;
+}
+
+void TfrmCustomDlg::Answer(const char* word) {
+    frmMain().SetText("lblFormShare", word);
+    SetModalResult(1);
+}
+
+LRESULT TfrmCustomDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // No button is the default one: Enter presses whichever button has the focus.
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK && HIWORD(wParam) == BN_CLICKED) {
+        HWND focus = GetFocus();
+        for (const AnswerButton& b : kButtons)
+            if (focus == Control(b.name)) SendMessageA(focus, BM_CLICK, 0, 0);
+        return 0;
+    }
+    return Form::WindowProc(message, wParam, lParam);
+}

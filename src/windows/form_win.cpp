@@ -22,7 +22,7 @@ DWORD StyleFor(const ControlSpec& spec) {
             return style | WS_TABSTOP | ES_AUTOHSCROLL | ((spec.flags & kReadOnly) ? ES_READONLY : 0);
         case ControlKind::Memo:
             return style | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
-                   ((spec.flags & kVScroll) ? WS_VSCROLL : 0);
+                   ((spec.flags & kVScroll) ? WS_VSCROLL : 0) | ((spec.flags & kHScroll) ? WS_HSCROLL : 0);
         case ControlKind::Group: return style | BS_GROUPBOX | WS_CLIPSIBLINGS;
         case ControlKind::Image: return style | SS_ICON | SS_CENTERIMAGE;
         case ControlKind::Progress: return style;
@@ -84,10 +84,11 @@ void Form::Create(HWND owner, const std::vector<ControlSpec>& controls) {
     hwnd_ = CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, spec_.className, spec_.caption, style, x, y, w,
                             h, owner, nullptr, GetModuleHandleA(nullptr), this);
     entries_.reserve(controls.size());
-    for (std::size_t i = 0; i < controls.size(); ++i) CreateControl(controls[i], kFirstControlId + static_cast<int>(i));
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        entries_.push_back(CreateControl(controls[i], kFirstControlId + static_cast<int>(i)));
 }
 
-void Form::CreateControl(const ControlSpec& spec, int id) {
+Form::Entry Form::CreateControl(const ControlSpec& spec, int id) {
     const Entry* parent = spec.parent ? Find(spec.parent) : nullptr;
     HWND parentWindow = parent ? parent->hwnd : hwnd_;
     DWORD exStyle = (spec.kind == ControlKind::Edit || spec.kind == ControlKind::Memo) ? WS_EX_CLIENTEDGE : 0;
@@ -115,7 +116,29 @@ void Form::CreateControl(const ControlSpec& spec, int id) {
         if (!groupDefaultProc) groupDefaultProc = old;
     }
     SetPropA(control, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(GlobalAddAtomA(spec.name))));
-    entries_.push_back(entry);
+    return entry;
+}
+
+void Form::SetFlags(const std::string& name, unsigned flags) {
+    Entry* e = Find(name);
+    if (!e) return;
+    const RECT b = Bounds(name);
+    ControlSpec spec = e->spec;
+    const unsigned hidden = IsVisible(name) ? 0u : kHidden, disabled = IsEnabled(name) ? 0u : kDisabled;
+    spec.flags = (flags & ~(kHidden | kDisabled)) | hidden | disabled;
+    spec.left = b.left;
+    spec.top = b.top;
+    spec.width = b.right - b.left;
+    spec.height = b.bottom - b.top;
+    const std::string text = Text(name);
+    Entry rebuilt = CreateControl(spec, GetDlgCtrlID(e->hwnd));
+    SetWindowTextA(rebuilt.hwnd, text.c_str());
+    SetWindowPos(rebuilt.hwnd, e->hwnd, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    DestroyWindow(e->hwnd);
+    if (e->font) DeleteObject(e->font);
+    rebuilt.onClick = std::move(e->onClick);
+    rebuilt.onChange = std::move(e->onChange);
+    *e = std::move(rebuilt);
 }
 
 Form::Entry* Form::Find(const std::string& name) {
@@ -151,7 +174,7 @@ void Form::SetText(const std::string& name, const std::string& text) {
         RECT r;
         GetWindowRect(control, &r);
         MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-        InvalidateRect(GetParent(control), &r, TRUE);
+        RedrawWindow(GetParent(control), &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
 }
 
@@ -198,6 +221,19 @@ void Form::SetBounds(const std::string& name, const RECT& b) {
 }
 void Form::Focus(const std::string& name) {
     if (HWND c = Control(name)) SetFocus(c);
+}
+
+SIZE Form::TextExtent(const std::string& name) const {
+    RECT r{0, 0, 0, 0};
+    const Entry* e = Find(name);
+    if (!e) return SIZE{0, 0};
+    HDC dc = GetDC(e->hwnd);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(e->hwnd, WM_GETFONT, 0, 0)));
+    const std::string text = Text(name);
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(e->hwnd, dc);
+    return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
 void Form::SetCaption(const std::string& text) { SetWindowTextA(hwnd_, text.c_str()); }

@@ -26,6 +26,7 @@ enum ControlFlags : unsigned {
     kTransparent = 1u << 5,
     kReadOnly = 1u << 6,
     kVScroll = 1u << 7,
+    kHScroll = 1u << 8,
 };
 
 constexpr COLORREF kDefaultColor = CLR_INVALID;
@@ -71,6 +72,11 @@ public:
     RECT Bounds(const std::string& name) const;  // relative to the control's parent
     void SetBounds(const std::string& name, const RECT& bounds);
     void Focus(const std::string& name);
+    // Recreates the control with other style flags (e.g. scroll bars, which a live edit
+    // control does not take on), keeping its text, place, visibility and enabled state.
+    void SetFlags(const std::string& name, unsigned flags);
+    // The size the control's text takes in its font (lines break only at CR LF).
+    SIZE TextExtent(const std::string& name) const;
 
     void SetCaption(const std::string& text);
     std::string Caption() const;
@@ -106,7 +112,7 @@ private:
         std::function<void()> onChange;
     };
     static LRESULT CALLBACK GroupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    void CreateControl(const ControlSpec& spec, int id);
+    Entry CreateControl(const ControlSpec& spec, int id);
     Entry* Find(const std::string& name);
     const Entry* Find(const std::string& name) const;
     Entry* FindById(int id);

@@ -1,7 +1,36 @@
 #include "windows/status_form_win.h"
 
+#include <commctrl.h>
+
+#include "engine/messages_win.h"
+#include "windows/back_form_win.h"
+#include "wizard/main_form_win.h"
+#include "wizard/script_reading.h"
+
 namespace {
-const FormSpec kStatusSpec = {"TfrmStatus", "Kelvo Setup", 492, 298, {"ＭＳ Ｐゴシック", 12}};
+
+const char kAbort[] = "中断(&A)";
+const char kNext[] = "次へ(&N)";
+
+const FormSpec kStatusSpec = {"TfrmStatus", "進行状況", 492, 298, {"ＭＳ Ｐゴシック", 12}};
+
+std::vector<ControlSpec> StatusControls() {
+    using K = ControlKind;
+    return {
+        {K::Group, "grpMessage", nullptr, 8, 8, 481, 249, "メッセージ"},
+        {K::Label, "lblMessage", "grpMessage", 8, 16, 457, 225, "", kWordWrap},
+        {K::Group, "fraStatus", "grpMessage", 8, 200, 465, 41, "進行状況", kHidden},
+        {K::Progress, "prgStatus", "fraStatus", 8, 16, 353, 17, ""},
+        {K::Label, "lblStatus", "fraStatus", 368, 16, 88, 17, "0%(0/0)", kCentered, {nullptr, 13}},
+        {K::Button, "btnAbort", nullptr, 168, 264, 161, 25, kAbort, kDisabled},
+    };
+}
+
+}  // namespace
+
+RunStatus& RunState() {
+    static RunStatus status;
+    return status;
 }
 
 TfrmStatus& frmStatus() {
@@ -11,4 +40,53 @@ TfrmStatus& frmStatus() {
 
 TfrmStatus::TfrmStatus() : Form(kStatusSpec) {}
 
-void TfrmStatus::Create(HWND owner) { Form::Create(owner, {}); }
+void TfrmStatus::Create(HWND owner) {
+    Form::Create(owner, StatusControls());
+    EnableMenuItem(GetSystemMenu(Handle(), FALSE), SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
+    SendMessageA(Control("prgStatus"), PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    SendMessageA(Control("prgStatus"), PBM_SETSTEP, 5, 0);
+    OnClick("btnAbort", [this] { btnAbortClick(); });
+}
+
+void TfrmStatus::ShowLog() {
+    SetText("lblMessage", RunState().StatusLog);
+    ProcessMessages();
+}
+
+void TfrmStatus::BeginStep(const std::string& text, const std::string& initialWord) {
+    RunStatus& state = RunState();
+    state.StatusLog += state.StepStatus + "\r\n" + text;
+    state.StepStatus = initialWord;
+    ShowLog();
+}
+
+void TfrmStatus::ShowProgress(int percent, int done, int total) {
+    SendMessageA(Control("prgStatus"), PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+    SetText("lblStatus", std::to_string(percent) + "%(" + std::to_string(done) + "/" + std::to_string(total) + ")");
+    ProcessMessages();
+}
+
+void TfrmStatus::WaitForNext() {
+    SetText("btnAbort", kNext);
+    SetEnabled("btnAbort", true);
+    Focus("btnAbort");
+    while (IsEnabled("btnAbort") && IsWindow(Handle())) PauseWithMessages(100);
+}
+
+void TfrmStatus::btnAbortClick() {
+    const std::string caption = Text("btnAbort");
+    if (caption == kNext) SetEnabled("btnAbort", false);
+    if (caption == kAbort) AbortRun();
+}
+
+void TfrmStatus::AbortRun() {
+    const std::string question = std::string("ここで処理を中断すると、すでにコピー済みのファイルなどは削除されません。") +
+                                 "\r\n一度、処理を完了してから、" + Script().UnSetupString +
+                                 "することをおすすめします。\r\n\r\n本当にここで処理を中断しますか？";
+    if (ShowMessageBox(question, "中断の確認", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    EnableWindow(frmMain().Handle(), FALSE);  // the run's checkpoints notice this and stop
+    EnableWindow(frmBack().Handle(), TRUE);
+    Hide();
+    ShowMessageBox("処理を中断しました。", "中断", MB_OK | MB_ICONEXCLAMATION);
+    frmMain().SetModalResult(1);
+}

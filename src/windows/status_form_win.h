@@ -1,11 +1,35 @@
 #pragma once
-// TfrmStatus: the progress window of the runs.
+// TfrmStatus: the progress window of the install and uninstall runs.
+#include <string>
+
 #include "windows/form_win.h"
+
+// What a run has done so far; the status window shows it.
+struct RunStatus {
+    std::string StatusLog;      // the whole progress text
+    std::string StepStatus;     // result word of the step under way
+    std::string FailureReport;  // one block per failed item
+    int FailureCount = 0;
+};
+RunStatus& RunState();
 
 class TfrmStatus : public Form {
 public:
     TfrmStatus();
     void Create(HWND owner);
+
+    // Ends the current step with its result word and begins the next one.
+    void BeginStep(const std::string& text, const std::string& initialWord);
+    // Shows StatusLog and lets the window repaint.
+    void ShowLog();
+    // The copy progress: bar position and "40%(4/10)".
+    void ShowProgress(int percent, int done, int total);
+    // Turns the button into "次へ(&N)" and waits, handling messages, until it is pressed.
+    void WaitForNext();
+
+private:
+    void btnAbortClick();
+    void AbortRun();
 };
 
 TfrmStatus& frmStatus();

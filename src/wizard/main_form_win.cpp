@@ -1,11 +1,16 @@
 #include "wizard/main_form_win.h"
 
+#include <shlobj.h>
+
 #include "engine/environment.h"
 #include "engine/files_win.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"
 #include "engine/startup_win.h"
+#include "windows/back_form_win.h"
 #include "wizard/main_form_layout_win.h"
+#include "wizard/script_reading.h"
+#include "wizard/wizard_texts.h"
 
 TfrmMain& frmMain() {
     static TfrmMain form;
@@ -16,9 +21,21 @@ TfrmMain::TfrmMain() : Form(kMainFormSpec) {}
 
 void TfrmMain::Create(HWND owner) {
     Form::Create(owner, MainFormControls());
-    SendMessageA(Control("imgTitle1"), STM_SETICON,
-                 reinterpret_cast<WPARAM>(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1))), 0);
+    HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
+    for (const char* image : {"imgTitle1", "imgTitle2"})
+        SendMessageA(Control(image), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    SendMessageA(Control("txtReadme"), EM_LIMITTEXT, 0, 0);
+    memoBrush_ = CreateSolidBrush(RGB(255, 255, 255));
+    OnClick("btnEvent", [this] { btnEventClick(); });
     OnClick("btnEnd", [this] { btnEndClick(); });
+    OnClick("btnRefer", [this] { btnReferClick(); });
+    OnClick("chkEULARead", [this] { chkEULAReadClick(); });
+    OnChange("txtFolder", [this] { txtFolderChange(); });
+}
+
+void TfrmMain::SetRuns(std::function<void()> install, std::function<void()> uninstall) {
+    runInstall_ = std::move(install);
+    runUninstall_ = std::move(uninstall);
 }
 
 void TfrmMain::ShowPanels(bool title, bool readme, bool main) {
@@ -46,7 +63,7 @@ void TfrmMain::FormActivate() {
         EnterFatalState();
         return;
     }
-    SetText("btnEvent", "処理開始(&S)");
+    ReadStartupScript();
 }
 
 void TfrmMain::EnterFatalState() {
@@ -60,7 +77,36 @@ void TfrmMain::EnterFatalState() {
 
 void TfrmMain::btnEndClick() { SetModalResult(1); }
 
-bool TfrmMain::FormCloseQuery() { return true; }
+void TfrmMain::btnReferClick() {
+    if (dlgFolder.BrowseFolder(Handle())) SetText("txtFolder", AddPathDelimiter(dlgFolder.Folder(), "B"));
+}
+
+void TfrmMain::chkEULAReadClick() { SetEnabled("btnEvent", IsChecked("chkEULARead")); }
+
+void TfrmMain::txtFolderChange() {
+    const std::string drive = DriveOfPath(Text("txtFolder"));
+    const bool exists = FolderExists(drive);
+    FreeSpace space{false, -1};
+    if (exists) {
+        space = QueryFreeSpace(drive);
+        if (!space.ok) space = QueryFreeSpaceByClusters(drive);
+    }
+    SetText("grpSetupFolder", FreeSpaceCaption(exists, space.ok, space.bytes));
+}
+
+bool TfrmMain::FormCloseQuery() {
+    const std::string end = Text("btnEnd");
+    // No question after a finished run, in the fatal state, on the licence page, or while blocked.
+    const bool ask = end != "同意しない(&N)" && !IsWindowEnabled(frmBack().Handle()) && end != "終了(&E)" &&
+                     IsEnabled("btnEvent");
+    if (!ask) return true;
+    const ScriptValues& script = Script();
+    if (ShowMessageBox(QuitQuestion(script.SetupString, script.UnSetupString), "終了確認",
+                       MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return false;
+    EnableWindow(frmBack().Handle(), TRUE);
+    return true;
+}
 
 void TfrmMain::FormClose() {
     ProcessMessages();
@@ -69,4 +115,20 @@ void TfrmMain::FormClose() {
         const std::string folder = WorkFolderName(tmp, n);
         if (FolderExists(folder)) RemoveFolderWithPatterns(folder, "*.*");
     }
+    if (!IsShown()) {
+        // A run has hidden the window: let the shell pick up new associations and files.
+        SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+        SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_IDLIST, nullptr, nullptr);
+        SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_IDLIST, nullptr, nullptr);
+    }
+}
+
+LRESULT TfrmMain::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lParam) == Control("txtReadme")) {
+        // The licence shows on white; otherwise the memo takes the system window colour.
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetBkColor(dc, memoWhite_ ? RGB(255, 255, 255) : GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(memoWhite_ ? memoBrush_ : GetSysColorBrush(COLOR_WINDOW));
+    }
+    return Form::WindowProc(message, wParam, lParam);
 }

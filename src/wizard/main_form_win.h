@@ -1,29 +1,68 @@
 #pragma once
-// TfrmMain: the wizard window. Start-up runs on its first activation.
-#include "windows/form_win.h"
+// TfrmMain: the wizard window. Start-up runs on its first activation; btnEvent moves the
+// wizard forward, its caption and a few page flags being the wizard's state.
+#include <functional>
+#include <string>
 
-class TfrmBack;
+#include "windows/folder_dialog_win.h"
+#include "windows/form_win.h"
+#include "windows/win_reboot_win.h"
 
 class TfrmMain : public Form {
 public:
     TfrmMain();
     void Create(HWND owner);
+    // What btnEvent starts on the main page in install and in uninstall mode.
+    void SetRuns(std::function<void()> install, std::function<void()> uninstall);
+    void ShowPanels(bool title, bool readme, bool main);
+
+    TFolderDialog dlgFolder{"セットアップフォルダを選択してください．"};
+    TWinReboot WinReboot;
 
 protected:
     void FormActivate() override;
     bool FormCloseQuery() override;
     void FormClose() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void ShowPanels(bool title, bool readme, bool main);
+    // Start-up (main_form_win.cpp, script_reading_win.cpp).
     void EnterFatalState();
+    void ReadStartupScript();
+    void OfferShortcuts(bool enabled);
+
+    // The wizard step and its pages (wizard_pages_win.cpp).
+    void btnEventClick();
+    void ShowWelcomePage();
+    bool RunInstallChecker();
+    void LeaveWelcomePage();
+    bool ShowLicencePage();
+    void RestoreMemo();
+    bool ShowReadmePage();
+    void Dispatch(const std::string& caption);
+    void LoadMemo(const std::string& file, const std::string& scrollBars);
+    void SetButtons(const std::string& event, const std::string& end);
+
+    // Uninstall mode's main page (uninstall_page_win.cpp).
+    void PrepareUninstallPage();
+
+    // Checks before installation (install_checks_win.cpp).
+    void RunInstallChecks();
+
     void btnEndClick();
+    void btnReferClick();
+    void chkEULAReadClick();
+    void txtFolderChange();
 
     bool welcomePending_ = false;
     bool eulaPending_ = false;
     bool readmePending_ = false;
     bool mainPagePending_ = false;
     bool checkerDone_ = false;
+    bool memoWhite_ = false;
+    HBRUSH memoBrush_ = nullptr;
+    std::function<void()> runInstall_;
+    std::function<void()> runUninstall_;
 };
 
 TfrmMain& frmMain();

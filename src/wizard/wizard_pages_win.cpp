@@ -1,0 +1,201 @@
+// The wizard step: welcome, install checker, licence, readme and main page, then the
+// action that the caption of btnEvent names.
+#include <fstream>
+#include <iterator>
+
+#include "engine/environment.h"
+#include "engine/files_win.h"
+#include "engine/ini_file_win.h"
+#include "engine/messages_win.h"
+#include "engine/paths.h"
+#include "wizard/main_form_win.h"
+#include "wizard/script_reading.h"
+#include "wizard/wizard_texts.h"
+
+namespace {
+
+constexpr int kCheckBoxRoom = 24;  // the memo gives up this much height to chkEULARead
+
+// A package file named relative to the setup program's folder; empty stays empty.
+std::string PackageFile(const std::string& name) {
+    return name.empty() ? name : Environment().SourceFolder + RemovePathDelimiter(name, "T");
+}
+
+std::string ScriptValue(const char* section, const char* key, const std::string& defaultValue = "") {
+    return ReadIniValue(section, key, defaultValue, Environment().ScriptPath);
+}
+
+// The edit control breaks lines only at CR LF.
+std::string WithCrLf(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+        out += text[i];
+    }
+    return out;
+}
+
+}  // namespace
+
+void TfrmMain::SetButtons(const std::string& event, const std::string& end) {
+    SetText("btnEvent", event);
+    SetText("btnEnd", end);
+    SetEnabled("btnEvent", true);
+    SetEnabled("btnEnd", true);
+    Focus("btnEvent");
+}
+
+void TfrmMain::btnEventClick() {
+    const std::string caption = Text("btnEvent");
+    if (welcomePending_) {
+        ShowWelcomePage();
+        return;
+    }
+    if (!RunInstallChecker()) return;
+    SetEnabled("btnEvent", true);
+    if (IsVisible("fraTitle")) LeaveWelcomePage();
+    if (eulaPending_ && ShowLicencePage()) return;
+    RestoreMemo();
+    if (readmePending_ && ShowReadmePage()) return;
+    if (mainPagePending_) {
+        mainPagePending_ = false;
+        ShowPanels(false, false, true);
+        SetText("btnEvent", Script().SetupString + "開始(&S)");
+        SetText("btnEnd", Script().SetupString + "終了(&E)");
+        SetEnabled("btnEvent", true);
+        SetEnabled("btnEnd", true);
+    }
+    Dispatch(caption);
+}
+
+void TfrmMain::ShowWelcomePage() {
+    welcomePending_ = false;
+    const std::string& s = Script().SetupString;
+    ShowPanels(true, false, false);
+    SetText("lblTitleMessage", WelcomeText(ScriptValue("Title", "Program"), s, Environment().OsFamily == "NT"));
+    SetButtons(s + "続行(&C)", s + "終了(&E)");
+}
+
+// Runs the package's checker once; false when its answer blocks the installation.
+bool TfrmMain::RunInstallChecker() {
+    const std::string checker = PackageFile(ScriptValue("Extend", "InstallChecker"));
+    if (checkerDone_ || checker.empty() || !FileExists(checker)) return true;
+    SetEnabled("btnEvent", false);
+    SetEnabled("btnEnd", false);
+    RunAndWait(checker, "");
+    const std::string resultFile = FolderMacros().Get("(Win)") + "KSRESULT.INI";
+    const CheckerResult result = InterpretCheckerResult(ReadIniValue("CheckResult", "Result", "", resultFile),
+                                                        ReadIniValue("CheckResult", "Message", "", resultFile));
+    ShellDeleteFile(resultFile);
+    SetEnabled("btnEnd", true);
+    SetForegroundWindow(Handle());
+    checkerDone_ = true;
+    if (!result.proceed) {
+        ShowMessageBox(CheckerRefusal(Script().SetupString), "警告", MB_OK | MB_ICONEXCLAMATION);
+        Focus("btnEnd");
+        return false;
+    }
+    if (!result.message.empty()) ShowMessageBox(result.message, "情報", MB_OK | MB_ICONINFORMATION);
+    return true;
+}
+
+void TfrmMain::LeaveWelcomePage() {
+    SetVisible("fraTitle", false);
+    Hide();
+    ProcessMessages();
+    PauseWithMessages(1000);
+    Show();
+}
+
+void TfrmMain::LoadMemo(const std::string& file, const std::string& scrollBars) {
+    std::ifstream in(file, std::ios::binary);
+    SetText("txtReadme", WithCrLf(std::string(std::istreambuf_iterator<char>(in), {})));
+    unsigned flags = 0;
+    if (scrollBars == "ssVertical") flags = kVScroll;
+    else if (scrollBars == "ssHorizontal") flags = kHScroll;
+    else if (scrollBars == "ssBoth") flags = kVScroll | kHScroll;
+    else return;  // any other value keeps the current scroll bars
+    SetFlags("txtReadme", flags);
+}
+
+bool TfrmMain::ShowLicencePage() {
+    eulaPending_ = false;
+    const std::string file = PackageFile(ScriptValue("EULA", "File"));
+    if (file.empty() || !FileExists(file)) return false;
+    SetText("fraReadme", "使用許諾契約書");
+    SetText("btnEvent", "同意する(&A)");
+    SetText("btnEnd", "同意しない(&N)");
+    SetEnabled("btnEnd", true);
+    SetEnabled("btnEvent", false);
+    memoWhite_ = true;
+    LoadMemo(file, ScriptValue("EULA", "ScrollBars", "ssVertical"));
+    if (ScriptValue("EULA", "CheckBox") != "Hide") {
+        SetChecked("chkEULARead", false);
+        SetVisible("chkEULARead", true);
+        RECT memo = Bounds("txtReadme");
+        memo.bottom -= kCheckBoxRoom;
+        SetBounds("txtReadme", memo);
+    } else {
+        SetEnabled("btnEvent", true);
+        Focus("btnEvent");
+    }
+    ShowPanels(false, true, false);
+    return true;
+}
+
+void TfrmMain::RestoreMemo() {
+    memoWhite_ = false;
+    InvalidateRect(Control("txtReadme"), nullptr, TRUE);
+    if (!IsVisible("chkEULARead")) return;
+    SetVisible("chkEULARead", false);
+    RECT memo = Bounds("txtReadme");
+    memo.bottom += kCheckBoxRoom;
+    SetBounds("txtReadme", memo);
+}
+
+bool TfrmMain::ShowReadmePage() {
+    readmePending_ = false;
+    const bool uninstall = Environment().RunMode == "UNSETUP";
+    const ScriptValues& values = Script();
+    std::string file;
+    if (uninstall) {
+        file = ScriptValue("BeforeUnInstall", "ReadmeFile");
+        const std::string folder = ScriptValue("SetupFolder", "Folder");
+        if (!file.empty() && !folder.empty()) file = AddPathDelimiter(folder, "B") + RemovePathDelimiter(file, "T");
+    } else {
+        file = PackageFile(ScriptValue("Readme", "File"));
+    }
+    if (file.empty() || !FileExists(file)) return false;
+    LoadMemo(file, ScriptValue("Readme", "ScrollBars", "ssVertical"));
+    const std::string& word = uninstall ? values.UnSetupString : values.SetupString;
+    SetText("fraReadme", uninstall ? word + "の前にお読みください。" : ScriptValue("Readme", "Title"));
+    SetButtons(word + "続行(&C)", word + "終了(&E)");
+    ShowPanels(false, true, false);
+    return true;
+}
+
+void TfrmMain::Dispatch(const std::string& caption) {
+    const ScriptValues& values = Script();
+    switch (DispatchFor(caption, values.SetupString, values.UnSetupString)) {
+        case WizardAction::StartUninstall:
+            if (runUninstall_) runUninstall_();
+            break;
+        case WizardAction::StartInstall:
+            if (runInstall_) runInstall_();
+            break;
+        case WizardAction::AnswerRun:
+            SetEnabled("btnEvent", false);
+            break;
+        case WizardAction::ToMainPage:
+            ShowPanels(false, false, true);
+            SetText("btnEvent", values.SetupString + "開始(&S)");
+            break;
+        case WizardAction::ToUninstallMain:
+            ShowPanels(false, false, true);
+            SetText("btnEvent", values.UnSetupString + "開始(&S)");
+            break;
+        case WizardAction::None:
+            break;
+    }
+}

@@ -33,6 +33,10 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/monitor/tovra_main_win.cpp)
     add_executable(Tovra WIN32 src/monitor/tovra_main_win.cpp res/tovra.rc)
     target_link_libraries(Tovra PRIVATE monitor_win)
+    # The monitor plays its click sounds from beside the program.
+    add_custom_command(TARGET Tovra POST_BUILD COMMAND ${CMAKE_COMMAND} -E copy_if_different
+        ${CMAKE_SOURCE_DIR}/res/sounds/click001.wav ${CMAKE_SOURCE_DIR}/res/sounds/click003.wav
+        $<TARGET_FILE_DIR:Tovra>)
 endif()
 
 # The portable unit tests again, now against the code page Windows reports.

@@ -1,0 +1,68 @@
+#include "wizard/wizard_texts.h"
+
+#include <gtest/gtest.h>
+
+TEST(FreeSpaceCaption, ThreeCases) {
+    EXPECT_EQ(FreeSpaceCaption(false, false, -1), "インストールフォルダ(空き容量：不明)");
+    EXPECT_EQ(FreeSpaceCaption(true, true, 1234567), "インストールフォルダ(空き容量：1,234,567Byte)");
+    EXPECT_EQ(FreeSpaceCaption(true, false, -1), "インストールフォルダ(空き容量：関数失敗<致命的エラー>");
+}
+
+TEST(GroupThousands, Boundaries) {
+    EXPECT_EQ(GroupThousands(0), "0");
+    EXPECT_EQ(GroupThousands(999), "999");
+    EXPECT_EQ(GroupThousands(1000), "1,000");
+    EXPECT_EQ(GroupThousands(123456), "123,456");
+    EXPECT_EQ(GroupThousands(-1234), "-1,234");
+    EXPECT_EQ(GroupThousands(9223372036854775807LL), "9,223,372,036,854,775,807");
+}
+
+TEST(WelcomeText, NtAddsTheAdministratorNote) {
+    const std::string plain = WelcomeText("App", "導入", false);
+    EXPECT_EQ(plain.substr(0, plain.find("\r\n")),
+              "　App 導入プログラムへようこそ。この導入プログラムは、あなたのコンピュータに App を導入します。");
+    EXPECT_EQ(plain.find("【注意】"), std::string::npos);
+    const std::string nt = WelcomeText("App", "導入", true);
+    EXPECT_EQ(nt.substr(0, plain.size()), plain);
+    EXPECT_EQ(nt.substr(plain.size()),
+              "\r\n【注意】\r\n　Administrator権限での導入を推奨します。Administrator権限を持たないユーザーでの導入は、"
+              "正常に処理が行われない場合があります。");
+}
+
+TEST(CheckerResult, OnlyExactWordProceeds) {
+    EXPECT_TRUE(InterpretCheckerResult("ContinueInstall", "").proceed);
+    EXPECT_FALSE(InterpretCheckerResult("continueinstall", "").proceed);
+    EXPECT_FALSE(InterpretCheckerResult("", "").proceed);
+    EXPECT_EQ(InterpretCheckerResult("ContinueInstall", "一行目<改行>二行目").message, "一行目\r\n二行目");
+}
+
+TEST(Dispatch, CaptionsInOrder) {
+    EXPECT_EQ(DispatchFor("アンインストール開始(&S)", "インストール", "アンインストール"), WizardAction::StartUninstall);
+    EXPECT_EQ(DispatchFor("インストール開始(&S)", "インストール", "アンインストール"), WizardAction::StartInstall);
+    EXPECT_EQ(DispatchFor("続行(&C)", "インストール", "アンインストール"), WizardAction::AnswerRun);
+    EXPECT_EQ(DispatchFor("インストール完了(&E)", "インストール", "アンインストール"), WizardAction::AnswerRun);
+    EXPECT_EQ(DispatchFor("インストール続行(&C)", "インストール", "アンインストール"), WizardAction::ToMainPage);
+    EXPECT_EQ(DispatchFor("アンインストール続行(&C)", "インストール", "アンインストール"), WizardAction::ToUninstallMain);
+    EXPECT_EQ(DispatchFor("同意する(&A)", "インストール", "アンインストール"), WizardAction::None);
+    // Equal words: uninstall is tested first.
+    EXPECT_EQ(DispatchFor("X開始(&S)", "X", "X"), WizardAction::StartUninstall);
+}
+
+TEST(UninstallOptions, FlagsDeleteAllAndShortValues) {
+    UninstallOptions o = ParseUninstallOptions("1,0,1,0");
+    EXPECT_FALSE(o.deleteAll);
+    EXPECT_TRUE(o.ticked[0]);
+    EXPECT_FALSE(o.ticked[1]);
+    EXPECT_TRUE(o.ticked[2]);
+    EXPECT_FALSE(o.ticked[3]);
+    o = ParseUninstallOptions("DeleteAll");
+    EXPECT_TRUE(o.deleteAll);
+    o = ParseUninstallOptions("deleteall");  // only the exact word
+    EXPECT_FALSE(o.deleteAll);
+    o = ParseUninstallOptions("1,1");  // shorter than seven characters: the rest unticked
+    EXPECT_TRUE(o.ticked[1]);
+    EXPECT_FALSE(o.ticked[2]);
+    EXPECT_FALSE(o.ticked[3]);
+    o = ParseUninstallOptions("");
+    EXPECT_FALSE(o.ticked[0]);
+}

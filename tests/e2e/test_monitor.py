@@ -47,7 +47,7 @@ class MonitorCase(WineTestCase):
         os.makedirs(self.folder, exist_ok=True)
         shutil.copy(os.path.join(BUILD, "Tovra.exe"), self.folder)
         for sound in ("click001.wav", "click003.wav"):
-            shutil.copy(os.path.join(REPO, "res", "sounds", sound), self.folder)
+            shutil.copy(os.path.join(BUILD, sound), self.folder)
 
     # Files beside the program ------------------------------------------------
     def path(self, name):
@@ -377,3 +377,54 @@ class SettingsPanel(MonitorCase):
         self.assertEqual(controls["lblFolderName"].text, "C:\\out")
         self.assertEqual(self.read_ini()[INI_KEYS[7]], "False")
         self.close_monitor()
+
+
+def process_figures(pid):
+    """(resident kilobytes, CPU seconds) of a process as Linux sees it."""
+    with open(f"/proc/{pid}/status") as f:
+        rss = int(re.search(r"VmRSS:\s+(\d+)", f.read()).group(1))
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return rss, (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+class Resources(MonitorCase):
+    """Memory over many scans and processor use between scans. The full figure
+    for the guide comes from KELVO_MONITOR_SCANS=1000 (about two minutes)."""
+
+    scans = int(os.environ.get("KELVO_MONITOR_SCANS", "300"))
+
+    def test_memory_stays_flat_over_many_scans(self):
+        routes = {FIRST_PATHS[0]: "203.0.113.7", FIRST_PATHS[1]: "client.example"}
+        with TovraServer(CERTS, routes) as first:
+            self.point_at(first.host, f"localhost:{free_port()}")
+            self.wine.env["TOVRA_TEST_RAPID_SCAN_MS"] = "10"
+            try:
+                self.start()
+            finally:
+                del self.wine.env["TOVRA_TEST_RAPID_SCAN_MS"]
+            scans = lambda: first.requests().count(FIRST_PATHS[0])  # noqa: E731
+            samples = {}
+            start = time.monotonic()
+            for mark in (100, self.scans):
+                self.wait_until(lambda: scans() >= mark, 600, f"fewer than {mark} scans")
+                samples[mark] = process_figures(self.proc.pid)[0]
+            took = time.monotonic() - start
+            print(f"\nresident memory after 100 scans {samples[100]} kB, after {self.scans} scans "
+                  f"{samples[self.scans]} kB ({took:.0f} s)")
+            self.assertLess(samples[self.scans] - samples[100], 2048)
+            self.assertEqual(len(self.output_lines()), 4)
+            self.close_monitor()
+
+    def test_no_processor_use_between_scans(self):
+        with TovraServer(CERTS, {FIRST_PATHS[0]: "203.0.113.7"}) as first:
+            self.point_at(first.host, f"localhost:{free_port()}")
+            self.start()
+            self.wait_for_scan()
+            time.sleep(1)
+            _, before = process_figures(self.proc.pid)
+            time.sleep(10)
+            _, after = process_figures(self.proc.pid)
+            print(f"\nprocessor time while idle for 10 s: {after - before:.2f} s")
+            self.assertLess(after - before, 0.2)
+            self.close_monitor()

@@ -18,19 +18,13 @@ TEST(MonitorConnection, FirstSetBitOfTheTableDecides) {
 }
 
 TEST(MonitorAddressAnswer, NumericOnceTheDotsAreGone) {
-    EXPECT_TRUE(IsValidAddressAnswer("203.0.113.7"));
-    EXPECT_TRUE(IsValidAddressAnswer(" 203.0.113.7\r\n"));
-    EXPECT_TRUE(IsValidAddressAnswer("1.2.3.4.5"));
-    EXPECT_TRUE(IsValidAddressAnswer("12345"));
-    EXPECT_TRUE(IsValidAddressAnswer("-1.2"));
-    EXPECT_FALSE(IsValidAddressAnswer(""));
-    EXPECT_FALSE(IsValidAddressAnswer("..."));
-    EXPECT_FALSE(IsValidAddressAnswer("abc"));
-    EXPECT_FALSE(IsValidAddressAnswer("error"));
-    EXPECT_FALSE(IsValidAddressAnswer("2001:db8::1"));
-    EXPECT_FALSE(IsValidAddressAnswer("<html><body>502</body></html>"));
-    EXPECT_FALSE(IsValidAddressAnswer("1e5"));
-    EXPECT_FALSE(IsValidAddressAnswer("1 2"));
+    for (const char* valid : {"203.0.113.7", " 203.0.113.7\r\n", "1.2.3.4.5", "12345", "-1.2"}) {
+        EXPECT_TRUE(IsValidAddressAnswer(valid)) << valid;
+    }
+    for (const char* invalid : {"", "...", "abc", "error", "2001:db8::1", "<html><body>502</body></html>", "1e5",
+                                "1 2"}) {
+        EXPECT_FALSE(IsValidAddressAnswer(invalid)) << invalid;
+    }
     EXPECT_FALSE(IsValidAddressAnswer(std::string("1.2\0.3", 6)));
     EXPECT_TRUE(IsValidAddressAnswer(std::string(1 << 20, '7')));
 }

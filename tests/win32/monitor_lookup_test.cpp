@@ -82,42 +82,43 @@ int ClosedPort() {
     return std::stoi(url.substr(colon + 1));
 }
 
+struct Outcome {
+    std::string result;
+    DWORD milliseconds;
+};
+
+// One request on a fresh component, starting from the given previous result.
+Outcome TimedGet(const std::string& url, DWORD timeoutMs, const std::string& previous) {
+    ComApartment com;
+    XmlHttp request;
+    EXPECT_TRUE(request);
+    Outcome outcome{previous, 0};
+    DWORD start = GetTickCount();
+    if (request) request.Get(url, timeoutMs, outcome.result);
+    outcome.milliseconds = GetTickCount() - start;
+    return outcome;
+}
+
 }  // namespace
 
 TEST(MonitorXmlHttp, GetReturnsTheBodyAsText) {
-    ComApartment com;
     LocalHttpServer server("203.0.113.7", false);
-    XmlHttp request;
-    ASSERT_TRUE(request);
-    std::string result = "previous";
-    request.Get(server.Url(), 10000, result);
-    EXPECT_EQ(result, "203.0.113.7");
+    EXPECT_EQ(TimedGet(server.Url(), 10000, "previous").result, "203.0.113.7");
 }
 
 TEST(MonitorXmlHttp, AHangingServerIsGivenUpAfterTheTimeLimit) {
-    ComApartment com;
     LocalHttpServer server("", true);
-    XmlHttp request;
-    ASSERT_TRUE(request);
-    std::string result = "kept";
-    DWORD start = GetTickCount();
-    request.Get(server.Url(), 1500, result);
-    DWORD took = GetTickCount() - start;
-    EXPECT_EQ(result, "kept");
-    EXPECT_GE(took, 1400u);
-    EXPECT_LT(took, 4000u);
+    Outcome outcome = TimedGet(server.Url(), 1500, "kept");
+    EXPECT_EQ(outcome.result, "kept");
+    EXPECT_GE(outcome.milliseconds, 1400u);
+    EXPECT_LT(outcome.milliseconds, 4000u);
 }
 
 TEST(MonitorXmlHttp, NoListenerLeavesTheResultAsItWas) {
-    ComApartment com;
     std::string url = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/Tovra/tvaddr.cgi";
-    XmlHttp request;
-    ASSERT_TRUE(request);
-    std::string result = "first answer";
-    DWORD start = GetTickCount();
-    request.Get(url, 3000, result);
-    EXPECT_EQ(result, "first answer");
-    std::printf("refused request ended after %lu ms\n", GetTickCount() - start);
+    Outcome outcome = TimedGet(url, 3000, "first answer");
+    EXPECT_EQ(outcome.result, "first answer");
+    std::printf("refused request ended after %lu ms\n", outcome.milliseconds);
 }
 
 TEST(MonitorLookup, ConnectionStateFollowsTheDecisionTable) {

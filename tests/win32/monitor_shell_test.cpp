@@ -7,16 +7,13 @@
 
 namespace {
 
-int CountFiles(const std::string& folder) {
+// Whether a temporary file of the output writer is left in the folder.
+bool TemporaryFileLeft(const std::string& folder) {
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
-    int n = 0;
-    if (find == INVALID_HANDLE_VALUE) return 0;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++n;
-    } while (FindNextFileA(find, &data));
+    HANDLE find = FindFirstFileA((folder + "tov*.tmp").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
     FindClose(find);
-    return n;
+    return true;
 }
 
 std::string WithoutTimeLine(const std::string& text) {
@@ -53,7 +50,7 @@ TEST(MonitorOutputFile, EachScanReplacesTheWholeFile) {
     EXPECT_EQ(text.rfind("Get Date Time     : ", 0), 0u);
     EXPECT_EQ(WithoutTimeLine(text),
               "Global IP Address : 198.51.100.2\r\nHost Name         : 未接続\r\nLocal  IP Address : \r\n");
-    EXPECT_EQ(CountFiles(dir.path()), 1);  // no temporary file left behind
+    EXPECT_FALSE(TemporaryFileLeft(dir.path()));
 }
 
 TEST(MonitorOutputFile, AFileHeldOpenByAReaderStaysWhole) {
@@ -67,7 +64,7 @@ TEST(MonitorOutputFile, AFileHeldOpenByAReaderStaysWhole) {
     EXPECT_FALSE(FileOutPut("198.51.100.2", "", ""));
     CloseHandle(reader);
     EXPECT_EQ(ReadFile(dir / "OUTPUT.DAT"), before);
-    EXPECT_EQ(CountFiles(dir.path()), 1);
+    EXPECT_FALSE(TemporaryFileLeft(dir.path()));
 }
 
 TEST(MonitorOutputFile, AMissingFolderWritesNothing) {

@@ -52,6 +52,9 @@ class WizardCase(WineTestCase):
         self.assertEqual(got, (caption, text))
         self.wine.answer(answer)
 
+    def assert_no_box(self):
+        self.assertIsNone(self.wine.driver("wait", "#32770", "700", check=False))
+
     def quit(self, proc, question=QUIT_TEXT):
         """Leaves through btnEnd, answering Yes to the quit question."""
         self.wine.click("TfrmMain", "btnEnd")

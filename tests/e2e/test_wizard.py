@@ -124,6 +124,11 @@ class PlainPackage(WizardCase):
                                  "chkOverWrite": (True, True)})
         self.wine.screenshot("main")
 
+        self.wine.click("TfrmMain", "btnRefer")  # cancelling the folder browser changes nothing
+        self.assertEqual(self.wine.wait("#32770"), "フォルダーの参照")
+        self.wine.answer(2)
+        self.assertEqual(self.main()["txtFolder"].text, "C:\\Program Files\\サンプル\\")
+
         self.wine.driver("type", "TfrmMain", "txtFolder", "Q:\\Nowhere\\")
         self.assertEqual(self.wine.text("TfrmMain", "grpSetupFolder"), "インストールフォルダ(空き容量：不明)")
 
@@ -132,6 +137,24 @@ class PlainPackage(WizardCase):
         self.assertTrue(self.main()["grpMessage"].visible)  # No keeps the wizard open
         self.quit(proc)
         self.assertEqual([d for d in os.listdir(self.wine.temp) if d.startswith("KSTMP")], [])
+
+    def test_locked_choices_and_odd_values(self):
+        key = "HKCU\\Software\\KelvoTest"
+        self.wine.reg_add(key, "Number", "7", kind="REG_DWORD")
+        self.wine.reg_add(key, "Dir", "C:\\FromRegistry")
+        cases = (("Number", "C:\\Program Files\\Default\\"), ("Dir", "C:\\FromRegistry\\"))
+        for value, expected in cases:
+            with self.subTest(value=value):
+                script = ("[Extend]\nEnabled=False\nSetupSpeed=fast\n[DefaultFolder]\nFolder=(Prg)\\Default\n"
+                          f"ReferRegistry=Software\\KelvoTest,{value}\nReferIniFile=Paths,Home,C:\\missing.ini\n"
+                          "[ShortCut]\nName1=(Sup)\\a.lnk\n")
+                proc = self.launch({"SETUP.INI": script}, folder="C:\\" + value)
+                c = self.next_page("grpMessage")
+                self.assertEqual(c["txtFolder"].text, expected)
+                for name in ("txtFolder", "btnRefer", "chkOverWrite", "chkSCutStartUp"):
+                    self.assertFalse(c[name].enabled, name)
+                self.assertTrue(c["chkSCutStartUp"].checked)
+                self.quit(proc)
 
 
 EULA = """[Title]

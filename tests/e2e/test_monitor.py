@@ -392,7 +392,7 @@ class Resources(MonitorCase):
     """Memory over many scans and processor use between scans. The full figure
     for the guide comes from KELVO_MONITOR_SCANS=1000 (about two minutes)."""
 
-    scans = int(os.environ.get("KELVO_MONITOR_SCANS", "300"))
+    scans = max(300, int(os.environ.get("KELVO_MONITOR_SCANS", "300")))
 
     def test_memory_stays_flat_over_many_scans(self):
         routes = {FIRST_PATHS[0]: "203.0.113.7", FIRST_PATHS[1]: "client.example"}
@@ -404,15 +404,14 @@ class Resources(MonitorCase):
             finally:
                 del self.wine.env["TOVRA_TEST_RAPID_SCAN_MS"]
             scans = lambda: first.requests().count(FIRST_PATHS[0])  # noqa: E731
+            # Resident memory every 100 scans; the first two hundred warm Wine's caches up.
             samples = {}
             start = time.monotonic()
-            for mark in (100, self.scans):
+            for mark in range(100, self.scans + 1, 100):
                 self.wait_until(lambda: scans() >= mark, 600, f"fewer than {mark} scans")
                 samples[mark] = process_figures(self.proc.pid)[0]
-            took = time.monotonic() - start
-            print(f"\nresident memory after 100 scans {samples[100]} kB, after {self.scans} scans "
-                  f"{samples[self.scans]} kB ({took:.0f} s)")
-            self.assertLess(samples[self.scans] - samples[100], 2048)
+            print(f"\nresident kB by scans {samples} ({time.monotonic() - start:.0f} s)")
+            self.assertLess(samples[self.scans] - samples[200], 512)
             self.assertEqual(len(self.output_lines()), 4)
             self.close_monitor()
 

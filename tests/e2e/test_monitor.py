@@ -427,3 +427,38 @@ class Resources(MonitorCase):
             print(f"\nprocessor time while idle for 10 s: {after - before:.2f} s")
             self.assertLess(after - before, 0.2)
             self.close_monitor()
+
+
+class Clicks(MonitorCase):
+    """Which click each scan sounds, read from Wine's trace of the sound player."""
+
+    def clicks_while_the_address_changes(self, sound, change_only):
+        self.write_ini(complete_ini(k5=str(sound), k6=str(change_only)))
+        with TovraServer(CERTS, {FIRST_PATHS[0]: "203.0.113.7"}) as first:
+            self.point_at(first.host, f"localhost:{free_port()}")
+            scans = lambda: first.requests().count(FIRST_PATHS[0])  # noqa: E731
+            trace = os.path.join(self.wine.prefix, "winmm.log")
+            env = dict(self.wine.env, WINEDEBUG="trace+winmm", TOVRA_TEST_RAPID_SCAN_MS="300")
+            with open(trace, "wb") as log:
+                self.proc = subprocess.Popen(["wine", self.path("Tovra.exe")], env=env, cwd=self.folder,
+                                             stdout=subprocess.DEVNULL, stderr=log)
+            self.wine.processes.append(self.proc)
+            self.wait_until(lambda: scans() >= 3, 30, "no scans")
+            first.set_routes({FIRST_PATHS[0]: "198.51.100.2"})
+            changed_at = scans()
+            self.wait_until(lambda: scans() >= changed_at + 3, 30, "no scans after the change")
+            self.wine.wait("FrmMain")
+            self.close_monitor()
+        with open(trace, "rb") as f:
+            return re.findall(rb'SoundName=L"C:\\\\Tovra\\\\(click00\d)\.wav"', f.read())
+
+    def test_a_click_on_every_scan_and_the_change_click(self):
+        clicks = self.clicks_while_the_address_changes(True, False)
+        self.assertEqual(clicks.count(b"click003"), 1)
+        change = clicks.index(b"click003")
+        self.assertGreaterEqual(change, 1)  # the first scan is silent, the next ones click
+        self.assertEqual(set(clicks[:change] + clicks[change + 1:]), {b"click001"})
+        self.assertGreaterEqual(len(clicks) - change, 2)
+
+    def test_only_the_change_clicks_when_asked(self):
+        self.assertEqual(self.clicks_while_the_address_changes(True, True), [b"click003"])

@@ -7,6 +7,7 @@ import shutil
 import socket
 import subprocess
 import sys
+import ctypes
 import time
 
 from harness import BUILD, REPO, WINE_ROOT, WineTestCase
@@ -462,3 +463,62 @@ class Clicks(MonitorCase):
 
     def test_only_the_change_clicks_when_asked(self):
         self.assertEqual(self.clicks_while_the_address_changes(True, True), [b"click003"])
+
+
+class XPointer:
+    """The X server's pointer moved and pressed through the XTEST extension."""
+
+    def __init__(self, display):
+        self.x11 = ctypes.CDLL("libX11.so.6")
+        self.xtst = ctypes.CDLL("libXtst.so.6")
+        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.display = ctypes.c_void_p(self.x11.XOpenDisplay(display.encode()))
+        assert self.display, "no X display"
+
+    def move(self, x, y):
+        self.xtst.XTestFakeMotionEvent(self.display, -1, x, y, 0)
+        self.x11.XSync(self.display, 0)
+        time.sleep(0.05)
+
+    def button(self, down):
+        self.xtst.XTestFakeButtonEvent(self.display, 1, down, 0)
+        self.x11.XSync(self.display, 0)
+        time.sleep(0.1)
+
+    def drag(self, start, end, steps=5):
+        self.move(*start)
+        self.button(True)
+        for i in range(1, steps + 1):
+            self.move(start[0] + (end[0] - start[0]) * i // steps, start[1] + (end[1] - start[1]) * i // steps)
+        self.button(False)
+
+    def close(self):
+        self.x11.XCloseDisplay(self.display)
+
+
+class Dragging(MonitorCase):
+    """Moving the window with the mouse, and the close frame around "×"."""
+
+    def setUp(self):
+        super().setUp()
+        self.point_at(f"localhost:{free_port()}", f"localhost:{free_port()}")
+        self.write_ini(complete_ini(k0="1500", k1="3000"))  # top 100 px, left 200 px
+        self.pointer = XPointer(self.wine.env["DISPLAY"])
+        self.addCleanup(self.pointer.close)
+
+    def test_listed_elements_drag_and_the_close_frame_saves_the_place(self):
+        self.start()
+        self.wait_for_scan()
+        self.assertEqual(self.geometry()[:2], (200, 100))
+        self.pointer.drag((230, 108), (330, 158))  # grabbed by the caption "Global IP Address"
+        self.wait_until(lambda: self.geometry()[:2] == (300, 150), 5, "caption did not drag")
+        self.pointer.drag((350, 188), (450, 250))  # the progress line does not drag
+        self.pointer.drag((550, 168), (600, 200))  # nor does the button column between its frames
+        self.assertEqual(self.geometry()[:2], (300, 150))
+        self.pointer.move(543, 152)  # the close frame, beside the "×" label
+        self.pointer.button(True)
+        self.pointer.button(False)
+        self.assertTrue(self.wine.gone("FrmMain", 10000))
+        self.proc.wait(timeout=20)
+        ini = self.read_ini()
+        self.assertEqual((ini[INI_KEYS[0]], ini[INI_KEYS[1]]), ("2250", "4500"))

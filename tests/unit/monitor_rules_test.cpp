@@ -36,13 +36,6 @@ TEST(MonitorAddressAnswer, DottedAddressWritesBytesWithoutPadding) {
     EXPECT_EQ(DottedAddress(high), "255.128.1.100");
 }
 
-TEST(MonitorAddressAnswer, ServersAreAskedOnTheirOwnPaths) {
-    EXPECT_EQ(AddressUrl(FirstServer("localhost:8443")), "https://localhost:8443/soft/Tovra/tvaddr.cgi");
-    EXPECT_EQ(HostNameUrl(FirstServer("a.example")), "https://a.example/soft/Tovra/tvhost.cgi");
-    EXPECT_EQ(AddressUrl(SecondServer("b.example")), "https://b.example/Tovra/tvaddr.cgi");
-    EXPECT_EQ(HostNameUrl(SecondServer("b.example")), "https://b.example/Tovra/tvhost.cgi");
-}
-
 TEST(MonitorCountdown, OneSecondBeforeTheScan) {
     Countdown c = ComputeCountdown(5, 299);
     EXPECT_EQ(CountdownText(c.minutes, c.seconds), "あと  0分 1秒");

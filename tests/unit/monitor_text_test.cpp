@@ -104,9 +104,3 @@ TEST(MonitorLayout, OnlyTheListedElementsDragTheWindow) {
     EXPECT_EQ(ElementAt(5000, 10), nullptr);
     EXPECT_EQ(ElementNamed("lblBase02").top + ElementNamed("lblBase02").height, kUnfoldedHeight);
 }
-
-TEST(MonitorLayout, DraggingKeepsTheGrabPointUnderThePointer) {
-    Position p = DraggedPosition({1000, 2000}, {150, 90}, {450, 30});
-    EXPECT_EQ(p.left, 1300);
-    EXPECT_EQ(p.top, 1940);
-}

@@ -117,7 +117,15 @@ class Wine:
         return proc
 
     def run(self, exe, *args, timeout=120):
-        return subprocess.run(["wine", exe, *args], env=self.env, capture_output=True, timeout=timeout)
+        """Runs a program to its end and returns its exit code and output.
+        Output goes through files, not pipes: when this is the first Wine process of
+        the prefix, Wine's own services inherit its handles and would keep a pipe open."""
+        import tempfile
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            res = subprocess.run(["wine", exe, *args], env=self.env, stdout=out, stderr=err, timeout=timeout)
+            out.seek(0)
+            err.seek(0)
+            return subprocess.CompletedProcess(res.args, res.returncode, out.read(), err.read())
 
     def reg_query(self, key, value):
         out = self.run("reg", "query", key, "/v", value).stdout.decode("cp932", "replace")
@@ -130,18 +138,23 @@ class Wine:
     def reg_add(self, key, value, data, kind="REG_SZ"):
         self.run("reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f")
 
-    def close(self):
+    def stop(self):
+        """Ends every process of this prefix (and only of it), keeping the prefix."""
         subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
         for proc in self.processes:
             try:
                 proc.wait(timeout=10)
             except subprocess.TimeoutExpired:
                 proc.kill()
+        self.processes = []
+
+    def close(self):
+        self.stop()
         shutil.rmtree(self.prefix, ignore_errors=True)
 
     # Driving windows -------------------------------------------------------
     def driver(self, *args, check=True, timeout=30):
-        res = subprocess.run(["wine", DRIVER, *args], env=self.env, capture_output=True, timeout=timeout)
+        res = self.run(DRIVER, *args, timeout=timeout)
         out = res.stdout.decode("cp932", "replace")
         if check and res.returncode != 0:
             raise AssertionError(f"uidriver {' '.join(args)} failed: {res.stderr.decode('cp932', 'replace')}")

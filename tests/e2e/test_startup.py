@@ -1,6 +1,7 @@
 """Start-up of setup.exe as a user meets it: one copy at a time, the OS line, the
 fatal state, the work folder and the install/uninstall mode decision."""
 import os
+import shutil
 import time
 import unittest
 
@@ -108,15 +109,13 @@ class WorkFolder(WineTestCase):
         cases = (("C:\\App\\unsetup.ini", "SETUP.INI"), ("C:\\App\\UNSETUP.INI", "UNSETUP.INI"))
         for argument, copied in cases:
             with self.subTest(argument=argument):
-                proc = self.wine.start(setup, argument)
+                self.wine.start(setup, argument)
                 self.wine.wait("TfrmMain")
                 work = os.path.join(self.wine.temp, "KSTMP1")
                 self.assertEqual(sorted(os.listdir(work)), sorted(["SETUPB.EXE", copied]))
-                self.wine.run("taskkill", "/f", "/im", "setup.exe")
-                proc.wait(timeout=20)
+                self.wine.stop()
                 for leftover in os.listdir(self.wine.temp):
                     if leftover.startswith("KSTMP"):
-                        import shutil
                         shutil.rmtree(os.path.join(self.wine.temp, leftover))
 
 
@@ -141,8 +140,7 @@ class HostileScripts(WineTestCase):
                     time.sleep(0.2)
                 self.assertNotEqual(self.wine.text("TfrmMain", "btnEvent"), "")
                 self.assertIsNone(proc.poll())
-                self.wine.run("taskkill", "/f", "/im", "setup.exe")
-                proc.wait(timeout=20)
+                self.wine.stop()
 
 
 if __name__ == "__main__":

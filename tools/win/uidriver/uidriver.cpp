@@ -13,10 +13,14 @@
 namespace {
 
 std::string WindowText(HWND hwnd) {
-    int length = static_cast<int>(SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0));
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    LRESULT got = SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(length + 1), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(got));
+    // A busy program must not hang the driver: give up on the text after a few seconds.
+    DWORD_PTR length = 0, got = 0;
+    if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return "<busy>";
+    std::string text(length + 1, '\0');
+    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                             5000, &got))
+        return "<busy>";
+    text.resize(got);
     return text;
 }
 

@@ -29,7 +29,7 @@ for f in examples/sample/*; do
 done
 
 DRIVER=build/mingw/tools/win/uidriver/uidriver.exe
-drive() { wine "$DRIVER" "$@" | iconv -f CP932 -t UTF-8; }
+drive() { wine "$DRIVER" "$@" | iconv -f CP932 -t UTF-8 | sed 's/\\\\/\\/g'; }
 shot() { import -window root "build/artifacts/demo-$1.png"; echo "screenshot: build/artifacts/demo-$1.png"; }
 
 echo "starting C:\\SamplePackage\\setup.exe under Wine (display $DISPLAY)"
@@ -43,10 +43,20 @@ work="$(ls -d "$PREFIX"/drive_c/users/*/Temp/KSTMP* 2>/dev/null | head -1)"
 echo "work folder:  ${work#$PREFIX/drive_c/} ($(ls "$work" | tr '\n' ' '))"
 echo "--- the wizard window's controls (name|class|id|visible|enabled|checked|rect|text)"
 drive dump TfrmMain | grep -v '^|'
-shot startup
-echo "--- leaving through the quit button"
+shot welcome
+# Walk the wizard as a user would: welcome -> readme -> main page.
+for page in readme main; do
+    drive click TfrmMain btnEvent
+    sleep 2
+    echo "--- $page page: btnEvent \"$(drive text TfrmMain btnEvent)\""
+    shot "$page"
+done
+echo "install folder: $(drive text TfrmMain txtFolder)"
+echo "folder group:   $(drive text TfrmMain grpSetupFolder)"
+echo "--- leaving through the quit button (the install run comes with a later issue)"
 drive click TfrmMain btnEnd
-if drive wait '#32770' 2000 >/dev/null 2>&1; then
+if drive wait '#32770' 3000 >/dev/null 2>&1; then
+    echo "question: $(drive text '#32770' 65535 | tr '\n' ' ')"
     shot quit-question
     drive click '#32770' 6
 fi

@@ -20,9 +20,22 @@ kelvo_wine_env() {
     export XDG_CACHE_HOME="$HOME/.cache"
 }
 
+# Japanese (and Times New Roman) font names the programs ask for, and what renders them.
+KELVO_FONT_MAP='"ＭＳ Ｐゴシック"="IPAPGothic"
+"MS PGothic"="IPAPGothic"
+"MS UI Gothic"="IPAPGothic"
+"ＭＳ ゴシック"="IPAGothic"
+"MS Gothic"="IPAGothic"
+"ＭＳ 明朝"="IPAMincho"
+"MS Mincho"="IPAMincho"
+"ＭＳ Ｐ明朝"="IPAPMincho"
+"MS PMincho"="IPAPMincho"
+"Times New Roman"="Liberation Serif"'
+
 kelvo_settings_reg() {
     # UTF-16 .reg text: the Japanese font names survive whatever the locale.
-    cat <<'REG'
+    # Wine does not chain substitutes, so the dialog font names are mapped directly too.
+    cat <<REG
 Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
@@ -33,37 +46,21 @@ Windows Registry Editor Version 5.00
 "ShowCrashDialog"=dword:00000000
 
 [HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
-"ＭＳ Ｐゴシック"="IPAPGothic"
-"MS PGothic"="IPAPGothic"
-"MS UI Gothic"="IPAPGothic"
-"ＭＳ ゴシック"="IPAGothic"
-"MS Gothic"="IPAGothic"
-"ＭＳ 明朝"="IPAMincho"
-"MS Mincho"="IPAMincho"
-"ＭＳ Ｐ明朝"="IPAPMincho"
-"MS PMincho"="IPAPMincho"
-"Times New Roman"="Liberation Serif"
+$KELVO_FONT_MAP
 
 [HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]
-"ＭＳ Ｐゴシック"="IPAPGothic"
-"MS PGothic"="IPAPGothic"
-"MS UI Gothic"="IPAPGothic"
+$KELVO_FONT_MAP
 "MS Shell Dlg"="IPAPGothic"
 "MS Shell Dlg 2"="IPAPGothic"
-"ＭＳ ゴシック"="IPAGothic"
-"MS Gothic"="IPAGothic"
-"ＭＳ 明朝"="IPAMincho"
-"MS Mincho"="IPAMincho"
-"ＭＳ Ｐ明朝"="IPAPMincho"
-"MS PMincho"="IPAPMincho"
-"Times New Roman"="Liberation Serif"
 REG
 }
 
 kelvo_base_prefix() {
     kelvo_wine_env
-    local base="$KELVO_WINE_ROOT/base"
-    [ -f "$base/.kelvo-ready" ] && return 0
+    local base="$KELVO_WINE_ROOT/base" stamp
+    # The base is rebuilt whenever the settings it was made with change.
+    stamp="$(kelvo_settings_reg | md5sum | cut -d' ' -f1)"
+    [ "$(cat "$base/.kelvo-ready" 2>/dev/null)" = "$stamp" ] && return 0
     rm -rf "$base"
     mkdir -p "$KELVO_WINE_ROOT"
     WINEPREFIX="$base" wineboot -i >/dev/null 2>&1
@@ -73,7 +70,7 @@ kelvo_base_prefix() {
     kelvo_settings_reg | iconv -f UTF-8 -t UTF-16 > "$KELVO_WINE_ROOT/settings.reg"
     WINEPREFIX="$base" wine regedit /S "$(WINEPREFIX="$base" winepath -w "$KELVO_WINE_ROOT/settings.reg")" >/dev/null 2>&1
     WINEPREFIX="$base" wineserver -w
-    touch "$base/.kelvo-ready"
+    echo "$stamp" > "$base/.kelvo-ready"
 }
 
 kelvo_new_prefix() {

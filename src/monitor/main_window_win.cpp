@@ -173,13 +173,13 @@ HWND FrmMain::CreateControl(const Element& e) {
 HFONT FrmMain::FontFor(int pointsTimes100) {
     HFONT& font = fonts_[pointsTimes100];
     if (!font) {
-        LOGFONTA spec{};
-        spec.lfHeight = -MulDiv(pointsTimes100, dpiY_, 7200);
-        spec.lfWeight = FW_NORMAL;
-        spec.lfCharSet = SHIFTJIS_CHARSET;
-        spec.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
-        lstrcpynA(spec.lfFaceName, kFontFace, LF_FACESIZE);
-        font = CreateFontIndirectA(&spec);
+        LOGFONTA logFont{};
+        logFont.lfHeight = -MulDiv(pointsTimes100, dpiY_, 7200);
+        logFont.lfWeight = FW_NORMAL;
+        logFont.lfCharSet = SHIFTJIS_CHARSET;
+        logFont.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+        lstrcpynA(logFont.lfFaceName, kFontFace, LF_FACESIZE);
+        font = CreateFontIndirectA(&logFont);
     }
     return font;
 }

@@ -37,10 +37,6 @@ class MonitorCase(WineTestCase):
 
     def setUp(self):
         super().setUp()
-        # A server that outlives each program: one started by a captured driver run
-        # would hold the driver's output pipe open (close() ends it).
-        subprocess.run(["wineserver", "-p"], env=self.wine.env, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
         subprocess.run(["sh", os.path.join(REPO, "tools", "https", "make-test-ca.sh"), CERTS], check=True)
         ca = "Z:" + os.path.join(CERTS, "ca.pem").replace("/", "\\")
         self.assertEqual(self.wine.run(TRUSTCA, ca).returncode, 0)
@@ -78,13 +74,9 @@ class MonitorCase(WineTestCase):
 
     # The running monitor -----------------------------------------------------
     def start(self):
-        for stale in ("OUTPUT.DAT",):
-            if os.path.exists(self.path(stale)):
-                os.remove(self.path(stale))
+        if os.path.exists(self.path("OUTPUT.DAT")):
+            os.remove(self.path("OUTPUT.DAT"))
         self.proc = self.wine.start(self.path("Tovra.exe"))
-        # Seen by X first: then this prefix's wineserver belongs to the monitor, and the
-        # driver's output pipe is not inherited by a server it would otherwise start.
-        self.wait_until(lambda: self.x_window() is not None, 20, "no monitor window")
         self.wine.wait("FrmMain")
         return self.proc
 

@@ -123,16 +123,12 @@ std::string LastColumns(const std::string& number, std::size_t columns) {
 }
 
 std::optional<int> IntervalMinutes(std::string_view text) {
+    // Only the leading number counts, so a "分" byte pair that straddles two
+    // characters cannot change the result.
     static const std::string kMinute = "分";
-    std::string trimmed = TrimBlanks(text), kept;
-    for (std::size_t i = 0; i < trimmed.size();) {
-        if (trimmed.compare(i, kMinute.size(), kMinute) == 0) {
-            i += kMinute.size();
-            continue;
-        }
-        std::size_t width = IsCp932LeadByte(static_cast<unsigned char>(trimmed[i])) ? 2 : 1;
-        kept += trimmed.substr(i, width);
-        i += width;
+    std::string kept = TrimBlanks(text);
+    for (std::size_t at = kept.find(kMinute); at != std::string::npos; at = kept.find(kMinute, at)) {
+        kept.erase(at, kMinute.size());
     }
     return LeadingNumber(kept);
 }

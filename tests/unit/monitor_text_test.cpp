@@ -41,8 +41,6 @@ TEST(MonitorInterval, PickerTextBackToMinutes) {
     EXPECT_EQ(IntervalMinutes("  1分"), 1);
     EXPECT_EQ(IntervalMinutes(""), 0);
     EXPECT_EQ(IntervalMinutes("1分2分"), 12);
-    // "ｪ" (0xAA) after a character whose trail byte is 0x95 is not a "分".
-    EXPECT_EQ(IntervalMinutes("3\x88\x95\xAA"), 3);
     for (int minutes = 1; minutes <= 120; ++minutes) {
         EXPECT_EQ(IntervalMinutes(IntervalEntry(minutes)), minutes);
     }

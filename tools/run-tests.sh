@@ -9,19 +9,50 @@ if [ "$(id -u)" = 0 ]; then ./tools/install-deps.sh; fi
 
 passed=0
 failed=0
+LOG="$(mktemp)"
+trap 'rm -f "$LOG"' EXIT
+# Adds a step's tests to the totals: the runner's own counts where it printed them
+# (GoogleTest, unittest), else the step counts as one.
 count() {  # name, exit code
-    if [ "$2" = 0 ]; then passed=$((passed + 1)); echo "== $1: passed"
-    else failed=$((failed + 1)); echo "== $1: FAILED"; fi
+    local ok=0 bad=0
+    if grep -q '^\[==========\] .* ran\.' "$LOG"; then
+        ok=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$LOG" | tail -1)
+        bad=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) test.*/\1/p' "$LOG" | tail -1)
+    elif grep -q '^Ran [0-9]* test' "$LOG"; then
+        local ran f e
+        ran=$(sed -n 's/^Ran \([0-9]*\) test.*/\1/p' "$LOG" | tail -1)
+        f=$(sed -n 's/.*failures=\([0-9]*\).*/\1/p' "$LOG" | tail -1)
+        e=$(sed -n 's/.*errors=\([0-9]*\).*/\1/p' "$LOG" | tail -1)
+        bad=$(( ${f:-0} + ${e:-0} ))
+        ok=$(( ran - bad ))
+    elif [ "$2" = 0 ]; then ok=1
+    else bad=1; fi
+    ok=${ok:-0}; bad=${bad:-0}
+    [ "$2" != 0 ] && [ "$bad" = 0 ] && bad=1  # a crash or time-out after the counts
+    passed=$((passed + ok)); failed=$((failed + bad))
+    if [ "$2" = 0 ]; then echo "== $1: $ok passed"; else echo "== $1: FAILED ($ok passed, $bad failed)"; fi
+    : > "$LOG"
+}
+step() {  # name, command...: runs the command, showing and keeping its output
+    local name="$1"; shift
+    "$@" 2>&1 | tee "$LOG"
+    count "$name" "${PIPESTATUS[0]}"
 }
 
 build() {
     cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j 2
 }
 
-build native; count "native build" $?
-ctest --test-dir build/native --output-on-failure; count "native unit tests" $?
+build_step() {  # a build is no test: it only counts when it fails
+    build "$1" 2>&1 | tee "$LOG"
+    if [ "${PIPESTATUS[0]}" != 0 ]; then failed=$((failed + 1)); echo "== $1 build: FAILED"; fi
+    : > "$LOG"
+}
 
-build mingw; count "Windows build" $?
+build_step native
+step "native unit tests" build/native/unit_tests
+
+build_step mingw
 
 source tools/wine/env.sh
 kelvo_wine_env
@@ -33,15 +64,15 @@ W32="$KELVO_WINE_ROOT/scenarios/win32-tests"
 kelvo_new_prefix "$W32" winxp
 mkdir -p "$KELVO_WINE_ROOT/empty-drive"
 ln -sfn "$KELVO_WINE_ROOT/empty-drive" "$W32/dosdevices/q:"
-WINEPREFIX="$W32" timeout 600 wine build/mingw/unit_tests.exe; count "unit tests under Wine" $?
-WINEPREFIX="$W32" timeout 600 wine build/mingw/win32_tests.exe; count "Win32 tests under Wine" $?
+step "unit tests under Wine" env WINEPREFIX="$W32" timeout 600 wine build/mingw/unit_tests.exe
+step "Win32 tests under Wine" env WINEPREFIX="$W32" timeout 600 wine build/mingw/win32_tests.exe
 kelvo_end_prefix "$W32"
 rm -rf "$W32"
 
 # End-to-end scenarios, one unittest module at a time so that each reports on its own.
 for scenario in tests/e2e/test_*.py; do
     name="$(basename "$scenario" .py)"
-    (cd tests/e2e && timeout 1200 python3 -m unittest -v "$name"); count "e2e $name" $?
+    step "e2e $name" env -C tests/e2e timeout 1200 python3 -m unittest -v "$name"
 done
 
 [ -n "${KELVO_XVFB_PID:-}" ] && kill "$KELVO_XVFB_PID" 2>/dev/null

@@ -170,6 +170,10 @@ class Wine:
         out = self.driver("windows", *([cls] if cls else []))
         return [line.split("|") for line in out.splitlines() if line]
 
+    def foreground(self):
+        """Class of the window in front."""
+        return self.driver("foreground").split("|")[0]
+
     def controls(self, cls):
         controls = {}
         for line in self.driver("dump", cls).splitlines()[1:]:

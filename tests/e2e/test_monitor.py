@@ -261,8 +261,13 @@ class SettingsFile(MonitorCase):
         self.start()
         with open(self.path("Tovra.ini"), "rb") as f:
             before = f.read()
+        # Another program in front, then the second start brings the monitor back.
+        self.wine.start("notepad.exe", cwd=self.folder)
+        self.wine.wait("Notepad")
+        self.wait_until(lambda: self.wine.foreground() == "Notepad", 10, "notepad never came to the front")
         second = self.wine.start(self.path("Tovra.exe"))
         self.assertEqual(second.wait(timeout=20), 0)
+        self.wait_until(lambda: self.wine.foreground() == "FrmMain", 10, "the running monitor stayed behind")
         self.assertEqual(len(self.wine.windows("FrmMain")), 1)
         with open(self.path("Tovra.ini"), "rb") as f:
             self.assertEqual(f.read(), before)

@@ -131,6 +131,11 @@ int Run(int argc, char** argv) {
         }
         return 0;
     }
+    if (command == "foreground") {
+        HWND front = GetForegroundWindow();
+        std::printf("%s|%s\n", front ? ClassOf(front).c_str() : "", front ? Escape(WindowText(front)).c_str() : "");
+        return 0;
+    }
     if (command == "gone") {
         const DWORD start = GetTickCount(), timeout = TimeoutArg(argc, argv, 3, 10000);
         while (!TopWindows(cls).empty())
@@ -175,7 +180,7 @@ int Run(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr,
-                     "usage: uidriver windows [CLASS] | wait CLASS [MS] | gone CLASS [MS] | caption CLASS\n"
+                     "usage: uidriver windows [CLASS] | foreground | wait CLASS [MS] | gone CLASS [MS] | caption CLASS\n"
                      "       dump CLASS | text CLASS CONTROL | click CLASS CONTROL | check CLASS CONTROL 0|1\n"
                      "       type CLASS CONTROL TEXT   (message boxes: CLASS #32770, text in control 65535)\n");
         return 2;

@@ -53,7 +53,7 @@ for page in readme main; do
 done
 echo "install folder: $(drive text TfrmMain txtFolder)"
 echo "folder group:   $(drive text TfrmMain grpSetupFolder)"
-echo "--- leaving through the quit button (the install run comes with a later issue)"
+echo "--- leaving through the quit button"
 drive click TfrmMain btnEnd
 if drive wait '#32770' 3000 >/dev/null 2>&1; then
     echo "question: $(drive text '#32770' 65535 | tr '\n' ' ')"

@@ -9,13 +9,13 @@ namespace {
 
 constexpr UINT kStartMessage = WM_APP + 2;
 const COLORREF kGreen = RGB(0, 128, 0), kBlue = RGB(0, 0, 255), kWhite = RGB(255, 255, 255);
-const FontSpec kTitleFont = {"ＭＳ Ｐゴシック", 32, true};
-const FontSpec kCreditFont = {"ＭＳ Ｐ明朝", 16, true};
+const FontStyle kTitleFont = {"ＭＳ Ｐゴシック", 32, true};
+const FontStyle kCreditFont = {"ＭＳ Ｐ明朝", 16, true};
 
-const FormSpec kBackSpec = {"TfrmBack", "Kelvo Setup", 640, 480, {"ＭＳ Ｐゴシック", 12}, RGB(0, 0, 0)};
+const FormDef kBackForm = {"TfrmBack", "Kelvo Setup", 640, 480, {"ＭＳ Ｐゴシック", 12}, RGB(0, 0, 0)};
 
 // In painting order: each label paints over the ones before it (shadows first).
-std::vector<ControlSpec> BackControls() {
+std::vector<ControlDef> BackControls() {
     using K = ControlKind;
     return {
         {K::Label, "lblBackTitle2", nullptr, 39, 16, 600, 40, "", kTransparent, kTitleFont, kGreen},
@@ -32,17 +32,17 @@ TfrmBack& frmBack() {
     return form;
 }
 
-TfrmBack::TfrmBack() : Form(kBackSpec) {
+TfrmBack::TfrmBack() : Form(kBackForm) {
     gradBox_.SetColor(1, kBlue);
     gradBox_.SetColor(2, RGB(0, 0, 0));
 }
 
 void TfrmBack::Create() {
-    const std::vector<ControlSpec> controls = BackControls();
+    const std::vector<ControlDef> controls = BackControls();
     Form::Create(nullptr, controls);
     // The gradient is painted under the labels, so the window must not clip them out.
     SetWindowLongA(Handle(), GWL_STYLE, GetWindowLongA(Handle(), GWL_STYLE) & ~WS_CLIPCHILDREN);
-    for (const ControlSpec& c : controls) SetWindowPos(Control(c.name), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    for (const ControlDef& c : controls) SetWindowPos(Control(c.name), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetClassLongPtrA(Handle(), GCLP_HICON,
                      reinterpret_cast<LONG_PTR>(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1))));
     EnableWindow(Handle(), FALSE);  // takes no input until a run has finished

@@ -4,7 +4,7 @@
 
 namespace {
 
-const FormSpec kCustomDlgSpec = {"TfrmCustomDlg", "ファイル削除の確認", 426, 121, {"ＭＳ Ｐゴシック", 12}};
+const FormDef kCustomDlgForm = {"TfrmCustomDlg", "ファイル削除の確認", 426, 121, {"ＭＳ Ｐゴシック", 12}};
 
 struct AnswerButton {
     const char* name;
@@ -12,7 +12,7 @@ struct AnswerButton {
 };
 const AnswerButton kButtons[] = {{"btnYes", "Yes"}, {"btnNo", "No"}, {"btnDelete", "Delete"}, {"btnSave", "Save"}};
 
-std::vector<ControlSpec> DialogControls() {
+std::vector<ControlDef> DialogControls() {
     using K = ControlKind;
     return {
         {K::Label, "lblMessage", nullptr, 8, 8, 409, 73, ""},
@@ -30,7 +30,7 @@ TfrmCustomDlg& frmCustomDlg() {
     return form;
 }
 
-TfrmCustomDlg::TfrmCustomDlg() : Form(kCustomDlgSpec) {}
+TfrmCustomDlg::TfrmCustomDlg() : Form(kCustomDlgForm) {}
 
 void TfrmCustomDlg::Create(HWND owner) {
     Form::Create(owner, DialogControls());

@@ -9,20 +9,20 @@ constexpr UINT kActivateMessage = WM_APP + 1;
 const char kNameProperty[] = "KelvoName";  // the control's name as a global atom, for the UI driver
 WNDPROC groupDefaultProc = nullptr;
 
-DWORD StyleFor(const ControlSpec& spec) {
-    DWORD style = WS_CHILD | ((spec.flags & kHidden) ? 0 : WS_VISIBLE) | ((spec.flags & kDisabled) ? WS_DISABLED : 0);
-    switch (spec.kind) {
+DWORD StyleFor(const ControlDef& def) {
+    DWORD style = WS_CHILD | ((def.flags & kHidden) ? 0 : WS_VISIBLE) | ((def.flags & kDisabled) ? WS_DISABLED : 0);
+    switch (def.kind) {
         case ControlKind::Label:
-            return style | SS_NOPREFIX | ((spec.flags & kCentered) ? SS_CENTER : 0) |
-                   ((spec.flags & (kWordWrap | kCentered)) ? 0 : SS_LEFTNOWORDWRAP);
+            return style | SS_NOPREFIX | ((def.flags & kCentered) ? SS_CENTER : 0) |
+                   ((def.flags & (kWordWrap | kCentered)) ? 0 : SS_LEFTNOWORDWRAP);
         case ControlKind::Button: return style | WS_TABSTOP | BS_PUSHBUTTON;
         case ControlKind::CheckBox: return style | WS_TABSTOP | BS_AUTOCHECKBOX;
         case ControlKind::Radio: return style | WS_TABSTOP | BS_AUTORADIOBUTTON;
         case ControlKind::Edit:
-            return style | WS_TABSTOP | ES_AUTOHSCROLL | ((spec.flags & kReadOnly) ? ES_READONLY : 0);
+            return style | WS_TABSTOP | ES_AUTOHSCROLL | ((def.flags & kReadOnly) ? ES_READONLY : 0);
         case ControlKind::Memo:
             return style | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
-                   ((spec.flags & kVScroll) ? WS_VSCROLL : 0) | ((spec.flags & kHScroll) ? WS_HSCROLL : 0);
+                   ((def.flags & kVScroll) ? WS_VSCROLL : 0) | ((def.flags & kHScroll) ? WS_HSCROLL : 0);
         case ControlKind::Group: return style | BS_GROUPBOX | WS_CLIPSIBLINGS;
         case ControlKind::Image: return style | SS_ICON | SS_CENTERIMAGE;
         case ControlKind::Progress: return style;
@@ -57,7 +57,7 @@ void RegisterFormClass(const char* className, HICON icon) {
     RegisterClassExA(&wc);
 }
 
-Form::Form(const FormSpec& spec) : spec_(spec) {}
+Form::Form(const FormDef& def) : def_(def) {}
 
 Form::~Form() {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -67,55 +67,55 @@ Form::~Form() {
     if (background_) DeleteObject(background_);
 }
 
-HFONT Form::MakeFont(const FontSpec& font) {
+HFONT Form::MakeFont(const FontStyle& font) {
     return CreateFontA(-font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic, FALSE, FALSE,
                        SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        DEFAULT_PITCH | FF_DONTCARE, font.face);
 }
 
-void Form::Create(HWND owner, const std::vector<ControlSpec>& controls) {
+void Form::Create(HWND owner, const std::vector<ControlDef>& controls) {
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    RECT r{0, 0, spec_.clientWidth, spec_.clientHeight};
+    RECT r{0, 0, def_.clientWidth, def_.clientHeight};
     AdjustWindowRectEx(&r, style, FALSE, WS_EX_DLGMODALFRAME);
     const int w = r.right - r.left, h = r.bottom - r.top;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-    if (spec_.background != kDefaultColor) background_ = CreateSolidBrush(spec_.background);
-    formFont_ = MakeFont(spec_.font);
-    hwnd_ = CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, spec_.className, spec_.caption, style, x, y, w,
+    if (def_.background != kDefaultColor) background_ = CreateSolidBrush(def_.background);
+    formFont_ = MakeFont(def_.font);
+    hwnd_ = CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, def_.className, def_.caption, style, x, y, w,
                             h, owner, nullptr, GetModuleHandleA(nullptr), this);
     entries_.reserve(controls.size());
     for (std::size_t i = 0; i < controls.size(); ++i)
         entries_.push_back(CreateControl(controls[i], kFirstControlId + static_cast<int>(i)));
 }
 
-Form::Entry Form::CreateControl(const ControlSpec& spec, int id) {
-    const Entry* parent = spec.parent ? Find(spec.parent) : nullptr;
+Form::Entry Form::CreateControl(const ControlDef& def, int id) {
+    const Entry* parent = def.parent ? Find(def.parent) : nullptr;
     HWND parentWindow = parent ? parent->hwnd : hwnd_;
-    DWORD exStyle = (spec.kind == ControlKind::Edit || spec.kind == ControlKind::Memo) ? WS_EX_CLIENTEDGE : 0;
-    if (spec.flags & kTransparent) exStyle |= WS_EX_TRANSPARENT;
-    if (spec.kind == ControlKind::Group) exStyle |= WS_EX_CONTROLPARENT;
-    HWND control = CreateWindowExA(exStyle, ClassFor(spec.kind), spec.caption ? spec.caption : "", StyleFor(spec),
-                                   spec.left, spec.top, spec.width, spec.height, parentWindow,
+    DWORD exStyle = (def.kind == ControlKind::Edit || def.kind == ControlKind::Memo) ? WS_EX_CLIENTEDGE : 0;
+    if (def.flags & kTransparent) exStyle |= WS_EX_TRANSPARENT;
+    if (def.kind == ControlKind::Group) exStyle |= WS_EX_CONTROLPARENT;
+    HWND control = CreateWindowExA(exStyle, ClassFor(def.kind), def.caption ? def.caption : "", StyleFor(def),
+                                   def.left, def.top, def.width, def.height, parentWindow,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
                                    nullptr);
-    HFONT font = spec.font.face || spec.font.height ? nullptr : formFont_;
-    Entry entry{spec, control, nullptr, nullptr, nullptr};
+    HFONT font = def.font.face || def.font.height ? nullptr : formFont_;
+    Entry entry{def, control, nullptr, nullptr, nullptr};
     if (!font) {
-        FontSpec merged = spec.font;
-        if (!merged.face) merged.face = spec_.font.face;
-        if (!merged.height) merged.height = spec_.font.height;
+        FontStyle merged = def.font;
+        if (!merged.face) merged.face = def_.font.face;
+        if (!merged.height) merged.height = def_.font.height;
         entry.font = MakeFont(merged);
         font = entry.font;
     }
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (spec.flags & kChecked) SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
-    if (spec.kind == ControlKind::Group) {
+    if (def.flags & kChecked) SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
+    if (def.kind == ControlKind::Group) {
         // Group boxes parent their controls, so they pass notifications up to the form.
         WNDPROC old = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::GroupProc)));
         if (!groupDefaultProc) groupDefaultProc = old;
     }
-    SetPropA(control, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(GlobalAddAtomA(spec.name))));
+    SetPropA(control, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(GlobalAddAtomA(def.name))));
     return entry;
 }
 
@@ -123,15 +123,15 @@ void Form::SetFlags(const std::string& name, unsigned flags) {
     Entry* e = Find(name);
     if (!e) return;
     const RECT b = Bounds(name);
-    ControlSpec spec = e->spec;
+    ControlDef def = e->def;
     const unsigned hidden = IsVisible(name) ? 0u : kHidden, disabled = IsEnabled(name) ? 0u : kDisabled;
-    spec.flags = (flags & ~(kHidden | kDisabled)) | hidden | disabled;
-    spec.left = b.left;
-    spec.top = b.top;
-    spec.width = b.right - b.left;
-    spec.height = b.bottom - b.top;
+    def.flags = (flags & ~(kHidden | kDisabled)) | hidden | disabled;
+    def.left = b.left;
+    def.top = b.top;
+    def.width = b.right - b.left;
+    def.height = b.bottom - b.top;
     const std::string text = Text(name);
-    Entry rebuilt = CreateControl(spec, GetDlgCtrlID(e->hwnd));
+    Entry rebuilt = CreateControl(def, GetDlgCtrlID(e->hwnd));
     SetWindowTextA(rebuilt.hwnd, text.c_str());
     SetWindowPos(rebuilt.hwnd, e->hwnd, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     DestroyWindow(e->hwnd);
@@ -143,13 +143,13 @@ void Form::SetFlags(const std::string& name, unsigned flags) {
 
 Form::Entry* Form::Find(const std::string& name) {
     for (Entry& e : entries_)
-        if (name == e.spec.name) return &e;
+        if (name == e.def.name) return &e;
     return nullptr;
 }
 
 const Form::Entry* Form::Find(const std::string& name) const {
     for (const Entry& e : entries_)
-        if (name == e.spec.name) return &e;
+        if (name == e.def.name) return &e;
     return nullptr;
 }
 
@@ -169,7 +169,7 @@ void Form::SetText(const std::string& name, const std::string& text) {
     if (!control) return;
     SetWindowTextA(control, text.c_str());
     const Entry* e = Find(name);
-    if (e->spec.flags & kTransparent) {
+    if (e->def.flags & kTransparent) {
         // A transparent label leaves its old text on the parent unless the parent repaints.
         RECT r;
         GetWindowRect(control, &r);
@@ -292,13 +292,13 @@ int Form::ShowModal() {
 LRESULT Form::ControlColor(HDC dc, HWND control) {
     for (const Entry& e : entries_) {
         if (e.hwnd != control) continue;
-        if (e.spec.color != kDefaultColor) SetTextColor(dc, e.spec.color);
-        if (e.spec.flags & kTransparent) {
+        if (e.def.color != kDefaultColor) SetTextColor(dc, e.def.color);
+        if (e.def.flags & kTransparent) {
             SetBkMode(dc, TRANSPARENT);
             return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
         }
         if (background_ && GetParent(control) == hwnd_) {
-            SetBkColor(dc, spec_.background);
+            SetBkColor(dc, def_.background);
             return reinterpret_cast<LRESULT>(background_);
         }
         break;

@@ -10,7 +10,7 @@
 
 enum class ControlKind { Label, Button, CheckBox, Radio, Edit, Memo, Group, Image, Progress };
 
-struct FontSpec {
+struct FontStyle {
     const char* face = nullptr;  // nullptr: the form's font
     int height = 0;              // character height in pixels
     bool italic = false;
@@ -31,33 +31,33 @@ enum ControlFlags : unsigned {
 
 constexpr COLORREF kDefaultColor = CLR_INVALID;
 
-struct ControlSpec {
+struct ControlDef {
     ControlKind kind;
     const char* name;
     const char* parent;  // a group's name, or nullptr for the form itself
     int left, top, width, height;
     const char* caption;
     unsigned flags = 0;
-    FontSpec font = {};
+    FontStyle font = {};
     COLORREF color = kDefaultColor;
 };
 
-struct FormSpec {
+struct FormDef {
     const char* className;
     const char* caption;
     int clientWidth, clientHeight;
-    FontSpec font;
+    FontStyle font;
     COLORREF background = kDefaultColor;
 };
 
 class Form {
 public:
-    explicit Form(const FormSpec& spec);
+    explicit Form(const FormDef& def);
     virtual ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
-    void Create(HWND owner, const std::vector<ControlSpec>& controls);
+    void Create(HWND owner, const std::vector<ControlDef>& controls);
     HWND Handle() const { return hwnd_; }
     HWND Control(const std::string& name) const;
 
@@ -100,26 +100,26 @@ protected:
     virtual void FormResize() {}
     virtual void FormPaint(HDC) {}
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-    HFONT MakeFont(const FontSpec& font);
+    HFONT MakeFont(const FontStyle& font);
 
 
 private:
     struct Entry {
-        ControlSpec spec;
+        ControlDef def;
         HWND hwnd;
         HFONT font;
         std::function<void()> onClick;
         std::function<void()> onChange;
     };
     static LRESULT CALLBACK GroupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    Entry CreateControl(const ControlSpec& spec, int id);
+    Entry CreateControl(const ControlDef& def, int id);
     Entry* Find(const std::string& name);
     const Entry* Find(const std::string& name) const;
     Entry* FindById(int id);
     LRESULT ControlColor(HDC dc, HWND control);
     void RunCloseQuery();
 
-    FormSpec spec_;
+    FormDef def_;
     HWND hwnd_ = nullptr;
     HFONT formFont_ = nullptr;
     HBRUSH background_ = nullptr;

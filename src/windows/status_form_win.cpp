@@ -12,9 +12,9 @@ namespace {
 const char kAbort[] = "中断(&A)";
 const char kNext[] = "次へ(&N)";
 
-const FormSpec kStatusSpec = {"TfrmStatus", "進行状況", 492, 298, {"ＭＳ Ｐゴシック", 12}};
+const FormDef kStatusForm = {"TfrmStatus", "進行状況", 492, 298, {"ＭＳ Ｐゴシック", 12}};
 
-std::vector<ControlSpec> StatusControls() {
+std::vector<ControlDef> StatusControls() {
     using K = ControlKind;
     return {
         {K::Group, "grpMessage", nullptr, 8, 8, 481, 249, "メッセージ"},
@@ -38,7 +38,7 @@ TfrmStatus& frmStatus() {
     return form;
 }
 
-TfrmStatus::TfrmStatus() : Form(kStatusSpec) {}
+TfrmStatus::TfrmStatus() : Form(kStatusForm) {}
 
 void TfrmStatus::Create(HWND owner) {
     Form::Create(owner, StatusControls());

@@ -3,16 +3,16 @@
 
 namespace {
 
-const FontSpec kGothic = {"ＭＳ ゴシック", 12};
-const FontSpec kTitleA2 = {"Times New Roman", 15, true};
-const FontSpec kItalic = {nullptr, 12, true};
-const FontSpec kFolderFont = {nullptr, 16};
+const FontStyle kGothic = {"ＭＳ ゴシック", 12};
+const FontStyle kTitleA2 = {"Times New Roman", 15, true};
+const FontStyle kItalic = {nullptr, 12, true};
+const FontStyle kFolderFont = {nullptr, 16};
 
 }  // namespace
 
-const FormSpec kMainFormSpec = {"TfrmMain", "Kelvo Setup", 492, 298, {"ＭＳ Ｐゴシック", 12}};
+const FormDef kMainForm = {"TfrmMain", "Kelvo Setup", 492, 298, {"ＭＳ Ｐゴシック", 12}};
 
-std::vector<ControlSpec> MainFormControls() {
+std::vector<ControlDef> MainFormControls() {
     using K = ControlKind;
     return {
         {K::Group, "fraTitle", nullptr, 8, 8, 473, 241, "", kHidden},

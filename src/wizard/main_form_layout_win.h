@@ -3,5 +3,5 @@
 
 #include "windows/form_win.h"
 
-extern const FormSpec kMainFormSpec;
-std::vector<ControlSpec> MainFormControls();
+extern const FormDef kMainForm;
+std::vector<ControlDef> MainFormControls();

@@ -17,7 +17,7 @@ TfrmMain& frmMain() {
     return form;
 }
 
-TfrmMain::TfrmMain() : Form(kMainFormSpec) {}
+TfrmMain::TfrmMain() : Form(kMainForm) {}
 
 void TfrmMain::Create(HWND owner) {
     Form::Create(owner, MainFormControls());

@@ -27,6 +27,13 @@ std::string SystemErrorText(unsigned long code) {
     return MapString(text, kMapFullWidth) + "\r\n";
 }
 
+void DispatchWithDialogKeys(MSG& msg) {
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (root && IsDialogMessageA(root, &msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+}
+
 bool ProcessMessages() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -34,10 +41,7 @@ bool ProcessMessages() {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return false;
         }
-        HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-        if (root && IsDialogMessageA(root, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchWithDialogKeys(msg);
     }
     return true;
 }

@@ -11,6 +11,8 @@ void SetApplicationWindow(HWND window);
 int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags);
 std::string SystemErrorText(unsigned long code);
 
+// Dispatches one message, giving Tab, Enter and accelerator keys to the window's controls.
+void DispatchWithDialogKeys(MSG& msg);
 // Lets pending window messages be handled; returns false once WM_QUIT was seen (it is re-posted).
 bool ProcessMessages();
 // Waits for the handle while handling window messages, without spinning the processor.

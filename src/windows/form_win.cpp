@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "engine/messages_win.h"
+
 namespace {
 
 constexpr int kFirstControlId = 1000;
@@ -278,10 +280,7 @@ int Form::ShowModal() {
             PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
-        HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-        if (root && IsDialogMessageA(root, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchWithDialogKeys(msg);
     }
     FormClose();
     ShowWindow(hwnd_, SW_HIDE);

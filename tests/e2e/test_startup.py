@@ -11,6 +11,17 @@ MINIMAL_SCRIPT = "[Title]\nProgram=Sample\n"
 FATAL_SCRIPT_TEXT = "【致命的エラー → iniファイル読み込み失敗】\r\n\r\n処理は続行できません。"
 
 
+def wait_for_start_up(wine, timeout=15):
+    """The wizard window shows before its start-up step has run; that step always ends
+    by giving btnEvent a caption."""
+    wine.wait("TfrmMain")
+    deadline = time.time() + timeout
+    while not wine.text("TfrmMain", "btnEvent"):
+        if time.time() > deadline:
+            raise AssertionError("start-up never finished")
+        time.sleep(0.2)
+
+
 class OsLine(WineTestCase):
     """The title line names the emulated Windows version; folders follow the platform."""
 
@@ -32,7 +43,7 @@ class OsLine(WineTestCase):
                 wine = self.make_wine(version, "." + version)
                 setup = self.package(wine, {"SETUP.INI": MINIMAL_SCRIPT})
                 wine.start(setup)
-                wine.wait("TfrmMain")
+                wait_for_start_up(wine)
                 self.assertEqual(wine.text("TfrmMain", "lblTitleA2"), expected)
                 # The engine's own folder detection, run in the same emulated system.
                 res = wine.run(os.path.join(BUILD, "win32_tests.exe"), "--gtest_filter=DetectedFolders.*")
@@ -57,7 +68,7 @@ class FatalState(WineTestCase):
     def test_no_script_shows_fatal_text_and_quits_without_question(self):
         setup = self.package(self.wine)
         proc = self.wine.start(setup)
-        self.wine.wait("TfrmMain")
+        wait_for_start_up(self.wine)
         controls = self.wine.controls("TfrmMain")
         self.assertEqual(controls["lblMessage"].text, FATAL_SCRIPT_TEXT)
         self.assertEqual(controls["btnEnd"].text, "終了(&E)")
@@ -82,7 +93,7 @@ class FatalState(WineTestCase):
             self.wine.reg_add("HKCU\\Environment", name, "C:\\blocked")
         setup = self.package(self.wine, {"SETUP.INI": MINIMAL_SCRIPT})
         self.wine.start(setup)
-        self.wine.wait("TfrmMain")
+        wait_for_start_up(self.wine)
         self.assertEqual(self.wine.text("TfrmMain", "lblMessage"), FATAL_SCRIPT_TEXT)
 
 
@@ -92,7 +103,7 @@ class WorkFolder(WineTestCase):
             os.makedirs(os.path.join(self.wine.temp, f"KSTMP{n}"), exist_ok=True)
         setup = self.package(self.wine, {"SETUP.INI": MINIMAL_SCRIPT})
         self.wine.start(setup)
-        self.wine.wait("TfrmMain")
+        wait_for_start_up(self.wine)
         work = os.path.join(self.wine.temp, "KSTMP3")
         self.assertTrue(os.path.isfile(os.path.join(work, "SETUPB.EXE")))
         with open(os.path.join(work, "SETUP.INI"), "rb") as f:
@@ -110,7 +121,7 @@ class WorkFolder(WineTestCase):
         for argument, copied in cases:
             with self.subTest(argument=argument):
                 self.wine.start(setup, argument)
-                self.wine.wait("TfrmMain")
+                wait_for_start_up(self.wine)
                 work = os.path.join(self.wine.temp, "KSTMP1")
                 self.assertEqual(sorted(os.listdir(work)), sorted(["SETUPB.EXE", copied]))
                 self.wine.stop()
@@ -134,11 +145,7 @@ class HostileScripts(WineTestCase):
             with self.subTest(script=label):
                 setup = self.package(self.wine, {"SETUP.INI": content}, folder=f"C:\\pkg_{label}")
                 proc = self.wine.start(setup)
-                self.wine.wait("TfrmMain")
-                deadline = time.time() + 10
-                while time.time() < deadline and not self.wine.text("TfrmMain", "btnEvent"):
-                    time.sleep(0.2)
-                self.assertNotEqual(self.wine.text("TfrmMain", "btnEvent"), "")
+                wait_for_start_up(self.wine)
                 self.assertIsNone(proc.poll())
                 self.wine.stop()
 

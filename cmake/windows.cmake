@@ -11,7 +11,7 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 kelvo_sources(SETUP_WIN_SRC FALSE ${SETUP_DIRS})
 kelvo_sources(MONITOR_WIN_SRC FALSE ${MONITOR_DIRS})
 
-set(SETUP_SYSTEM_LIBS shell32 ole32 oleaut32 uuid comctl32 comdlg32 advapi32 gdi32 user32 version lz32 msimg32)
+set(SETUP_SYSTEM_LIBS shlwapi shell32 ole32 oleaut32 uuid comctl32 comdlg32 advapi32 gdi32 user32 version lz32 msimg32)
 set(MONITOR_SYSTEM_LIBS wininet wsock32 winmm shell32 ole32 oleaut32 uuid comctl32 comdlg32 advapi32 gdi32 user32)
 
 add_library(setup_core STATIC ${SETUP_CORE_SRC})
@@ -19,7 +19,7 @@ target_include_directories(setup_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 add_library(setup_win STATIC ${SETUP_WIN_SRC})
 target_link_libraries(setup_win PUBLIC setup_core ${SETUP_SYSTEM_LIBS})
 
-add_executable(setup WIN32 src/engine/setup_main_win.cpp res/setup.rc)
+add_executable(setup WIN32 src/setup_main_win.cpp res/setup.rc)
 target_link_libraries(setup PRIVATE setup_win)
 
 if(MONITOR_CORE_SRC)

@@ -9,14 +9,38 @@
 #include "engine/messages_win.h"
 #include "engine/paths.h"
 #include "engine/strings.h"
-#include "install/shared_dll_win.h"
+#include "engine/shared_dll_win.h"
 
-bool FileExists(const std::string& path) {
-    WIN32_FIND_DATAA data;
+namespace {
+
+bool FindEntry(const std::string& path, WIN32_FIND_DATAA& data) {
     HANDLE find = FindFirstFileA(path.c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return false;
     FindClose(find);
     return true;
+}
+
+}  // namespace
+
+bool FileExists(const std::string& path) {
+    WIN32_FIND_DATAA data;
+    return FindEntry(path, data);
+}
+
+long FileAge(const std::string& path) {
+    WIN32_FIND_DATAA data;
+    if (!FindEntry(path, data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return -1;
+    FILETIME local;
+    WORD date = 0, time = 0;
+    if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !FileTimeToDosDateTime(&local, &date, &time))
+        return -1;
+    return static_cast<long>((static_cast<unsigned long>(date) << 16) | time);
+}
+
+std::int64_t FileSize(const std::string& path) {
+    WIN32_FIND_DATAA data;
+    if (!FindEntry(path, data)) return -1;
+    return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 bool FolderExists(const std::string& path) {

@@ -10,6 +10,10 @@ bool CreateFolderPath(const std::string& path);
 unsigned long RemoveFolderWithPatterns(const std::string& folder, const std::string& patterns);
 unsigned long CopyOneFile(const std::string& source, const std::string& destination);
 unsigned long ShellDeleteFile(const std::string& path);
+// The file's time as the packed local date and time of the file system (2-second steps), or -1.
+long FileAge(const std::string& path);
+// The file's size in bytes, or -1 when a directory search does not find it.
+std::int64_t FileSize(const std::string& path);
 
 struct FreeSpace {
     bool ok;

@@ -2,7 +2,11 @@
 
 #include <windows.h>
 
+#include <unordered_map>
 #include <vector>
+
+#include "engine/code_page.h"
+#include "engine/strings.h"
 
 std::string ReadIniValue(const std::string& section, const std::string& key, const std::string& defaultValue,
                          const std::string& file) {
@@ -21,4 +25,38 @@ bool WriteIniValue(const std::string& section, const std::string& key, const std
     BOOL ok = WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str());
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());  // flush the system's cache
     return ok != FALSE;
+}
+
+std::vector<std::string> ReadNumberedValues(const std::string& section, const std::string& prefix,
+                                            const std::string& file) {
+    // One read of the whole section instead of one search of the file per key: long lists
+    // (thousands of files) would otherwise take quadratic time.
+    std::vector<char> buffer;
+    for (DWORD size = 64 * 1024;; size *= 2) {
+        buffer.assign(size, '\0');
+        DWORD got = GetPrivateProfileSectionA(section.c_str(), buffer.data(), size, file.c_str());
+        if (got < size - 2 || size >= 256u * 1024 * 1024) {
+            buffer.resize(got);
+            break;
+        }
+    }
+    std::unordered_map<std::string, std::string> values;
+    for (std::size_t start = 0; start < buffer.size();) {
+        std::size_t end = start;
+        while (end < buffer.size() && buffer[end] != '\0') ++end;
+        const std::string line(buffer.data() + start, end - start);
+        start = end + 1;
+        const std::size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        std::string value = line.substr(eq + 1);
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+        values.emplace(MapString(line.substr(0, eq), kMapUpperCase), value);  // the first of a repeated key wins
+    }
+    std::vector<std::string> result;
+    const std::string upperPrefix = MapString(prefix, kMapUpperCase);
+    for (int n = 1;; ++n) {
+        auto it = values.find(upperPrefix + std::to_string(n));
+        if (it == values.end() || it->second.empty()) return result;
+        result.push_back(it->second);
+    }
 }

@@ -101,3 +101,7 @@ FolderMacroTable& FolderMacros() {
 }
 
 std::string ExpandFolderMacros(const std::string& text) { return FolderMacros().Expand(text); }
+
+std::string InstalledProgramsFile(const std::string& windowsFolder) {
+    return RemovePathDelimiter(windowsFolder, "B") + "\\KELVO98.INI";
+}

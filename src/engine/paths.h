@@ -18,6 +18,9 @@ std::string NameOfPath(const std::string& path);
 // The drive part ("C:") of a path, without a trailing delimiter.
 std::string DriveOfPath(const std::string& path);
 
+// The record of installed programs: "(Win)" without its trailing backslash + "\KELVO98.INI".
+std::string InstalledProgramsFile(const std::string& windowsFolder);
+
 struct FolderMacro {
     const char* token;
     std::string value;

@@ -54,13 +54,15 @@ bool SameText(const std::string& a, const std::string& b) {
     return MapString(a, kMapUpperCase) == MapString(b, kMapUpperCase);
 }
 
-bool IsPathDelimiterAt(const std::string& text, std::size_t index) {
+bool IsCharAt(const std::string& text, std::size_t index, char c) {
     const CodePage& cp = CurrentCodePage();
     std::size_t p = 0;
     while (p < index) p += cp.IsLeadByte(static_cast<unsigned char>(text[p])) ? 2 : 1;
-    return p == index && index < text.size() && text[index] == '\\';
+    return p == index && index < text.size() && text[index] == c;
 }
 
-bool EndsWithPathDelimiter(const std::string& text) {
-    return !text.empty() && IsPathDelimiterAt(text, text.size() - 1);
-}
+bool EndsWithChar(const std::string& text, char c) { return !text.empty() && IsCharAt(text, text.size() - 1, c); }
+
+bool IsPathDelimiterAt(const std::string& text, std::size_t index) { return IsCharAt(text, index, '\\'); }
+
+bool EndsWithPathDelimiter(const std::string& text) { return EndsWithChar(text, '\\'); }

@@ -16,6 +16,9 @@ int ContainsText(const std::string& needle, const std::string& text);
 // Case-insensitive equality through the locale's upper-case mapping.
 bool SameText(const std::string& a, const std::string& b);
 
+// Whether the character starting at index (0-based, never a trail byte) is c.
+bool IsCharAt(const std::string& text, std::size_t index, char c);
+bool EndsWithChar(const std::string& text, char c);
 // Whether the byte at index (0-based) starts a character, i.e. is not a trail byte.
 bool IsPathDelimiterAt(const std::string& text, std::size_t index);
 bool EndsWithPathDelimiter(const std::string& text);

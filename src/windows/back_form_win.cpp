@@ -3,7 +3,6 @@
 #include "engine/files_win.h"
 #include "engine/messages_win.h"
 #include "windows/grad_box_win.h"
-#include "wizard/main_form_win.h"
 
 namespace {
 
@@ -102,7 +101,7 @@ LRESULT TfrmBack::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case kStartMessage:
             ShowWindow(Handle(), SW_MAXIMIZE);
-            frmMain().ShowModal();
+            if (onStart_) onStart_();
             DestroyWindow(Handle());
             return 0;
         case WM_SHOWWINDOW:

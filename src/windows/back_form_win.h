@@ -1,5 +1,7 @@
 #pragma once
 // TfrmBack: the full-screen backdrop with the product's title; it owns the program's lifetime.
+#include <functional>
+
 #include "windows/form_win.h"
 #include "windows/grad_box.h"
 
@@ -7,6 +9,8 @@ class TfrmBack : public Form {
 public:
     TfrmBack();
     void Create();
+    // What runs, maximised, once the window is first shown: the wizard's modal display.
+    void SetOnStart(std::function<void()> start) { onStart_ = std::move(start); }
 
     // The credit text in the lower right corner (the window must be maximised).
     void ShowBanner(const std::string& text);
@@ -24,6 +28,7 @@ private:
     TGradBox gradBox_;
     bool created_ = false;
     bool started_ = false;
+    std::function<void()> onStart_;
 };
 
 TfrmBack& frmBack();

@@ -1,7 +1,5 @@
 #include "windows/custom_dlg_win.h"
 
-#include "wizard/main_form_win.h"
-
 namespace {
 
 const FormDef kCustomDlgForm = {"TfrmCustomDlg", "ファイル削除の確認", 426, 121, {"ＭＳ Ｐゴシック", 12}};
@@ -32,7 +30,8 @@ TfrmCustomDlg& frmCustomDlg() {
 
 TfrmCustomDlg::TfrmCustomDlg() : Form(kCustomDlgForm) {}
 
-void TfrmCustomDlg::Create(HWND owner) {
+void TfrmCustomDlg::Create(HWND owner, Form& shareForm) {
+    shareForm_ = &shareForm;
     Form::Create(owner, DialogControls());
     // No border icons at all: the question can only be answered.
     SetWindowLongA(Handle(), GWL_STYLE, GetWindowLongA(Handle(), GWL_STYLE) & ~WS_SYSMENU);
@@ -41,11 +40,11 @@ void TfrmCustomDlg::Create(HWND owner) {
 }
 
 std::string TfrmCustomDlg::Ask(const std::string& message) {
-    frmMain().SetText("lblFormShare", "");
+    shareForm_->SetText("lblFormShare", "");
     SetText("lblMessage", message);
     focusPending_ = true;
     ShowModal();
-    return frmMain().Text("lblFormShare");
+    return shareForm_->Text("lblFormShare");
 }
 
 void TfrmCustomDlg::FormActivate() {
@@ -55,7 +54,7 @@ void TfrmCustomDlg::FormActivate() {
 }
 
 void TfrmCustomDlg::Answer(const char* word) {
-    frmMain().SetText("lblFormShare", word);
+    shareForm_->SetText("lblFormShare", word);
     SetModalResult(1);
 }
 

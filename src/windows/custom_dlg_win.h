@@ -6,7 +6,8 @@
 class TfrmCustomDlg : public Form {
 public:
     TfrmCustomDlg();
-    void Create(HWND owner);
+    // shareForm: the window whose hidden label lblFormShare carries the answer.
+    void Create(HWND owner, Form& shareForm);
     // Shows the question modally and returns the answer word ("Yes", "No", "Delete", "Save").
     std::string Ask(const std::string& message);
 
@@ -18,6 +19,7 @@ private:
     void Answer(const char* word);
 
     bool focusPending_ = false;
+    Form* shareForm_ = nullptr;
 };
 
 TfrmCustomDlg& frmCustomDlg();

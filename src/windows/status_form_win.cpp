@@ -4,8 +4,6 @@
 
 #include "engine/messages_win.h"
 #include "windows/back_form_win.h"
-#include "wizard/main_form_win.h"
-#include "wizard/script_reading.h"
 
 namespace {
 
@@ -40,7 +38,8 @@ TfrmStatus& frmStatus() {
 
 TfrmStatus::TfrmStatus() : Form(kStatusForm) {}
 
-void TfrmStatus::Create(HWND owner) {
+void TfrmStatus::Create(HWND owner, Form& runForm) {
+    runForm_ = &runForm;
     Form::Create(owner, StatusControls());
     EnableMenuItem(GetSystemMenu(Handle(), FALSE), SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
     SendMessageA(Control("prgStatus"), PBM_SETRANGE, 0, MAKELPARAM(0, 100));
@@ -81,12 +80,12 @@ void TfrmStatus::btnAbortClick() {
 
 void TfrmStatus::AbortRun() {
     const std::string question = std::string("ここで処理を中断すると、すでにコピー済みのファイルなどは削除されません。") +
-                                 "\r\n一度、処理を完了してから、" + Script().UnSetupString +
+                                 "\r\n一度、処理を完了してから、" + unSetupString_ +
                                  "することをおすすめします。\r\n\r\n本当にここで処理を中断しますか？";
     if (ShowMessageBox(question, "中断の確認", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-    EnableWindow(frmMain().Handle(), FALSE);  // the run's checkpoints notice this and stop
+    EnableWindow(runForm_->Handle(), FALSE);  // the run's checkpoints notice this and stop
     EnableWindow(frmBack().Handle(), TRUE);
     Hide();
     ShowMessageBox("処理を中断しました。", "中断", MB_OK | MB_ICONEXCLAMATION);
-    frmMain().SetModalResult(1);
+    runForm_->SetModalResult(1);
 }

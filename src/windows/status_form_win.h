@@ -16,7 +16,10 @@ RunStatus& RunState();
 class TfrmStatus : public Form {
 public:
     TfrmStatus();
-    void Create(HWND owner);
+    // runForm: the window whose button started the run; an abort disables it and ends its modal display.
+    void Create(HWND owner, Form& runForm);
+    // The uninstall action word that the abort question names.
+    void SetUnSetupString(const std::string& word) { unSetupString_ = word; }
 
     // Ends the current step with its result word and begins the next one.
     void BeginStep(const std::string& text, const std::string& initialWord);
@@ -30,6 +33,9 @@ public:
 private:
     void btnAbortClick();
     void AbortRun();
+
+    Form* runForm_ = nullptr;
+    std::string unSetupString_ = "アンインストール";
 };
 
 TfrmStatus& frmStatus();

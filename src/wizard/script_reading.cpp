@@ -78,10 +78,6 @@ RegistryReference ParseRegistryReference(const std::string& value) {
     return ref;
 }
 
-std::string InstalledProgramsFile(const std::string& windowsFolder) {
-    return RemovePathDelimiter(windowsFolder, "B") + "\\KELVO98.INI";
-}
-
 std::string ProposeInstallFolder(const SetupSources& sources, const std::string& script,
                                  const std::string& windowsFolder) {
     std::string folder = sources.Ini("DefaultFolder", "Folder", "(Prg)\\", script);

@@ -49,6 +49,3 @@ struct ShortcutOffers {
     bool sendTo = false;
 };
 ShortcutOffers ReadShortcutOffers(const SetupSources& sources, const std::string& scriptPath);
-
-// "(Win)" without its trailing backslash + "\KELVO98.INI".
-std::string InstalledProgramsFile(const std::string& windowsFolder);

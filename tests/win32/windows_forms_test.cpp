@@ -17,8 +17,8 @@ void CreateFormsOnce() {
     for (const char* name : {"TfrmBack", "TfrmMain", "TfrmStatus", "TfrmCustomDlg"}) RegisterFormClass(name, nullptr);
     frmBack().Create();
     frmMain().Create(frmBack().Handle());
-    frmStatus().Create(frmBack().Handle());
-    frmCustomDlg().Create(frmBack().Handle());
+    frmStatus().Create(frmBack().Handle(), frmMain());
+    frmCustomDlg().Create(frmBack().Handle(), frmMain());
 }
 
 void PostClick(Form& form, const char* name) { PostMessageA(form.Control(name), BM_CLICK, 0, 0); }

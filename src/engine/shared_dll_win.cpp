@@ -1,4 +1,4 @@
-#include "install/shared_dll_win.h"
+#include "engine/shared_dll_win.h"
 
 #include <windows.h>
 

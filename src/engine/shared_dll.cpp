@@ -1,4 +1,4 @@
-#include "install/shared_dll.h"
+#include "engine/shared_dll.h"
 
 #include "engine/strings.h"
 

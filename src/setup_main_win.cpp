@@ -4,10 +4,12 @@
 #include <objbase.h>
 
 #include "engine/code_page_win.h"
+#include "install/install_run_win.h"
 #include "windows/back_form_win.h"
 #include "windows/custom_dlg_win.h"
 #include "windows/status_form_win.h"
 #include "wizard/main_form_win.h"
+#include "wizard/script_reading.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     HANDLE running = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, "KELVOSETUP");
@@ -26,8 +28,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     for (const char* name : {"TfrmBack", "TfrmMain", "TfrmStatus", "TfrmCustomDlg"}) RegisterFormClass(name, icon);
     frmBack().Create();
     frmMain().Create(frmBack().Handle());
-    frmStatus().Create(frmBack().Handle());
-    frmCustomDlg().Create(frmBack().Handle());
+    frmStatus().Create(frmBack().Handle(), frmMain());
+    frmCustomDlg().Create(frmBack().Handle(), frmMain());
+    frmBack().SetOnStart([] { frmMain().ShowModal(); });
+    frmMain().SetRuns(
+        [] {
+            const ScriptValues& script = Script();
+            RunInstall({frmMain(), frmStatus(), frmBack(), frmMain().WinReboot, script.SetupString,
+                        script.UnSetupString, script.UnSetupTitle, script.ProgramId, script.SetupSpeed});
+        },
+        nullptr);
     frmBack().Show();
 
     MSG msg;

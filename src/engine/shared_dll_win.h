@@ -2,7 +2,7 @@
 // The system's reference counts of shared files and components' self-registration.
 #include <string>
 
-#include "install/shared_dll.h"
+#include "engine/shared_dll.h"
 
 unsigned long ReadSharedCount(const std::string& path);
 // Raises or lowers the count and returns the new one; a count that drops to 0 is removed.

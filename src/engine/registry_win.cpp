@@ -1,0 +1,43 @@
+#include "engine/registry_win.h"
+
+#include <shlwapi.h>
+
+#include <vector>
+
+#include "engine/paths.h"
+
+HKEY RegistryRootFor(const std::string& tag) {
+    if (tag == "(Class)") return HKEY_CLASSES_ROOT;
+    if (tag == "(Local)") return HKEY_LOCAL_MACHINE;
+    if (tag == "(Users)") return HKEY_USERS;
+    return HKEY_CURRENT_USER;
+}
+
+std::string ReadRegistryText(HKEY root, const std::string& keyPath, const std::string& valueName) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return "";
+    DWORD type = 0, size = 0;
+    std::string value;
+    if (RegQueryValueExA(key, valueName.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+        (type == REG_SZ || type == REG_EXPAND_SZ) && size > 0) {
+        std::vector<char> buffer(size + 1, '\0');
+        if (RegQueryValueExA(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                             &size) == ERROR_SUCCESS)
+            value = buffer.data();
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+bool DeleteRegistryKey(const std::string& rootTag, const std::string& keyPath) {
+    if (keyPath.empty()) return true;
+    const std::string path = AddPathDelimiter(keyPath, "B");
+    HKEY root = RegistryRootFor(rootTag);
+    for (int attempt = 0; attempt < 99; ++attempt) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) break;
+        RegCloseKey(key);
+        if (SHDeleteKeyA(root, path.c_str()) != ERROR_SUCCESS) break;
+    }
+    return true;
+}

@@ -1,0 +1,8 @@
+#pragma once
+// Replacing a file that is in use, or deleting one, when Windows starts next.
+#include <string>
+
+// Copies source to (Win)KSTMPk.TMP and asks for it to be moved onto destination at restart.
+bool ReplaceFileAtRestart(const std::string& source, const std::string& destination);
+// Asks for the file or folder to be deleted at restart.
+bool DeleteFileAtRestart(const std::string& path);

@@ -1,0 +1,163 @@
+// The package's files: measuring them, then copying or expanding each [CopyFile] entry.
+#include <windows.h>
+#include <lzexpand.h>
+
+#include <tuple>
+
+#include "engine/code_page.h"
+#include "engine/environment.h"
+#include "engine/files_win.h"
+#include "engine/ini_file_win.h"
+#include "engine/messages_win.h"
+#include "engine/paths.h"
+#include "engine/restart_files_win.h"
+#include "engine/shared_dll_win.h"
+#include "engine/strings.h"
+#include "install/install_run_win.h"
+
+namespace {
+
+std::vector<std::string> CopyFileEntries() { return ReadNumberedValues("CopyFile", "File", Environment().ScriptPath); }
+
+// Expands an LZ-compressed source into (Tmp)EXPAND.BST; returns that file and the final destination.
+std::pair<std::string, std::string> ExpandCompressedFile(const std::string& source, std::string destination) {
+    if (NameOfPath(destination) == "AUTO.EXT") {
+        char expanded[MAX_PATH * 2] = {};
+        GetExpandedNameA(const_cast<char*>(source.c_str()), expanded);
+        destination = RemovePathDelimiter(FolderOfPath(destination), "B") + "\\" +
+                      MapString(NameOfPath(expanded), kMapUpperCase);
+    }
+    const std::string temporary = FolderMacros().Get("(Tmp)") + "EXPAND.BST";
+    if (FileExists(temporary)) ShellDeleteFile(temporary);
+    OFSTRUCT from{}, to{};
+    INT in = LZOpenFileA(const_cast<char*>(source.c_str()), &from, OF_READ | OF_SHARE_EXCLUSIVE);
+    INT out = LZOpenFileA(const_cast<char*>(temporary.c_str()), &to, OF_CREATE);
+    // A failed expansion shows up as a failed copy of the temporary file.
+    if (in >= 0 && out >= 0) LZCopy(in, out);
+    if (in >= 0) LZClose(in);
+    if (out >= 0) LZClose(out);
+    return {temporary, destination};
+}
+
+}  // namespace
+
+void InstallRun::MeasurePackage() {
+    status_.StatusLog += context_.setupString + "に必要な容量を調べています．．．";
+    status_.StepStatus = "完了";
+    ShowLog();
+    Checkpoint();
+    Pause();
+    const std::string& folder = Environment().SourceFolder;
+    for (const std::string& value : CopyFileEntries()) {
+        ++state_.entryCount;
+        std::string path = GetField(value, ",", 1);
+        if (const int bar = FindText("|", path)) path.erase(static_cast<std::size_t>(bar - 1));
+        const std::int64_t size = FileSize(folder + NameOfPath(path));
+        if (size < 0) state_.sizeProgress = false;  // e.g. on a later disk: progress by entries
+        else state_.totalBytes += CountedSize(size, state_.sizeProgress);
+    }
+    EndStep();
+}
+
+void InstallRun::CopyFiles() {
+    context_.status.SetVisible("fraStatus", true);
+    status_.StatusLog += "ファイルをコピーしています．．．";
+    status_.StepStatus = "完了";
+    ShowLog();
+    state_.doneCount = 0;
+    const std::vector<std::string> entries = CopyFileEntries();
+    for (std::size_t i = 0; i < entries.size(); ++i) CopyOne(static_cast<int>(i + 1), entries[i]);
+    if (state_.lockedFile)
+        status_.StepStatus = FindText("一部失敗", status_.StepStatus) ? "一部失敗・ロックファイルあり" : "ロックファイルあり";
+    EndStep();
+    context_.status.SetVisible("fraStatus", false);
+    state_.lists.files.current.push_back(Log());
+}
+
+void InstallRun::CopyOne(int n, const std::string& value) {
+    CopyEntry entry = ParseCopyEntry(value, Environment().SourceFolder);
+    if (entry.diskChange) AskForDisk(entry.source);
+    unsigned long error = 0;
+    const std::string measured = entry.source;
+    const Outcome outcome = InstallFile(entry, error);
+    switch (outcome) {
+        case Outcome::Scheduled:
+            state_.lockedFile = true;
+            [[fallthrough]];
+        case Outcome::Copied:
+            state_.lists.files.current.push_back(entry.destination + entry.options);
+            break;
+        case Outcome::Failed:
+            AddFailure("<File> " + entry.destination + "\r\n" + SystemErrorText(error));
+            break;
+        case Outcome::SourceMissing:
+            AddFailure("<File> " + entry.source + "\r\nコピー元のファイルが見つかりません。\r\n\r\n");
+            break;
+    }
+    ++state_.doneCount;
+    if (state_.sizeProgress && outcome != Outcome::SourceMissing) {
+        const std::int64_t size = FileSize(measured);
+        if (size < 0) {
+            state_.sizeProgress = false;
+            ShowMessageBox("ファイルサイズの取得に失敗したため、進行状況の表示方法を変更します。", "内部エラー",
+                           MB_ICONEXCLAMATION);
+        } else {
+            state_.doneBytes += CountedSize(size, state_.sizeProgress);
+        }
+    }
+    context_.status.ShowProgress(CopyProgressPercent(state_, n), state_.doneCount, state_.entryCount);
+    Checkpoint();
+    Pause();
+}
+
+void InstallRun::AskForDisk(const std::string& source) {
+    // The question comes at least once, even when the file is already there.
+    ++state_.diskNumber;
+    for (;;) {
+        if (ShowMessageBox(std::to_string(state_.diskNumber) + "枚目のディスクに交換してください。", "ディスク交換",
+                           MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
+            FatalStop(context_.setupString + "を続行できませんでした。", "致命的エラー");
+        if (FileExists(source)) return;
+    }
+}
+
+InstallRun::Outcome InstallRun::InstallFile(CopyEntry& entry, unsigned long& error) {
+    if (!FileExists(entry.source)) {
+        ShowEntry(MissingSourceText(entry.source, entry.destination));
+        return Outcome::SourceMissing;
+    }
+    const std::string compressedSource = entry.source;
+    if (entry.compressed) std::tie(entry.source, entry.destination) = ExpandCompressedFile(entry.source, entry.destination);
+    ShowEntry(CopyEntryText(entry.source, entry.destination));
+
+    const bool exists = FileExists(entry.destination);
+    bool copy = true;
+    switch (DecideOverwrite(exists, state_.overwrite, FileAge(entry.source), FileAge(entry.destination))) {
+        case OverwriteAction::Ask:
+            copy = ShowMessageBox(entry.destination + "\r\n\r\nこのファイルは既に存在します。\r\n上書きしてもよろしいですか？",
+                                  "上書き確認", MB_YESNO | MB_ICONQUESTION) == IDYES;
+            break;
+        case OverwriteAction::Keep:
+            copy = false;
+            break;
+        case OverwriteAction::Copy:
+            break;
+    }
+    if (HasOption(entry.options, "/S")) ChangeSharedCount(entry.destination, true);
+    if (HasOption(entry.options, "/W")) copy = true;
+    error = copy ? CopyOneFile(entry.source, entry.destination) : 0;
+    if (HasOption(entry.options, "/R") && FileExists(entry.destination)) RegisterComponent(entry.destination, true);
+
+    Outcome outcome = Outcome::Copied;
+    if (error == ERROR_SHARING_VIOLATION) {
+        ReplaceFileAtRestart(entry.source, entry.destination);
+        outcome = Outcome::Scheduled;
+    } else if (error != 0) {
+        outcome = Outcome::Failed;
+    }
+    if (entry.compressed) {
+        ShellDeleteFile(entry.source);
+        entry.source = compressedSource;
+    }
+    return outcome;
+}

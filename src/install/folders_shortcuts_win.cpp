@@ -1,0 +1,109 @@
+// [MakeFolder] folders and [ShortCut] shell links.
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "engine/environment.h"
+#include "engine/files_win.h"
+#include "engine/ini_file_win.h"
+#include "engine/messages_win.h"
+#include "engine/paths.h"
+#include "engine/strings.h"
+#include "install/install_run_win.h"
+#include "install/shortcut_entry.h"
+
+namespace {
+
+std::wstring Wide(const std::string& text) {
+    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(n > 0 ? static_cast<std::size_t>(n) : 1, L'\0');
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), n);
+    return wide;
+}
+
+// Saves a shell link; false when the shell's link object is not available.
+bool SaveShellLink(const ShortcutEntry& entry, const std::string& workingFolder, const std::string& file) {
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))) || !link)
+        return false;
+    IPersistFile* persist = nullptr;
+    bool saved = false;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) && persist) {
+        link->SetPath(entry.target.c_str());
+        link->SetWorkingDirectory(workingFolder.c_str());
+        if (!entry.arguments.empty()) link->SetArguments(entry.arguments.c_str());
+        persist->Save(Wide(file).c_str(), FALSE);
+        persist->Release();
+        saved = true;
+    }
+    link->Release();
+    return saved;
+}
+
+}  // namespace
+
+// The created file's path, or empty when no link could be made.
+std::string CreateShortcutFile(const ShortcutEntry& entry) {
+    const std::string file = LinkFileName(entry.link);
+    std::string folder = entry.workingFolder;
+    if (folder.empty() || !FolderExists(folder)) folder = FolderOfPath(entry.target);
+    folder = AddPathDelimiter(folder, "B");
+    if (!FolderExists(FolderOfPath(file))) CreateFolderPath(FolderOfPath(file));
+    if (ContainsText(".LNK", entry.target)) {
+        // The target is a ready link: it is copied as it is.
+        CopyOneFile(entry.target, file);
+        return file;
+    }
+    if (!SaveShellLink(entry, folder, file)) return "";
+    // Links to MS-DOS programs are stored as program information files.
+    if (!FileExists(file)) return file.substr(0, file.size() - 4) + ".pif";
+    return file;
+}
+
+void InstallRun::MakeFolders() {
+    status_.StatusLog += "フォルダを作成しています．．．";
+    status_.StepStatus = "完了";
+    ShowLog();
+    for (const std::string& value : ReadNumberedValues("MakeFolder", "Folder", Environment().ScriptPath)) {
+        const std::string path = ExpandFolderMacros(AddPathDelimiter(value, "B"));
+        ShowEntry("【作成中】 -> " + path);
+        // Only the one folder: deep folders are listed level by level. One that was there is recorded too.
+        const DWORD error = CreateDirectoryA(path.c_str(), nullptr) ? 0 : GetLastError();
+        if (error == 0 || error == ERROR_ALREADY_EXISTS) state_.lists.folders.current.push_back(path);
+        else AddFailure("<Folder> " + path + "\r\n" + SystemErrorText(error));
+        Pause();
+    }
+    EndStep();
+}
+
+bool InstallRun::ShortcutChosen(const std::string& rawName) const {
+    switch (ChoiceForName(rawName)) {
+        case ShortcutChoice::Desktop: return state_.desktop;
+        case ShortcutChoice::StartMenu: return state_.startMenu;
+        case ShortcutChoice::StartUp: return state_.startUp;
+        case ShortcutChoice::SendTo: return state_.sendTo;
+        case ShortcutChoice::Always: break;
+    }
+    return true;
+}
+
+void InstallRun::MakeShortcuts() {
+    status_.StatusLog += "ショートカットを作成しています．．．";
+    status_.StepStatus = "なし";
+    ShowLog();
+    const std::vector<std::string> makes = ReadNumberedValues("ShortCut", "Make", Environment().ScriptPath);
+    for (std::size_t i = 0; i < makes.size(); ++i) {
+        std::string name = ScriptValue("ShortCut", "Name" + std::to_string(i + 1));
+        if (name.empty()) name = "Default";
+        if (!ShortcutChosen(name)) continue;
+        const ShortcutEntry entry = ParseShortcutEntry(makes[i], name);
+        ShowEntry(ShortcutEntryText(entry));
+        const std::string created = CreateShortcutFile(entry);
+        Pause();
+        // A link that could not be made is not recorded: an empty log line would end the list early.
+        if (!created.empty()) state_.lists.shortcuts.current.push_back(created);
+        status_.StepStatus = "完了";
+    }
+    EndStep();
+}

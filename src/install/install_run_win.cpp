@@ -1,0 +1,187 @@
+#include "install/install_run_win.h"
+
+#include "engine/environment.h"
+#include "engine/files_win.h"
+#include "engine/ini_file_win.h"
+#include "engine/messages_win.h"
+#include "engine/paths.h"
+#include "engine/strings.h"
+
+void RunInstall(const InstallContext& context) {
+    InstallRun run(context);
+    try {
+        run.Run();
+    } catch (const RunStopped&) {
+        // Aborted or stopped: what was done so far stays, and no log is written.
+    }
+}
+
+InstallRun::InstallRun(const InstallContext& context) : context_(context), status_(RunState()) {}
+
+void InstallRun::Run() {
+    const std::string& s = context_.setupString;
+    Start();
+
+    status_.StatusLog = s + "の情報を作成しています．．．";
+    status_.StepStatus = "完了";
+    ShowLog();
+    ReadRelations();
+    EndStep();
+    Pause();
+
+    MeasurePackage();
+    if (state_.sizeProgress) CheckDiskSpace();
+    CheckInstallFolder();
+    LoadPreviousLog();
+    MakeFolders();
+    CopyFiles();
+    MakeShortcuts();
+    WriteRegistry();
+    WriteIniFiles();
+    ReadDeletionLists();
+    SetAssociations();
+    WriteUninstallInformation();
+    ShowFailureDetails();
+    Complete();
+    ShowFinalPage();
+}
+
+void InstallRun::Start() {
+    Form& main = context_.main;
+    status_ = RunStatus{};
+    state_.overwrite = main.IsChecked("chkOverWrite");
+    state_.desktop = main.IsChecked("chkSCutDesktop");
+    state_.startMenu = main.IsChecked("chkSCutStartMenu");
+    state_.startUp = main.IsChecked("chkSCutStartUp");
+    state_.sendTo = main.IsChecked("chkSCutSendTo");
+    context_.status.SetUnSetupString(context_.unSetupString);
+
+    main.Hide();
+    ProcessMessages();
+    PauseWithMessages(500);
+    context_.status.Show();
+    main.SetVisible("btnEnd", false);
+    RECT client, button = main.Bounds("btnEvent");
+    GetClientRect(main.Handle(), &client);
+    const int width = button.right - button.left;
+    button.left = (client.right - width + 1) / 2;
+    button.right = button.left + width;
+    main.SetBounds("btnEvent", button);
+
+    status_.StatusLog = context_.setupString + "を開始します．．．\r\n\r\n";
+    ShowLog();
+    PauseWithMessages(1000);
+}
+
+void InstallRun::Show(const std::string& text) {
+    context_.status.SetText("lblMessage", text);
+    ProcessMessages();
+}
+
+void InstallRun::ShowEntry(const std::string& text) {
+    Show(status_.StatusLog + "\r\n" + text);
+    Checkpoint();
+}
+
+void InstallRun::Checkpoint() const {
+    if (!IsWindowEnabled(context_.main.Handle())) throw RunStopped{};
+}
+
+void InstallRun::Pause() const { PauseWithMessages(static_cast<unsigned>(context_.setupSpeed)); }
+
+void InstallRun::FatalStop(const std::string& text, const std::string& caption) {
+    ShowMessageBox(text, caption, MB_ICONERROR);
+    EnableWindow(context_.back.Handle(), TRUE);
+    context_.main.SetModalResult(1);
+    throw RunStopped{};
+}
+
+void InstallRun::AddFailure(const std::string& block) {
+    status_.FailureReport += block;
+    ++status_.FailureCount;
+    status_.StepStatus = "一部失敗";
+}
+
+void InstallRun::EndStep() {
+    status_.StatusLog += status_.StepStatus + "\r\n";
+    ShowLog();
+}
+
+std::string InstallRun::ScriptValue(const std::string& section, const std::string& key) const {
+    return ReadIniValue(section, key, "", Environment().ScriptPath);
+}
+
+std::string InstallRun::Log() const { return UninstallLogPath(FolderMacros().Get("(App)")); }
+
+void InstallRun::ReadRelations() {
+    // All twenty numbers are tried: gaps are allowed here.
+    for (int n = 1; n <= 20; ++n) {
+        const std::string name = ScriptValue("Relate", "Name" + std::to_string(n));
+        if (name.empty()) continue;
+        const std::string file = ScriptValue("Relate", "File" + std::to_string(n));
+        if (!file.empty()) state_.relations.emplace_back(name, file);
+    }
+}
+
+void InstallRun::CheckDiskSpace() {
+    const std::string& s = context_.setupString;
+    status_.StatusLog += "ディスクの空き容量をチェックしています．．．";
+    status_.StepStatus = "完了";
+    ShowLog();
+    const std::string drive = DriveOfPath(context_.main.Text("txtFolder"));
+    FreeSpace space = QueryFreeSpace(drive);
+    if (!space.ok) space = QueryFreeSpaceByClusters(drive);
+    if (!EnoughSpace(space.bytes, state_.totalBytes)) {
+        status_.StepStatus = space.ok ? "不足の可能性あり" : "関数失敗";
+        if (ShowMessageBox(LowSpaceQuestion(s, space.ok, state_.totalBytes), "空き容量チェックエラー",
+                           MB_YESNO | MB_ICONQUESTION) != IDYES)
+            FatalStop(s + "を続行できませんでした。", s + "中止");
+    }
+    EndStep();
+    Pause();
+}
+
+void InstallRun::CheckInstallFolder() {
+    const std::string& s = context_.setupString;
+    status_.StatusLog += s + "フォルダをチェックしています．．．";
+    status_.StepStatus = "完了";
+    ShowLog();
+    Checkpoint();
+    const std::string app = AddPathDelimiter(context_.main.Text("txtFolder"), "B");
+    FolderMacros().Set("(App)", app);
+    if (!FolderExists(app)) {
+        const bool create = ShowMessageBox(app + "\r\n\r\nこのフォルダは存在しません。作成してもよろしいですか？",
+                                           "フォルダ作成", MB_YESNO | MB_ICONQUESTION) == IDYES;
+        if (create && !CreateFolderPath(app)) {
+            ShowMessageBox(s + "フォルダの作成に失敗しました。\r\n\r\nプログラム作者へご報告ください。", "致命的エラー",
+                           MB_ICONERROR);
+            status_.StepStatus = "作成失敗";
+            EndStep();
+        }
+        if (!create || !FolderExists(app)) FatalStop(s + "を続行できませんでした。", s + "中止");
+    }
+    FolderMacros().Set("(Set)", LeftStr(app, 2) + "\\");
+    EndStep();
+}
+
+void InstallRun::LoadPreviousLog() {
+    const std::string log = Log();
+    const std::string backup = Environment().WorkFolder + "UNSETUPB.INI";
+    if (!FileExists(log)) {
+        context_.status.SetEnabled("btnAbort", true);
+        return;
+    }
+    CopyOneFile(log, backup);
+    for (int k = 1; k <= 20; ++k)
+        state_.relationSlots.LoadPrevious(ReadIniValue("RestoreRelate", "Key" + std::to_string(k), "", log));
+    auto carry = [&](const char* section, const char* prefix, UninstallList& list) {
+        list.carried = ReadNumberedValues(section, prefix, backup);
+    };
+    UninstallLists& lists = state_.lists;
+    carry("DeleteFolder", "Folder", lists.folders);
+    carry("DeleteFile", "File", lists.files);
+    carry("DeleteShortCut", "File", lists.shortcuts);
+    carry("DeleteRegistry", "Key", lists.registryKeys);
+    carry("AddDeleteFile", "File", lists.extraFiles);
+    context_.status.SetEnabled("btnAbort", true);
+}

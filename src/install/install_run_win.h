@@ -1,0 +1,95 @@
+#pragma once
+// The install run: from the start button to the final page, one step after another.
+#include <string>
+
+#include "install/copy_entry.h"
+#include "install/install_state.h"
+#include "install/shortcut_entry.h"
+#include "windows/form_win.h"
+#include "windows/status_form_win.h"
+#include "windows/win_reboot_win.h"
+
+// What the run needs of the windows and of the script's start-up values.
+struct InstallContext {
+    Form& main;  // the wizard window: folder field, option boxes, pages of the end
+    TfrmStatus& status;
+    Form& back;
+    TWinReboot& reboot;
+    std::string setupString;
+    std::string unSetupString;
+    std::string unSetupTitle;
+    std::string programId;
+    int setupSpeed = 350;
+};
+
+void RunInstall(const InstallContext& context);
+
+// Makes the shell link (or copies a ready .lnk); returns the file made, or empty.
+std::string CreateShortcutFile(const ShortcutEntry& entry);
+
+// Thrown at a checkpoint after an abort, and after a fatal stop: the run ends at once.
+struct RunStopped {};
+
+class InstallRun {
+public:
+    explicit InstallRun(const InstallContext& context);
+    void Run();
+
+private:
+    // Pacing, display and failures (install_run_win.cpp).
+    void Start();
+    void Show(const std::string& text);
+    void ShowLog() { Show(status_.StatusLog); }
+    void ShowEntry(const std::string& text);
+    void Checkpoint() const;
+    void Pause() const;
+    [[noreturn]] void FatalStop(const std::string& text, const std::string& caption);
+    void AddFailure(const std::string& block);
+    void EndStep();
+    std::string ScriptValue(const std::string& section, const std::string& key) const;
+    std::string Log() const;
+
+    // Steps 1 to 5 (install_run_win.cpp).
+    void ReadRelations();
+    void CheckDiskSpace();
+    void CheckInstallFolder();
+    void LoadPreviousLog();
+
+    // Files (files_step_win.cpp).
+    void MeasurePackage();
+    void CopyFiles();
+    void CopyOne(int n, const std::string& value);
+    enum class Outcome { Copied, Scheduled, Failed, SourceMissing };
+    Outcome InstallFile(CopyEntry& entry, unsigned long& error);
+    void AskForDisk(const std::string& source);
+
+    // Folders and shortcuts (folders_shortcuts_win.cpp).
+    void MakeFolders();
+    void MakeShortcuts();
+    bool ShortcutChosen(const std::string& rawName) const;
+
+    // Registry, INI files, deletion lists and associations (settings_win.cpp).
+    void WriteRegistry();
+    void WriteIniFiles();
+    void ReadDeletionLists();
+    void SetAssociations();
+    std::string WriteUninstallEntry();
+    void ReportRegistryFailure(const std::string& key, long error);
+
+    // Uninstall information (uninstall_info_win.cpp).
+    void WriteUninstallInformation();
+    void UpdateUninstaller();
+    void SaveLog(const std::string& text);
+
+    // Failure details, completion and the final page (completion_win.cpp).
+    void ShowFailureDetails();
+    void Complete();
+    void ShowFinalPage();
+    void WaitForEventButton();
+    void ShowOnlyPanel(const char* panel);
+
+    const InstallContext& context_;
+    RunStatus& status_;
+    InstallState state_;
+    std::string dots_;
+};

@@ -1,0 +1,169 @@
+// Registry values, INI entries, the deletion lists, file associations and the Add/Remove Programs entry.
+#include <windows.h>
+
+#include "engine/environment.h"
+#include "engine/files_win.h"
+#include "engine/ini_file_win.h"
+#include "engine/messages_win.h"
+#include "engine/paths.h"
+#include "engine/registry_win.h"
+#include "engine/strings.h"
+#include "install/install_run_win.h"
+#include "install/settings_entries.h"
+
+namespace {
+
+LONG SetRegistryValue(HKEY key, const std::string& name, const RegistryData& data) {
+    const char* valueName = name.c_str();
+    switch (data.kind) {
+        case RegistryKind::Dword:
+        case RegistryKind::Binary: {
+            const DWORD number = data.number;
+            return RegSetValueExA(key, valueName, 0, data.kind == RegistryKind::Dword ? REG_DWORD : REG_BINARY,
+                                  reinterpret_cast<const BYTE*>(&number), sizeof(number));
+        }
+        case RegistryKind::String:
+        case RegistryKind::ExpandString:
+            return RegSetValueExA(key, valueName, 0, data.kind == RegistryKind::String ? REG_SZ : REG_EXPAND_SZ,
+                                  reinterpret_cast<const BYTE*>(data.text.c_str()),
+                                  static_cast<DWORD>(data.text.size() + 1));
+    }
+    return ERROR_INVALID_PARAMETER;
+}
+
+// Creates (or opens) the key and writes the value when there is one; the system's error or 0.
+LONG WriteRegistryValue(HKEY root, const std::string& path, const std::string& name,
+                   const std::optional<RegistryData>& data) {
+    HKEY key = nullptr;
+    LONG error = RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr);
+    if (error != ERROR_SUCCESS) return error;
+    if (data) error = SetRegistryValue(key, name, *data);
+    RegCloseKey(key);
+    return error;
+}
+
+RegistryData Text(const std::string& text, RegistryKind kind = RegistryKind::String) {
+    RegistryData data;
+    data.kind = kind;
+    data.text = text;
+    return data;
+}
+
+}  // namespace
+
+void InstallRun::ReportRegistryFailure(const std::string& key, long error) {
+    // Reported like any other item, so the run goes on and still writes the uninstall log.
+    AddFailure("<Registry> " + key + "\r\n" + SystemErrorText(static_cast<unsigned long>(error)));
+}
+
+void InstallRun::WriteRegistry() {
+    status_.StatusLog += "レジストリキーを作成しています．．．";
+    status_.StepStatus = "なし";
+    ShowLog();
+    const std::vector<std::string> keys = ReadNumberedValues("Registry", "Key", Environment().ScriptPath);
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        ShowLog();
+        Checkpoint();
+        const std::string n = std::to_string(i + 1);
+        const RegistryKeyText key = SplitRegistryKey(keys[i]);
+        std::string value = ScriptValue("Registry", "Value" + n);
+        const bool noDelimiter = TakeNoDelimiterMark(value);
+        const auto data = ParseRegistryValue(ExpandFolderMacros(value), noDelimiter);
+        const LONG error = WriteRegistryValue(RegistryRootFor(key.rootTag), key.path, ScriptValue("Registry", "Name" + n), data);
+        if (error != ERROR_SUCCESS) ReportRegistryFailure(keys[i], error);
+        else if (status_.StepStatus != "一部失敗") status_.StepStatus = "完了";
+    }
+    EndStep();
+}
+
+void InstallRun::WriteIniFiles() {
+    status_.StatusLog += "INIファイルを設定しています．．．";
+    status_.StepStatus = "なし";
+    ShowLog();
+    for (const std::string& raw : ReadNumberedValues("IniFile", "Data", Environment().ScriptPath)) {
+        ShowLog();
+        Checkpoint();
+        const std::string data = ExpandFolderMacros(raw);
+        const std::string section = GetField(data, ",", 1), key = GetField(data, ",", 2);
+        const std::string file = GetField(data, ",", 4);
+        // Without a file name the system would write into WIN.INI, which the script never named.
+        if (section.empty() || key.empty() || file.empty()) {
+            AddFailure("<IniFile> " + data + "\r\n" + SystemErrorText(ERROR_INVALID_PARAMETER));
+            continue;
+        }
+        WriteIniValue(section, key, GetField(data, ",", 3), file);
+        if (status_.StepStatus != "一部失敗") status_.StepStatus = "完了";
+    }
+    EndStep();
+}
+
+void InstallRun::ReadDeletionLists() {
+    const std::string& script = Environment().ScriptPath;
+    state_.lists.registryKeys.current = ReadNumberedValues("DeleteRegistry", "Key", script);
+    for (const std::string& file : ReadNumberedValues("AddDeleteFile", "File", script))
+        state_.lists.extraFiles.current.push_back(ExpandFolderMacros(file));
+}
+
+void InstallRun::SetAssociations() {
+    status_.StatusLog += "関連付けを設定しています．．．";
+    status_.StepStatus = "なし";
+    ShowLog();
+    for (const auto& [name, file] : state_.relations) {
+        ShowLog();
+        Checkpoint();
+        const Association a = ParseAssociation(name, ExpandFolderMacros(file));
+        if (ShowMessageBox(AssociationQuestion(a), "関連付けの確認", MB_YESNO | MB_ICONQUESTION) != IDYES) continue;
+        const std::string extensionKey = "." + a.extension;
+        state_.relationSlots.Save(a.extension, ReadRegistryText(HKEY_CLASSES_ROOT, extensionKey, ""));
+        const std::string cls = a.ClassName();
+        const std::pair<std::string, std::string> defaults[] = {
+            {extensionKey, cls},
+            {cls, a.description},
+            {cls + "\\DefaultIcon", a.icon},
+            {cls + "\\shell\\" + a.verb + "\\command", a.command},
+        };
+        bool failed = false;
+        for (const auto& [path, text] : defaults) {
+            const LONG error = WriteRegistryValue(HKEY_CLASSES_ROOT, path, "", Text(text));
+            if (error != ERROR_SUCCESS && !failed) ReportRegistryFailure("(Class)" + path, error);
+            failed = failed || error != ERROR_SUCCESS;
+        }
+        if (status_.StepStatus != "一部失敗") status_.StepStatus = "完了";
+    }
+    EndStep();
+}
+
+std::string InstallRun::WriteUninstallEntry() {
+    const std::string name = [&] {
+        const std::string key = ScriptValue("Title", "UnSetupKey");
+        return key.empty() ? context_.unSetupTitle : key;
+    }();
+    std::string display = ScriptValue("Title", "UnSetupDisplay");
+    if (display.empty()) display = name;
+    const std::string path = std::string(kUninstallKeyRoot) + name;
+    const std::string uninstaller = FolderMacros().Get("(Win)") + "UNKELVO.EXE";
+    std::vector<std::pair<std::string, RegistryData>> values = {
+        {"DisplayName", Text(display)},
+        {"UninstallString", Text(UninstallCommand(uninstaller, Log()), RegistryKind::ExpandString)},
+        {"DisplayIcon", Text(uninstaller)},
+    };
+    const std::pair<const char*, RegistryKind> support[] = {
+        {"Publisher", RegistryKind::String},     {"URLInfoAbout", RegistryKind::String},
+        {"DisplayVersion", RegistryKind::String}, {"Contact", RegistryKind::String},
+        {"HelpLink", RegistryKind::ExpandString}, {"HelpTelephone", RegistryKind::String},
+        {"Readme", RegistryKind::ExpandString},   {"URLUpdateInfo", RegistryKind::String},
+        {"Comments", RegistryKind::String},
+    };
+    for (const auto& [key, kind] : support) {
+        const std::string text = ScriptValue("Support", key);
+        if (!text.empty()) values.emplace_back(key, Text(text, kind));
+    }
+    for (const auto& [valueName, data] : values) {
+        const LONG error = WriteRegistryValue(HKEY_LOCAL_MACHINE, path, valueName, data);
+        if (error != ERROR_SUCCESS) {
+            ReportRegistryFailure("(Local)" + path, error);
+            break;
+        }
+    }
+    return path;
+}

@@ -1,0 +1,115 @@
+// Making the installation removable: the uninstaller, the installed-programs record,
+// the uninstall log and the Add/Remove Programs entry.
+#include <windows.h>
+
+#include "engine/environment.h"
+#include "engine/files_win.h"
+#include "engine/ini_file_win.h"
+#include "engine/messages_win.h"
+#include "engine/paths.h"
+#include "install/install_run_win.h"
+
+namespace {
+
+// Writes the whole text in one go; the system's error or 0.
+DWORD WriteWholeFile(const std::string& path, const std::string& text) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return GetLastError();
+    DWORD written = 0;
+    DWORD error = 0;
+    if (!WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) || written != text.size() ||
+        !FlushFileBuffers(file))
+        error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+    CloseHandle(file);
+    if (error) DeleteFileA(path.c_str());
+    return error;
+}
+
+// Puts the finished temporary file in the log's place, replacing an older log.
+bool PutInPlace(const std::string& temporary, const std::string& log) {
+    if (MoveFileExA(temporary.c_str(), log.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    // The 95 platform has no replacing move: remove the old log, then rename.
+    if (FileExists(log) && !DeleteFileA(log.c_str())) return false;
+    return MoveFileA(temporary.c_str(), log.c_str()) != FALSE;
+}
+
+}  // namespace
+
+void InstallRun::WriteUninstallInformation() {
+    status_.StatusLog += context_.unSetupString + "情報を更新しています";
+    status_.StepStatus = "．．．完了";
+    ShowLog();
+    context_.status.SetEnabled("btnAbort", false);
+    auto dots = [this](int n) {
+        std::string row;
+        for (int i = 0; i < n; ++i) row += "．";
+        Show(status_.StatusLog + row);
+    };
+    dots(1);
+    UpdateUninstaller();
+    dots(2);
+    const std::string app = FolderMacros().Get("(App)");
+    if (!context_.programId.empty())
+        WriteIniValue(context_.programId, "Folder", app, InstalledProgramsFile(FolderMacros().Get("(Win)")));
+    dots(3);
+    if (IsSetupOnly(context_.unSetupTitle)) return;
+
+    UninstallLogContent log;
+    log.unSetupTitle = context_.unSetupTitle;
+    log.setupFolder = app;
+    log.setupString = context_.setupString;
+    log.unSetupString = context_.unSetupString;
+    log.lists = std::move(state_.lists);
+    log.relations = state_.relationSlots;
+    log.checkBox = ScriptValue("Extend", "UnSetupOption");
+    log.checkBox3 = ScriptValue("Extend", "UnSetupCheckBox3");
+    log.checkBox4 = ScriptValue("Extend", "UnSetupCheckBox4");
+    log.readmeFile = ScriptValue("BeforeUnInstall", "ReadmeFile");
+    log.beforeFile = ScriptValue("BeforeUnInstall", "File");
+    log.registryKey = WriteUninstallEntry();
+    log.programId = context_.programId;
+    SaveLog(BuildUninstallLog(log, dots));
+}
+
+void InstallRun::UpdateUninstaller() {
+    const std::string uninstaller = FolderMacros().Get("(Win)") + "UNKELVO.EXE";
+    const std::string self = Environment().WorkFolder + "SETUPB.EXE";
+    if (IsSetupOnly(context_.unSetupTitle) && !FileExists(uninstaller)) return;
+    if (FileAge(self) <= FileAge(uninstaller)) return;  // a newer uninstaller stays
+    if (const unsigned long error = CopyOneFile(self, uninstaller)) {
+        status_.FailureReport += "<SetupFile> " + uninstaller + "\r\n" + SystemErrorText(error);
+        ++status_.FailureCount;
+    }
+}
+
+void InstallRun::SaveLog(const std::string& text) {
+    // Written beside the log first, then put in its place: a crash or a full disk leaves
+    // the old log or the new one, never a cut one.
+    const std::string log = Log();
+    const std::string folder = FolderOfPath(log);
+    const std::string temporary = folder + "UNSETUP.NEW";
+    DWORD error = WriteWholeFile(temporary, text);
+    if (error == 0 && PutInPlace(temporary, log)) return;
+    if (error == 0) {
+        DeleteFileA(temporary.c_str());
+        ShowMessageBox("既存の「UNSETUP.INI」が削除できませんでした。\r\n" + context_.unSetupString +
+                           "が正常に行われない可能性があります。",
+                       "致命的エラー", MB_ICONEXCLAMATION);
+    }
+    std::string fallback;
+    for (int k = 1;; ++k) {
+        fallback = "UNTMP" + std::to_string(k) + ".INI";
+        if (!FileExists(folder + fallback)) break;
+    }
+    error = WriteWholeFile(folder + fallback, text);
+    if (error != 0) {
+        // Not even the fallback could be written: say so among the failures instead of ending the run.
+        status_.FailureReport += "<File> " + log + "\r\n" + SystemErrorText(error);
+        ++status_.FailureCount;
+        return;
+    }
+    ShowMessageBox("インストールフォルダに仮ファイル" + fallback + "を作成しました\r\n" +
+                       "上記ファイルを「UNSETUP.INI」にリネームしてください。\r\n" + "リネームを行わないと、正常に" +
+                       context_.unSetupString + "できません。",
+                   "警告", MB_ICONEXCLAMATION);
+}

@@ -370,6 +370,13 @@ LRESULT CALLBACK Form::GroupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         case WM_CTLCOLORBTN:
         case WM_CTLCOLOREDIT:
             return SendMessageA(GetAncestor(hwnd, GA_ROOT), message, wParam, lParam);
+        case WM_ERASEBKGND: {
+            // A group box leaves its inside unpainted; a group that holds controls must fill it.
+            RECT r;
+            GetClientRect(hwnd, &r);
+            FillRect(reinterpret_cast<HDC>(wParam), &r, GetSysColorBrush(COLOR_BTNFACE));
+            return 1;
+        }
     }
     return CallWindowProcA(groupDefaultProc, hwnd, message, wParam, lParam);
 }

@@ -47,12 +47,12 @@ void InstallRun::MeasurePackage() {
     ShowLog();
     Checkpoint();
     Pause();
-    const std::string& folder = Environment().SourceFolder;
+    // The same source the copy step will take, so "(App)NAME" entries are measured too;
+    // the install folder is the one the folder step will confirm.
+    FolderMacros().Set("(App)", AddPathDelimiter(context_.main.Text("txtFolder"), "B"));
     for (const std::string& value : CopyFileEntries()) {
         ++state_.entryCount;
-        std::string path = GetField(value, ",", 1);
-        if (const int bar = FindText("|", path)) path.erase(static_cast<std::size_t>(bar - 1));
-        const std::int64_t size = FileSize(folder + NameOfPath(path));
+        const std::int64_t size = FileSize(ParseCopyEntry(value, Environment().SourceFolder).source);
         if (size < 0) state_.sizeProgress = false;  // e.g. on a later disk: progress by entries
         else state_.totalBytes += CountedSize(size, state_.sizeProgress);
     }

@@ -1,10 +1,10 @@
 #!/bin/bash
-# The main job: builds the programs, then starts setup.exe on the example package
-# under Wine and shows what start-up found, with a screenshot of every step.
+# The main job: builds the programs, then installs the example package under Wine
+# through the wizard, as a user would, and shows what the installation left on the
+# machine (files, shortcuts, registry, the uninstall log), with a screenshot of every step.
 # Headless on Xvfb by default; --display uses the DISPLAY you are on.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-REPO="$(pwd)"
 own_display=0
 [ "${1:-}" = "--display" ] && own_display=1
 if [ "$(id -u)" = 0 ]; then ./tools/install-deps.sh; fi
@@ -20,45 +20,113 @@ kelvo_new_prefix "$PREFIX" winxp
 export WINEPREFIX="$PREFIX"
 trap 'kelvo_end_prefix "$PREFIX"; [ -n "${KELVO_XVFB_PID:-}" ] && kill "$KELVO_XVFB_PID" 2>/dev/null; true' EXIT
 
-# The package: setup.exe beside its script, texts in Shift-JIS with CR LF as distributors ship them.
+# The package as a distributor ships it: texts in Shift-JIS with CR LF, the manual
+# LZ-compressed, the project's self-registering component, the second disk held back.
 PKG="$PREFIX/drive_c/SamplePackage"
 mkdir -p "$PKG" build/artifacts
+rm -f build/artifacts/demo-*.png
 cp build/mingw/setup.exe "$PKG/"
-for f in examples/sample/*; do
-    iconv -f UTF-8 -t CP932 "$f" | sed 's/$/\r/' > "$PKG/$(basename "$f")"
-done
+sjis() { iconv -f UTF-8 -t CP932 "$1" | sed 's/$/\r/' > "$2"; }
+for f in examples/sample/*.TXT examples/sample/SETUP.INI; do sjis "$f" "$PKG/$(basename "$f")"; done
+work="$(mktemp -d)"
+mv "$PKG/MANUAL.TXT" "$work/MANUAL.TXT"
+mscompress "$work/MANUAL.TXT"
+# mscompress names its output MANUAL.TXT_ and leaves the stored last letter empty.
+printf 'T' | dd of="$work/MANUAL.TXT_" bs=1 seek=9 conv=notrunc status=none
+mv "$work/MANUAL.TXT_" "$PKG/MANUAL.TX_"
+rm -rf "$work"
+cp build/mingw/tools/win/testcomponent/component_ok.dll "$PKG/SAMPLECMP.DLL"
 
 DRIVER=build/mingw/tools/win/uidriver/uidriver.exe
-drive() { wine "$DRIVER" "$@" | iconv -f CP932 -t UTF-8 | sed 's/\\\\/\\/g'; }
-shot() { import -window root "build/artifacts/demo-$1.png"; echo "screenshot: build/artifacts/demo-$1.png"; }
+drive() { wine "$DRIVER" "$@" | iconv -f CP932 -t UTF-8 | tr -d '\r' | perl -pe 's/\\(.)/$1 eq "n" ? "\n" : $1/ge'; }
+shot() { import -window root "build/artifacts/demo-$1.png"; echo "  screenshot: build/artifacts/demo-$1.png"; }
+press() {  # window control: clicks and waits until the caption of btnEvent changes
+    local before; before="$(drive text TfrmMain btnEvent)"
+    drive click "$1" "$2" >/dev/null
+    for _ in $(seq 50); do [ "$(drive text TfrmMain btnEvent)" != "$before" ] && break; sleep 0.2; done
+}
 
-echo "starting C:\\SamplePackage\\setup.exe under Wine (display $DISPLAY)"
+echo "== starting C:\\SamplePackage\\setup.exe under Wine (display $DISPLAY)"
 wine "C:\\SamplePackage\\setup.exe" &
 drive wait TfrmMain 20000 >/dev/null
-sleep 1
-echo "--- what start-up found"
-echo "title line:   $(drive text TfrmMain lblTitleA2)"
-echo "window:       $(drive caption TfrmMain)"
-work="$(ls -d "$PREFIX"/drive_c/users/*/Temp/KSTMP* 2>/dev/null | head -1)"
-echo "work folder:  ${work#$PREFIX/drive_c/} ($(ls "$work" | tr '\n' ' '))"
-echo "--- the wizard window's controls (name|class|id|visible|enabled|checked|rect|text)"
-drive dump TfrmMain | grep -v '^|'
-shot welcome
-# Walk the wizard as a user would: welcome -> readme -> main page.
-for page in readme main; do
-    drive click TfrmMain btnEvent
-    sleep 2
-    echo "--- $page page: btnEvent \"$(drive text TfrmMain btnEvent)\""
-    shot "$page"
+for _ in $(seq 50); do [ -n "$(drive text TfrmMain btnEvent)" ] && break; sleep 0.2; done
+echo "title line: $(drive text TfrmMain lblTitleA2)"
+shot 1-welcome
+press TfrmMain btnEvent
+echo "licence page: $(drive text TfrmMain fraReadme)"
+drive check TfrmMain chkEULARead 1 >/dev/null
+sleep 0.5
+shot 2-licence
+press TfrmMain btnEvent
+echo "readme page: $(drive text TfrmMain fraReadme)"
+shot 3-readme
+press TfrmMain btnEvent
+drive check TfrmMain chkSCutDesktop 1 >/dev/null
+drive check TfrmMain chkSCutStartMenu 1 >/dev/null
+sleep 0.5
+echo "main page: folder $(drive text TfrmMain txtFolder), $(drive text TfrmMain grpSetupFolder)"
+shot 4-main
+echo "== installing (button \"$(drive text TfrmMain btnEvent)\")"
+drive click TfrmMain btnEvent >/dev/null
+questions=0
+shot 5-status-running
+while :; do
+    if drive wait '#32770' 300 >/dev/null 2>&1; then
+        caption="$(drive caption '#32770')"
+        echo "question \"$caption\": $(drive text '#32770' 65535 | tr '\n' ' ')"
+        questions=$((questions + 1)); shot "5-question-$questions"
+        case "$caption" in
+            ディスク交換)
+                echo "  inserting the second disk"
+                sjis examples/sample/DISK2/EXTRA.TXT "$PKG/EXTRA.TXT"
+                drive click '#32770' 1 >/dev/null ;;
+            *) drive click '#32770' 6 >/dev/null ;;
+        esac
+        drive gone '#32770' 5000 >/dev/null || true
+        continue
+    fi
+    [ "$(drive text TfrmStatus btnAbort)" = "次へ(&N)" ] && break
 done
-echo "install folder: $(drive text TfrmMain txtFolder)"
-echo "folder group:   $(drive text TfrmMain grpSetupFolder)"
-echo "--- leaving through the quit button"
-drive click TfrmMain btnEnd
-if drive wait '#32770' 3000 >/dev/null 2>&1; then
-    echo "question: $(drive text '#32770' 65535 | tr '\n' ' ')"
-    shot quit-question
-    drive click '#32770' 6
-fi
-drive gone TfrmBack 10000
-echo "setup ended; work folders left: $(ls -d "$PREFIX"/drive_c/users/*/Temp/KSTMP* 2>/dev/null | wc -l)"
+echo "--- the status window"
+drive text TfrmStatus lblMessage | sed 's/^/  /'
+shot 6-completion
+drive click TfrmStatus btnAbort >/dev/null
+sleep 1.5
+echo "--- the final page"
+drive text TfrmMain lblSelectTypeMsg | sed 's/^/  /'
+echo "  ( ) $(drive text TfrmMain optSelectType1)"
+shot 7-final
+drive click TfrmMain btnEvent >/dev/null
+drive gone TfrmBack 20000 >/dev/null
+sleep 2
+echo "setup ended; the final page started the program it names"
+shot 8-program-started
+
+C="$PREFIX/drive_c"
+APP="$C/Program Files/サンプルアプリ"
+echo "== what the installation left on the machine"
+echo "--- files in C:\\Program Files\\サンプルアプリ"
+(cd "$APP" && find . -type f | sort | sed 's/^\./  /')
+echo "  C:\\windows\\system32\\SAMPLECMP.DLL: $(stat -c %s "$C/windows/system32/SAMPLECMP.DLL") bytes; C:\\windows\\UNKELVO.EXE: $(stat -c %s "$C/windows/UNKELVO.EXE") bytes"
+echo "--- shortcuts"
+python3 - "$PREFIX" <<'PY'
+import glob, os, sys
+sys.path.insert(0, "tests/e2e")
+from install_support import read_lnk
+for path in sorted(glob.glob(os.path.join(sys.argv[1], "drive_c", "users", "*", "**", "*.lnk"), recursive=True)):
+    if "サンプルアプリ" in path:
+        link = read_lnk(path)
+        print(f"  {os.path.basename(path)} -> {link['target']} (working folder {link['working']})")
+PY
+echo "--- registry"
+reg() { wine reg query "$@" 2>/dev/null | iconv -f CP932 -t UTF-8 | tr -d '\r' | grep -v '^$' | sed 's/^/  /'; }
+reg 'HKLM\SOFTWARE\Kelvo Sample\サンプルアプリ'
+reg 'HKCU\Software\Kelvo Sample\サンプルアプリ'
+reg 'HKLM\Software\Classes\.smp'
+reg 'HKLM\Software\Classes\smp_auto_file\shell\open\command'
+reg 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\SharedDLLs'
+reg 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\KelvoSampleApp'
+echo "--- C:\\windows\\KELVO98.INI"
+iconv -f CP932 -t UTF-8 "$C/windows/KELVO98.INI" | tr -d '\r' | sed 's/^/  /'
+echo "--- the uninstall log C:\\Program Files\\サンプルアプリ\\UNSETUP.INI"
+iconv -f CP932 -t UTF-8 "$APP/UNSETUP.INI" | tr -d '\r' | sed 's/^/  /'

@@ -3,6 +3,7 @@
 #include <lzexpand.h>
 
 #include <tuple>
+#include <vector>
 
 #include "engine/code_page.h"
 #include "engine/environment.h"
@@ -22,10 +23,11 @@ std::vector<std::string> CopyFileEntries() { return ReadNumberedValues("CopyFile
 // Expands an LZ-compressed source into (Tmp)EXPAND.BST; returns that file and the final destination.
 std::pair<std::string, std::string> ExpandCompressedFile(const std::string& source, std::string destination) {
     if (NameOfPath(destination) == "AUTO.EXT") {
-        char expanded[MAX_PATH * 2] = {};
-        GetExpandedNameA(const_cast<char*>(source.c_str()), expanded);
+        // The service writes a name as long as the source's path, without a size limit.
+        std::vector<char> expanded(source.size() + MAX_PATH, '\0');
+        GetExpandedNameA(const_cast<char*>(source.c_str()), expanded.data());
         destination = RemovePathDelimiter(FolderOfPath(destination), "B") + "\\" +
-                      MapString(NameOfPath(expanded), kMapUpperCase);
+                      MapString(NameOfPath(expanded.data()), kMapUpperCase);
     }
     const std::string temporary = FolderMacros().Get("(Tmp)") + "EXPAND.BST";
     if (FileExists(temporary)) ShellDeleteFile(temporary);
@@ -65,6 +67,7 @@ void InstallRun::CopyFiles() {
     status_.StepStatus = "完了";
     ShowLog();
     state_.doneCount = 0;
+    context_.status.ShowProgress(0, 0, state_.entryCount);
     const std::vector<std::string> entries = CopyFileEntries();
     for (std::size_t i = 0; i < entries.size(); ++i) CopyOne(static_cast<int>(i + 1), entries[i]);
     if (state_.lockedFile)

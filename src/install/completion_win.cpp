@@ -6,18 +6,7 @@
 #include "install/final_page.h"
 #include "install/install_run_win.h"
 #include "install/programs_win.h"
-
-void InstallRun::ShowOnlyPanel(const char* panel) {
-    Form& main = context_.main;
-    for (const char* name : {"fraTitle", "fraReadme", "grpMessage", "grpSetupFolder", "grpOption", "fraSelectType"})
-        main.SetVisible(name, panel && std::string(name) == panel);
-    ProcessMessages();
-}
-
-void InstallRun::WaitForEventButton() {
-    Form& main = context_.main;
-    while (main.IsEnabled("btnEvent") && IsWindow(main.Handle())) PauseWithMessages(150);
-}
+#include "windows/run_pages_win.h"
 
 void InstallRun::ShowFailureDetails() {
     EndStep();
@@ -25,21 +14,7 @@ void InstallRun::ShowFailureDetails() {
     if (ShowMessageBox("フォルダの作成・ファイルのコピーで、一部の処理が失敗しました。\r\n詳細を表示しますか？", "警告",
                        MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return;
-    Form& main = context_.main;
-    main.SetText("txtReadme", status_.FailureReport);
-    main.SetText("btnEvent", "続行(&C)");
-    main.SetEnabled("btnEvent", true);
-    main.SetText("fraReadme", "作成・コピー処理失敗　詳細表示");
-    ShowOnlyPanel("fraReadme");
-    main.Show();
-    context_.status.Hide();
-    ProcessMessages();
-    WaitForEventButton();
-    ShowOnlyPanel(nullptr);
-    context_.status.Show();
-    main.Hide();
-    ProcessMessages();
-    PauseWithMessages(500);
+    ShowFailureReport(context_.main, context_.status, "作成・コピー処理失敗　詳細表示", status_.FailureReport);
 }
 
 void InstallRun::Complete() {
@@ -57,23 +32,8 @@ void InstallRun::ShowFinalPage() {
     const ExecuteEntry entry = ParseExecuteEntry(ExpandFolderMacros(file));
     const FinalPage page = BuildFinalPage(context_.setupString, state_.reboot, entry);
 
-    main.SetText("optSelectType1", page.choice1);
-    main.SetText("optSelectType2", page.choice2);
-    main.SetEnabled("optSelectType2", state_.reboot);
-    main.SetVisible("optSelectType2", state_.reboot);
-    main.SetText("lblSelectTypeMsg", page.message);
-    main.SetText("btnEvent", context_.setupString + "完了(&E)");
-    main.SetEnabled("btnEvent", true);
-    ShowOnlyPanel("fraSelectType");
-    main.Show();
-    context_.status.Hide();
-    ProcessMessages();
-    WaitForEventButton();
-    main.Hide();
-    context_.status.Hide();
-    ProcessMessages();
-
-    if (state_.reboot && main.IsChecked("optSelectType2")) state_.reboot = false;
+    if (AskFinalChoice(main, context_.status, {page.message, page.choice1, page.choice2, context_.setupString + "完了(&E)"}))
+        state_.reboot = false;
     if (state_.reboot) {
         context_.reboot.RestartWindows(2);
     } else if (!entry.program.empty()) {

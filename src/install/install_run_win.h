@@ -85,8 +85,6 @@ private:
     void ShowFailureDetails();
     void Complete();
     void ShowFinalPage();
-    void WaitForEventButton();
-    void ShowOnlyPanel(const char* panel);
 
     const InstallContext& context_;
     RunStatus& status_;

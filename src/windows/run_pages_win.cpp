@@ -1,0 +1,50 @@
+#include "windows/run_pages_win.h"
+
+#include "engine/messages_win.h"
+
+void ShowOnlyPanel(Form& main, const char* panel) {
+    for (const char* name : {"fraTitle", "fraReadme", "grpMessage", "grpSetupFolder", "grpOption", "fraSelectType"})
+        main.SetVisible(name, panel && std::string(name) == panel);
+    ProcessMessages();
+}
+
+void WaitUntilDisabled(Form& form, const std::string& control, unsigned interval) {
+    while (form.IsEnabled(control) && IsWindow(form.Handle())) PauseWithMessages(interval);
+}
+
+bool AskFinalChoice(Form& main, Form& status, const FinalChoice& page) {
+    const bool two = !page.choice2.empty();
+    main.SetText("optSelectType1", page.choice1);
+    main.SetText("optSelectType2", page.choice2);
+    main.SetEnabled("optSelectType2", two);
+    main.SetVisible("optSelectType2", two);
+    main.SetText("lblSelectTypeMsg", page.message);
+    main.SetText("btnEvent", page.button);
+    main.SetEnabled("btnEvent", true);
+    ShowOnlyPanel(main, "fraSelectType");
+    main.Show();
+    status.Hide();
+    ProcessMessages();
+    WaitUntilDisabled(main, "btnEvent", 150);
+    main.Hide();
+    status.Hide();
+    ProcessMessages();
+    return two && main.IsChecked("optSelectType2");
+}
+
+void ShowFailureReport(Form& main, Form& status, const std::string& caption, const std::string& report) {
+    main.SetText("txtReadme", report);
+    main.SetText("btnEvent", "続行(&C)");
+    main.SetEnabled("btnEvent", true);
+    main.SetText("fraReadme", caption);
+    ShowOnlyPanel(main, "fraReadme");
+    main.Show();
+    status.Hide();
+    ProcessMessages();
+    WaitUntilDisabled(main, "btnEvent", 150);
+    ShowOnlyPanel(main, nullptr);
+    status.Show();
+    main.Hide();
+    ProcessMessages();
+    PauseWithMessages(500);
+}

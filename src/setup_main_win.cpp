@@ -5,6 +5,7 @@
 
 #include "engine/code_page_win.h"
 #include "install/install_run_win.h"
+#include "uninstall/uninstall_run_win.h"
 #include "windows/back_form_win.h"
 #include "windows/custom_dlg_win.h"
 #include "windows/status_form_win.h"
@@ -37,7 +38,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
             RunInstall({frmMain(), frmStatus(), frmBack(), frmMain().WinReboot, script.SetupString,
                         script.UnSetupString, script.UnSetupTitle, script.ProgramId, script.SetupSpeed});
         },
-        nullptr);
+        [] {
+            const ScriptValues& script = Script();
+            RunUninstall({frmMain(), frmStatus(), frmBack(), frmCustomDlg(), frmMain().WinReboot, script.SetupString,
+                          script.UnSetupString});
+        });
     frmBack().Show();
 
     MSG msg;

@@ -1,0 +1,69 @@
+// The install folder, the failure details, the completion text and the final page.
+#include <windows.h>
+
+#include "engine/files_win.h"
+#include "engine/messages_win.h"
+#include "engine/paths.h"
+#include "engine/strings.h"
+#include "uninstall/uninstall_rules.h"
+#include "uninstall/uninstall_run_win.h"
+#include "windows/run_pages_win.h"
+
+void UninstallRun::RemoveInstallFolder() {
+    const std::string& s = context_.setupString;
+    status_.StatusLog += status_.StepStatus + "\r\n" + s + "フォルダの" + context_.unSetupString + "処理．．．";
+    status_.StepStatus = "完了";
+    ShowLog();
+    if (!IsProtectedInstallFolder(installFolder_)) {
+        const unsigned long result = RemoveFolderWithPatterns(installFolder_, deleteAll_ ? "*.*|" : cleanupPatterns_);
+        if (result != 0) {
+            status_.FailureReport +=
+                InstallFolderBlock(installFolder_, result, SystemErrorText(result), s, deleteAll_);
+            ++status_.FailureCount;
+            if (result == 145 || result == 5) status_.StepStatus = "一部失敗";
+        }
+    }
+    status_.StatusLog += status_.StepStatus + "\r\n";
+    ShowLog();
+}
+
+void UninstallRun::ShowFailureDetails() {
+    if (status_.FailureCount <= 0) return;
+    const std::string& u = context_.unSetupString;
+    status_.StatusLog += "《情報》" + u + "の過程で、一部の処理が失敗しました。\r\n";
+    ShowLog();
+    if (ShowMessageBox(u + "の過程で、一部の処理が失敗しました。\r\n詳細を表示しますか？", "情報",
+                       MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+        return;
+    context_.main.SetFlags("txtReadme", kVScroll);
+    ShowFailureReport(context_.main, context_.status, "削除処理失敗　詳細表示", status_.FailureReport);
+}
+
+void UninstallRun::Complete() {
+    status_.StatusLog += "\r\n【処理完了】\r\n　「次へ(N)」をクリックして、" + context_.unSetupString + "を完了してください。\r\n";
+    ShowLog();
+    MessageBeep(MB_OK);
+    context_.status.WaitForNext();
+}
+
+void UninstallRun::ShowFinalPage() {
+    const std::string& u = context_.unSetupString;
+    bool reboot = FindText("再起動", status_.FailureReport) != 0;
+    FinalChoice page;
+    page.button = u + "完了(&E)";
+    if (reboot) {
+        page.message = "　" + u + "を完了するには、Windowsを再起動する必要があります。\r\n\r\n" +
+                       "　Windowsの再起動を選択した場合、現在稼動している他のプログラムは強制的に終了され、" +
+                       "かつ、終了後プログラムは実行されませんので、十分にご注意ください。";
+        page.choice1 = "はい、Windowsを再起動します。(&Y)";
+        page.choice2 = "いいえ、Windowsは再起動せずに、アンインストーラーを終了します。(&N)";
+    } else {
+        page.message = u + "を完了しました。";
+        page.choice1 = "アンインストーラを終了します。(&Y)";
+    }
+    if (AskFinalChoice(context_.main, context_.status, page)) reboot = false;
+    if (reboot) context_.reboot.RestartWindows(2);
+    EnableWindow(context_.back.Handle(), TRUE);
+    context_.status.Hide();
+    context_.main.SetModalResult(1);
+}

@@ -1,0 +1,103 @@
+// The logged files: shared ones counted down and asked about, the rest deleted, and
+// those still in use scheduled for the next start when their entry says so.
+#include <windows.h>
+
+#include <vector>
+
+#include "engine/code_page.h"
+#include "engine/environment.h"
+#include "engine/files_win.h"
+#include "engine/messages_win.h"
+#include "engine/paths.h"
+#include "engine/restart_files_win.h"
+#include "engine/shared_dll_win.h"
+#include "engine/strings.h"
+#include "uninstall/uninstall_rules.h"
+#include "uninstall/uninstall_run_win.h"
+
+namespace {
+
+// The path as the system will resolve it: "." and ".." gone, short folder names made long,
+// so that the refusal rules see what would really be deleted.
+std::string ResolvedPath(const std::string& path) {
+    std::vector<char> full(path.size() + MAX_PATH, '\0');
+    const DWORD n = GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n == 0 || n >= full.size()) return path;
+    const std::string resolved(full.data(), n);
+    const std::string folder = FolderOfPath(resolved);
+    std::vector<char> longer(folder.size() + MAX_PATH, '\0');
+    const DWORD m = GetLongPathNameA(folder.c_str(), longer.data(), static_cast<DWORD>(longer.size()));
+    if (m == 0 || m >= longer.size()) return resolved;
+    return AddPathDelimiter(std::string(longer.data(), m), "B") + NameOfPath(resolved);
+}
+
+bool Refused(const std::string& path) {
+    return IsRefusedPath(ResolvedPath(path), FolderMacros().Get("(Win)"), FolderMacros().Get("(Sys)"));
+}
+
+}  // namespace
+
+void UninstallRun::DeleteFiles() {
+    BeginStep("ファイルの" + context_.unSetupString + "処理．．．");
+    SetCurrentDirectoryA(FolderMacros().Get("(Tmp)").c_str());
+    for (const std::string& value : LogList("DeleteFile", "File")) DeleteOne(value, true);
+    for (const std::string& value : LogList("AddDeleteFile", "File")) DeleteOne(value, false);
+}
+
+bool UninstallRun::AskYesNo(const std::string& text) {
+    return ShowMessageBox(text, "ファイル削除の確認", MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void UninstallRun::DeleteOne(const std::string& value, bool report) {
+    const std::string path = GetField(value, ",", 1);
+    std::string options = GetField(value, ",", 2);
+    if (path.empty()) return;
+    if (Refused(path)) {
+        // A log in a writable folder may have been changed: never delete system folders for it.
+        AddFailure("<File> " + path + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
+        return;
+    }
+    unsigned long result = 0;
+    const unsigned long count = ReadSharedCount(path);
+    switch (DecideFileAction(count, options, path, MapString(FolderMacros().Get("(Win)"), kMapUpperCase),
+                             MapString(FolderMacros().Get("(Sys)"), kMapUpperCase))) {
+        case FileAction::LowerShared:
+            result = LowerShared(path, options);
+            break;
+        case FileAction::KeepShared:
+        case FileAction::Keep:
+            if (!ContainsText("/L", options)) options += "/L";
+            break;
+        case FileAction::AskCaution:
+        case FileAction::AskComponent: {
+            const bool caution = ContainsText("/C", options) != 0;
+            if (AskYesNo(caution ? CautionQuestion(path) : ComponentQuestion(path))) result = ShellDeleteFile(path);
+            else options += "/L";
+            break;
+        }
+        case FileAction::Delete:
+            result = ShellDeleteFile(path);
+            break;
+    }
+    std::string note;
+    if (FileExists(path) && !ContainsText("/L", options)) {
+        if (result == 0) result = ERROR_ACCESS_DENIED;
+        if (ContainsText("/F", options)) {
+            DeleteFileAtRestart(path);
+            note = kRestartNote;
+        }
+    }
+    if (report && result != 0) AddFailure("<File> " + path + "\r\n" + SystemErrorText(result) + note + "\r\n");
+}
+
+unsigned long UninstallRun::LowerShared(const std::string& path, std::string& options) {
+    if (ChangeSharedCount(path, false) != 0) {
+        options += "/L";  // other programs still use it
+        return 0;
+    }
+    if (sharedAnswer_ != "Delete" && sharedAnswer_ != "Save") sharedAnswer_ = context_.question.Ask(SharedFileQuestion(path));
+    if (sharedAnswer_ == "Delete" || sharedAnswer_ == "Yes") return ShellDeleteFile(path);
+    // "No", "Save", or a dialog closed some other way: keeping the file is the safe answer.
+    options += "/L";
+    return 0;
+}

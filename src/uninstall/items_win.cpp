@@ -1,0 +1,120 @@
+// Shortcuts and their emptied folders, logged folders, registry keys, associations and
+// the Add/Remove Programs entry.
+#include <windows.h>
+
+#include "engine/files_win.h"
+#include "engine/messages_win.h"
+#include "engine/paths.h"
+#include "engine/registry_win.h"
+#include "engine/strings.h"
+#include "uninstall/uninstall_rules.h"
+#include "uninstall/uninstall_run_win.h"
+
+namespace {
+
+constexpr const char* kUninstallKeys = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+bool RefusedFolder(const std::string& path) {
+    return IsRefusedPath(path, FolderMacros().Get("(Win)"), FolderMacros().Get("(Sys)"));
+}
+
+// The shell's own folders stay even when the last shortcut in them goes.
+bool IsShellFolder(const std::string& folder) {
+    for (const char* token : {"(Sta)", "(Dsk)", "(Sup)", "(Sen)", "(C_Sta)", "(C_Dsk)", "(C_Sup)"})
+        if (folder == FolderMacros().Get(token)) return true;
+    return false;
+}
+
+bool KeyExists(HKEY root, const std::string& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+}  // namespace
+
+void UninstallRun::DeleteShortcuts() {
+    BeginStep("ショートカットの" + context_.unSetupString + "処理．．．");
+    for (const std::string& path : LogList("DeleteShortCut", "File")) {
+        if (RefusedFolder(path)) {
+            AddFailure("<ShortCut> " + path + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
+            continue;
+        }
+        const unsigned long result = ShellDeleteFile(path);
+        if (result != 0) AddFailure("<ShortCut> " + path + "\r\n" + SystemErrorText(result) + "\r\n");
+        const std::string folder = AddPathDelimiter(FolderOfPath(path), "B");
+        if (!IsShellFolder(folder) && !RefusedFolder(folder)) RemoveFolderWithPatterns(folder, "");
+    }
+}
+
+void UninstallRun::DeleteFolders() {
+    BeginStep("フォルダの" + context_.unSetupString + "処理．．．");
+    const std::vector<std::string> folders = LogList("DeleteFolder", "Folder");
+    // Last listed first, so a folder made inside another goes before it.
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+        const std::string& folder = *it;
+        unsigned long result;
+        if (RefusedFolder(folder)) {
+            result = ERROR_ACCESS_DENIED;
+        } else if (ContainsText(installFolder_, folder)) {
+            result = RemoveFolderWithPatterns(folder, cleanupPatterns_);
+            if (deleteAll_) result = 0;  // the install folder step empties everything anyway
+        } else {
+            result = RemoveFolderWithPatterns(folder, "");  // only an empty folder goes
+        }
+        if (result != 0) AddFailure("<Folder> " + folder + "\r\n" + SystemErrorText(result) + "\r\n");
+    }
+}
+
+void UninstallRun::DeleteRegistryKeys() {
+    BeginStep("レジストリの" + context_.unSetupString + "処理．．．");
+    for (const std::string& value : LogList("DeleteRegistry", "Key")) {
+        const LogRegistryKey key = SplitLogRegistryKey(value);
+        if (IsRefusedRegistryKey(key.path)) {
+            AddFailure("<Registry> " + value + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
+            continue;
+        }
+        DeleteRegistryKey(key.rootTag, key.path);
+    }
+}
+
+void UninstallRun::RestoreAssociations() {
+    BeginStep("関連付けの" + context_.unSetupString + "処理．．．");
+    for (const std::string& value : LogList("RestoreRelate", "Key")) {
+        const std::string extension = GetField(value, ",", 1);
+        // An extension that is empty or a path would make the keys below name other classes.
+        if (extension.empty() || extension.find('\\') != std::string::npos) continue;
+        const std::size_t comma = value.find(',');
+        std::string previous = comma == std::string::npos ? "" : value.substr(comma + 1);
+        const std::string key = "." + extension;
+        if (KeyExists(HKEY_CLASSES_ROOT, key) && !previous.empty()) {
+            HKEY handle = nullptr;
+            if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_SET_VALUE, &handle) == ERROR_SUCCESS) {
+                RegSetValueExA(handle, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(previous.c_str()),
+                               static_cast<DWORD>(previous.size() + 1));
+                RegCloseKey(handle);
+            }
+        } else {
+            previous.clear();
+        }
+        if (previous.empty()) DeleteRegistryKey("(Class)", key);
+        if (!SameText(previous, extension + "_auto_file")) DeleteRegistryKey("(Class)", extension + "_auto_file");
+    }
+}
+
+void UninstallRun::DeleteUninstallEntry() {
+    status_.StatusLog += status_.StepStatus + "\r\n「プログラム(アプリケーション)の追加と削除」の処理．．．";
+    status_.StepStatus = "完了";
+    ShowLog();
+    const std::string key = LogValue("UnSetupRegistryKey", "Key");
+    if (key.empty()) return;
+    // Only an entry of the program list: a changed log must not name any other key.
+    const std::string root = kUninstallKeys;
+    const std::string name = key.size() > root.size() ? RemovePathDelimiter(key.substr(root.size()), "T") : "";
+    if (!SameText(LeftStr(key, static_cast<int>(root.size())), root) || name.empty()) {
+        AddFailure("<Registry> (Local)" + key + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
+        return;
+    }
+    DeleteRegistryKey("(Local)", key);
+}

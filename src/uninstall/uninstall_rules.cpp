@@ -1,0 +1,108 @@
+#include "uninstall/uninstall_rules.h"
+
+#include "engine/code_page.h"
+#include "engine/paths.h"
+#include "engine/strings.h"
+#include "engine/shared_dll.h"
+
+FileAction DecideFileAction(unsigned long sharedCount, const std::string& options, const std::string& path,
+                            const std::string& windowsFolder, const std::string& systemFolder) {
+    if (sharedCount != 0 && ContainsText("/S", options)) return FileAction::LowerShared;
+    if (sharedCount != 0) return FileAction::KeepShared;
+    if (ContainsText("/C", options)) return FileAction::AskCaution;
+    if (ContainsText("/L", options)) return FileAction::Keep;
+    if (IsComponentFile(path) && (ContainsText(windowsFolder, path) || ContainsText(systemFolder, path)))
+        return FileAction::AskComponent;
+    return FileAction::Delete;
+}
+
+CleanupChoice ChooseCleanup(const bool ticked[4], const std::string captions[4], bool othersVisible) {
+    CleanupChoice choice;
+    if (ticked[0]) {
+        if (!othersVisible) choice.deleteAll = true;
+        else choice.patterns += "*.INI|";
+    }
+    if (ticked[1]) choice.patterns += "*.GID|";
+    if (ticked[2]) choice.patterns += captions[2] + "|";
+    if (ticked[3]) choice.patterns += captions[3] + "|";
+    return choice;
+}
+
+namespace {
+
+bool IsAbsolute(const std::string& path) {
+    const bool drive = path.size() >= 3 && path[1] == ':' && path[2] == '\\';
+    const bool network = path.size() >= 3 && path[0] == '\\' && path[1] == '\\';
+    return drive || network;
+}
+
+bool SameFolder(const std::string& a, const std::string& b) {
+    return !a.empty() && !b.empty() && SameText(AddPathDelimiter(a, "B"), AddPathDelimiter(b, "B"));
+}
+
+bool HasWildcard(const std::string& text) { return text.find_first_of("*?") != std::string::npos; }
+
+}  // namespace
+
+bool IsRefusedPath(const std::string& path, const std::string& windowsFolder, const std::string& systemFolder) {
+    if (!IsAbsolute(path) || FindText("\\..\\", AddPathDelimiter(path, "B"))) return true;
+    const std::string folder = FolderOfPath(path);
+    // A drive root itself or anything matched by a wildcard directly in it.
+    if (RemovePathDelimiter(path, "B").size() <= 2) return true;
+    if (folder.size() <= 3 && HasWildcard(NameOfPath(path))) return true;
+    for (const std::string& system : {windowsFolder, systemFolder}) {
+        if (SameFolder(path, system)) return true;
+        if (HasWildcard(NameOfPath(path)) && SameFolder(folder, system)) return true;
+    }
+    return false;
+}
+
+bool IsRefusedRegistryKey(const std::string& keyPath) {
+    const std::string path = RemovePathDelimiter(RemovePathDelimiter(keyPath, "T"), "B");
+    // Two levels below the root at least: "SOFTWARE\Vendor", never "SOFTWARE" or the root.
+    if (path.empty()) return true;
+    int levels = 1;
+    for (std::size_t i = 0; i < path.size(); ++i)
+        if (IsPathDelimiterAt(path, i) && i + 1 < path.size() && !IsPathDelimiterAt(path, i + 1)) ++levels;
+    return levels < 2;
+}
+
+LogRegistryKey SplitLogRegistryKey(const std::string& text) {
+    if (text.size() < 7 || text[0] != '(' || text[6] != ')') return {"(Cuser)", text};
+    return {text.substr(0, 7), text.substr(7)};
+}
+
+bool IsProtectedInstallFolder(const std::string& folder) {
+    if (folder.size() == 3) return true;
+    for (const char* token : {"(Win)", "(Sys)", "(Tmp)", "(Smn)", "(Sta)", "(Dsk)", "(Sup)", "(Sen)", "(Myd)",
+                              "(C_Smn)", "(C_Sta)", "(C_Dsk)", "(C_Sup)", "(C_Myd)"}) {
+        const std::string& value = FolderMacros().Get(token);
+        if (!value.empty() && SameText(folder, value)) return true;
+    }
+    return false;
+}
+
+std::string SharedFileQuestion(const std::string& path) {
+    return path + "\r\n\r\nこの共有ファイルは、現在、他のどのプログラムからも使われていません。\r\n" +
+           "しかし、今後、他のプログラムで使われる可能性があります。\r\nこのファイルを削除してもよろしいですか？";
+}
+
+std::string CautionQuestion(const std::string& path) {
+    return path + "\r\n\r\nこのファイルを削除してもよろしいですか？\r\n\r\n<<　注意　>>\r\n" +
+           "DLL/OCXなどは他のプログラムでも使用される可能性があります。\r\n" +
+           "確実に使用されないことがわかっている場合のみ削除してください。";
+}
+
+std::string ComponentQuestion(const std::string& path) {
+    return path + "\r\n\r\nこのDLL/OCXファイルは、共有登録されていませんが、\r\n" +
+           "今後、他のプログラムで使われる可能性があります。\r\nこのファイルを削除してもよろしいですか？";
+}
+
+std::string InstallFolderBlock(const std::string& folder, unsigned long result, const std::string& errorText,
+                               const std::string& setupString, bool deleteAll) {
+    if (result != 145 && result != 5) return "<SetupFolder> " + folder + "\r\n" + errorText + "\r\n";
+    const std::string reason = deleteAll ? "全ファイル・フォルダの削除を試みましたが、エラーが発生したため、"
+                                         : "ファイル・フォルダが残っているため、";
+    return "<SetupFolder> " + folder + "\r\n" + reason + setupString +
+           "フォルダを削除できませんでした。エクスプローラなどから、直接削除してください。\r\n\r\n";
+}

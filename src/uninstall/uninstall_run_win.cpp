@@ -1,0 +1,124 @@
+#include "uninstall/uninstall_run_win.h"
+
+#include "engine/environment.h"
+#include "engine/files_win.h"
+#include "engine/ini_file_win.h"
+#include "engine/messages_win.h"
+#include "engine/paths.h"
+#include "engine/strings.h"
+#include "uninstall/uninstall_rules.h"
+
+void RunUninstall(const UninstallContext& context) {
+    UninstallRun run(context);
+    run.Run();
+}
+
+UninstallRun::UninstallRun(const UninstallContext& context) : context_(context), status_(RunState()) {}
+
+void UninstallRun::Run() {
+    if (!Prepare()) return;
+    ForgetProgram();
+    RunBeforeProgram();
+    DeleteFiles();
+    DeleteShortcuts();
+    DeleteFolders();
+    DeleteRegistryKeys();
+    RestoreAssociations();
+    DeleteUninstallEntry();
+    RemoveInstallFolder();
+    ShowFailureDetails();
+    Complete();
+    ShowFinalPage();
+}
+
+void UninstallRun::BeginStep(const std::string& text) {
+    status_.StatusLog += status_.StepStatus + "\r\n" + text;
+    status_.StepStatus = "完了";
+    ShowLog();
+}
+
+void UninstallRun::ShowLog() {
+    context_.status.SetText("lblMessage", status_.StatusLog);
+    ProcessMessages();
+}
+
+void UninstallRun::AddFailure(const std::string& block) {
+    status_.FailureReport += block;
+    ++status_.FailureCount;
+    status_.StepStatus = "一部失敗";
+}
+
+std::string UninstallRun::LogValue(const std::string& section, const std::string& key) const {
+    return ReadIniValue(section, key, "", Environment().ScriptPath);
+}
+
+std::vector<std::string> UninstallRun::LogList(const std::string& section, const std::string& prefix) const {
+    return ReadNumberedValues(section, prefix, Environment().ScriptPath);
+}
+
+bool UninstallRun::Prepare() {
+    Form& main = context_.main;
+    const std::string& u = context_.unSetupString;
+    status_ = RunStatus{};
+    status_.StatusLog = u + "を行っています。\r\n\r\n【処理状況】\r\n";
+    context_.status.SetUnSetupString(u);
+
+    const char* boxes[4] = {"chkSCutDesktop", "chkSCutStartMenu", "chkSCutStartUp", "chkSCutSendTo"};
+    bool ticked[4];
+    std::string captions[4];
+    for (int i = 0; i < 4; ++i) {
+        main.SetEnabled(boxes[i], false);
+        ticked[i] = main.IsChecked(boxes[i]);
+        captions[i] = main.Text(boxes[i]);
+    }
+    const bool othersVisible = main.IsVisible(boxes[1]) || main.IsVisible(boxes[2]) || main.IsVisible(boxes[3]);
+    const CleanupChoice cleanup = ChooseCleanup(ticked, captions, othersVisible);
+    cleanupPatterns_ = cleanup.patterns;
+    deleteAll_ = cleanup.deleteAll;
+
+    main.Hide();
+    context_.status.Show();
+    main.SetVisible("btnEnd", false);
+    RECT client, button = main.Bounds("btnEvent");
+    GetClientRect(main.Handle(), &client);
+    const int width = button.right - button.left;
+    button.left = (client.right - width) / 2;
+    button.right = button.left + width;
+    main.SetBounds("btnEvent", button);
+    ShowLog();
+
+    installFolder_ = main.Text("txtFolder");
+    if (installFolder_.empty()) {
+        ShowMessageBox(u + "フォルダが不明です。\r\n" + u + "は続行できません。", "致命的エラー", MB_ICONERROR);
+        EnableWindow(context_.back.Handle(), TRUE);
+        main.SetModalResult(1);
+        return false;
+    }
+    installFolder_ = AddPathDelimiter(installFolder_, "B");
+    FolderMacros().Set("(App)", installFolder_);
+    return true;
+}
+
+void UninstallRun::ForgetProgram() {
+    // First of all: the record goes even when later steps fail.
+    const std::string id = LogValue("ProgramID", "ID");
+    if (id.empty()) return;
+    const std::string record = InstalledProgramsFile(FolderMacros().Get("(Win)"));
+    WritePrivateProfileStringA(id.c_str(), nullptr, nullptr, record.c_str());
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, record.c_str());
+}
+
+void UninstallRun::RunBeforeProgram() {
+    status_.StatusLog += context_.unSetupString + "処理前のプログラム実行．．．";
+    status_.StepStatus = "なし";
+    ShowLog();
+    const std::string value = LogValue("BeforeUnInstall", "File");
+    if (value.empty()) return;
+    std::string path = installFolder_ + RemovePathDelimiter(value, "T");
+    std::string parameters;
+    if (path.find(',') != std::string::npos) {
+        parameters = GetField(path, ",", 2);
+        path = GetField(path, ",", 1);
+    }
+    status_.StepStatus = RunAndWait(path, parameters) == -1 ? "完了" : "失敗";
+}

@@ -1,0 +1,64 @@
+#pragma once
+// The uninstall run: removes what the log lists, asks before deleting shared files, and
+// ends on a page that offers a restart when a file could only be scheduled.
+#include <string>
+
+#include "windows/custom_dlg_win.h"
+#include "windows/form_win.h"
+#include "windows/status_form_win.h"
+#include "windows/win_reboot_win.h"
+
+struct UninstallContext {
+    Form& main;  // the wizard window: folder field, option boxes, pages of the end
+    TfrmStatus& status;
+    Form& back;
+    TfrmCustomDlg& question;
+    TWinReboot& reboot;
+    std::string setupString;
+    std::string unSetupString;
+};
+
+void RunUninstall(const UninstallContext& context);
+
+class UninstallRun {
+public:
+    explicit UninstallRun(const UninstallContext& context);
+    void Run();
+
+private:
+    // Display and the log (uninstall_run_win.cpp).
+    void BeginStep(const std::string& prefix);
+    void ShowLog();
+    void AddFailure(const std::string& block);
+    std::string LogValue(const std::string& section, const std::string& key) const;
+    std::vector<std::string> LogList(const std::string& section, const std::string& prefix) const;
+    bool Prepare();
+    void ForgetProgram();
+    void RunBeforeProgram();
+
+    // Files and shared files (files_win.cpp).
+    void DeleteFiles();
+    void DeleteOne(const std::string& value, bool report);
+    unsigned long LowerShared(const std::string& path, std::string& options);
+    bool AskYesNo(const std::string& text);
+
+    // Shortcuts, folders, registry, associations (items_win.cpp).
+    void DeleteShortcuts();
+    void DeleteFolders();
+    void DeleteRegistryKeys();
+    void RestoreAssociations();
+    void DeleteUninstallEntry();
+
+    // The install folder and the end (completion_win.cpp).
+    void RemoveInstallFolder();
+    void ShowFailureDetails();
+    void Complete();
+    void ShowFinalPage();
+
+    const UninstallContext& context_;
+    RunStatus& status_;
+    std::string installFolder_;
+    std::string cleanupPatterns_;
+    bool deleteAll_ = false;
+    std::string sharedAnswer_;
+};

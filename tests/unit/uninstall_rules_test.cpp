@@ -1,0 +1,88 @@
+#include "uninstall/uninstall_rules.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/paths.h"
+
+namespace {
+
+const std::string kWin = "C:\\WINDOWS\\", kSys = "C:\\WINDOWS\\SYSTEM32\\";
+
+FileAction Decide(unsigned long count, const std::string& options, const std::string& path) {
+    return DecideFileAction(count, options, path, kWin, kSys);
+}
+
+}  // namespace
+
+TEST(UninstallFiles, FirstMatchingRowDecides) {
+    EXPECT_EQ(Decide(2, "/S/F", "C:\\App\\A.DLL"), FileAction::LowerShared);
+    EXPECT_EQ(Decide(1, "/s", "C:\\App\\A.DLL"), FileAction::LowerShared);
+    // Counted by others but not marked shared here: it stays, even with "/C".
+    EXPECT_EQ(Decide(1, "/C", "C:\\App\\A.TXT"), FileAction::KeepShared);
+    EXPECT_EQ(Decide(0, "/S", "C:\\App\\A.TXT"), FileAction::Delete);  // count already gone
+    EXPECT_EQ(Decide(0, "/c/L", "C:\\App\\A.TXT"), FileAction::AskCaution);
+    EXPECT_EQ(Decide(0, "/W/l", "C:\\App\\A.TXT"), FileAction::Keep);
+    EXPECT_EQ(Decide(0, "", "c:\\windows\\system32\\x.ocx"), FileAction::AskComponent);
+    EXPECT_EQ(Decide(0, "", "C:\\Windows\\x.dll.bak"), FileAction::AskComponent);
+    EXPECT_EQ(Decide(0, "", "C:\\App\\x.dll"), FileAction::Delete);  // a component of its own folder
+    EXPECT_EQ(Decide(0, "/R", "C:\\Windows\\x.txt"), FileAction::Delete);
+}
+
+TEST(UninstallCleanup, PatternsFromTheTickedBoxes) {
+    const std::string captions[4] = {"*.INI", "*.GID", "*.LOG", "*.BAK"};
+    const bool all[4] = {true, true, true, true}, some[4] = {false, true, false, true}, none[4] = {};
+    EXPECT_EQ(ChooseCleanup(all, captions, true).patterns, "*.INI|*.GID|*.LOG|*.BAK|");
+    EXPECT_FALSE(ChooseCleanup(all, captions, true).deleteAll);
+    EXPECT_EQ(ChooseCleanup(some, captions, true).patterns, "*.GID|*.BAK|");
+    EXPECT_EQ(ChooseCleanup(none, captions, true).patterns, "");
+    // The DeleteAll layout shows the first box alone: ticked, it empties the whole folder.
+    const bool first[4] = {true, false, false, false};
+    const CleanupChoice all_files = ChooseCleanup(first, captions, false);
+    EXPECT_TRUE(all_files.deleteAll);
+    EXPECT_EQ(all_files.patterns, "");
+    EXPECT_FALSE(ChooseCleanup(none, captions, false).deleteAll);
+}
+
+TEST(UninstallRefusals, SystemFoldersRootsAndRelativePaths) {
+    for (const char* refused : {"C:\\", "C:", "C:\\*.*", "C:\\*", "C:\\WINDOWS", "c:\\windows\\", "C:\\WINDOWS\\*.*",
+                                "C:\\Windows\\System32", "C:\\WINDOWS\\SYSTEM32\\*.DLL", "APP.TXT", "..\\x.txt",
+                                "C:\\App\\..\\WINDOWS\\*.*", "", "\\x"})
+        EXPECT_TRUE(IsRefusedPath(refused, kWin, kSys)) << refused;
+    for (const char* allowed : {"C:\\App\\A.TXT", "C:\\App\\DATA\\*.TMP", "C:\\WINDOWS\\APP.INI",
+                                "C:\\WINDOWS\\SYSTEM32\\APPCMP.DLL", "C:\\WINDOWS\\Fonts\\*.xyz", "\\\\server\\share\\a.txt",
+                                "C:\\表\\A.TXT"})
+        EXPECT_FALSE(IsRefusedPath(allowed, kWin, kSys)) << allowed;
+}
+
+TEST(UninstallRefusals, RegistryKeysNeedTwoLevels) {
+    for (const char* refused : {"", "\\", "SOFTWARE", "SOFTWARE\\", "\\SOFTWARE\\", "Software\\\\"})
+        EXPECT_TRUE(IsRefusedRegistryKey(refused)) << refused;
+    for (const char* allowed : {"SOFTWARE\\Vendor", "Software\\Vendor\\App\\", ".abc\\shell"})
+        EXPECT_FALSE(IsRefusedRegistryKey(allowed)) << allowed;
+    const LogRegistryKey tagged = SplitLogRegistryKey("(Local)SOFTWARE\\Vendor");
+    EXPECT_EQ(tagged.rootTag, "(Local)");
+    EXPECT_EQ(tagged.path, "SOFTWARE\\Vendor");
+    // Either mark missing means an untagged key under the current user (unlike [Registry]).
+    EXPECT_EQ(SplitLogRegistryKey("(LocalSOFTWARE\\x").rootTag, "(Cuser)");
+    EXPECT_EQ(SplitLogRegistryKey("Local)SOFTWARE\\x").path, "Local)SOFTWARE\\x");
+}
+
+TEST(UninstallInstallFolder, ProtectedFoldersAndBlocks) {
+    FolderMacroTable saved = FolderMacros();
+    FolderMacros().Set("(Win)", "C:\\WINDOWS\\");
+    FolderMacros().Set("(Myd)", "C:\\Users\\u\\Documents\\");
+    EXPECT_TRUE(IsProtectedInstallFolder("C:\\"));
+    EXPECT_TRUE(IsProtectedInstallFolder("c:\\windows\\"));
+    EXPECT_TRUE(IsProtectedInstallFolder("C:\\Users\\U\\Documents\\"));
+    EXPECT_FALSE(IsProtectedInstallFolder("C:\\WINDOWS\\App\\"));
+    FolderMacros() = saved;
+
+    EXPECT_EQ(InstallFolderBlock("C:\\A\\", 145, "x\r\n", "インストール", false),
+              "<SetupFolder> C:\\A\\\r\nファイル・フォルダが残っているため、インストールフォルダを削除できませんでした。"
+              "エクスプローラなどから、直接削除してください。\r\n\r\n");
+    EXPECT_EQ(InstallFolderBlock("C:\\A\\", 5, "x\r\n", "S", true),
+              "<SetupFolder> C:\\A\\\r\n全ファイル・フォルダの削除を試みましたが、エラーが発生したため、"
+              "Sフォルダを削除できませんでした。エクスプローラなどから、直接削除してください。\r\n\r\n");
+    EXPECT_EQ(InstallFolderBlock("C:\\A\\", 3, "パスが見つかりません。\r\n", "S", false),
+              "<SetupFolder> C:\\A\\\r\nパスが見つかりません。\r\n\r\n");
+}

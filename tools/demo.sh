@@ -2,6 +2,8 @@
 # The main job: builds the programs, then installs the example package under Wine
 # through the wizard, as a user would, and shows what the installation left on the
 # machine (files, shortcuts, registry, the uninstall log), with a screenshot of every step.
+# It then removes the package again through its Add/Remove Programs entry and shows
+# that nothing of it is left.
 # Headless on Xvfb by default; --display uses the DISPLAY you are on.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -130,3 +132,57 @@ echo "--- C:\\windows\\KELVO98.INI"
 iconv -f CP932 -t UTF-8 "$C/windows/KELVO98.INI" | tr -d '\r' | sed 's/^/  /'
 echo "--- the uninstall log C:\\Program Files\\サンプルアプリ\\UNSETUP.INI"
 iconv -f CP932 -t UTF-8 "$APP/UNSETUP.INI" | tr -d '\r' | sed 's/^/  /'
+
+# Removal as a user starts it: the command line of the Add/Remove Programs entry.
+ENTRY='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\KelvoSampleApp'
+command="$(wine reg query "$ENTRY" /v UninstallString 2>/dev/null | iconv -f CP932 -t UTF-8 | tr -d '\r' |
+           sed -n 's/^ *UninstallString *REG_EXPAND_SZ *//p')"
+echo "== uninstalling through the Add/Remove Programs entry: $command"
+uninstaller="${command%% \"*}"
+log="${command#* \"}"; log="${log%\"}"
+wine "$uninstaller" "$log" &
+drive wait TfrmMain 20000 >/dev/null
+for _ in $(seq 50); do [ -n "$(drive text TfrmMain btnEvent)" ] && break; sleep 0.2; done
+shot 9-uninstall-welcome
+for _ in 1 2 3; do
+    [ "$(drive text TfrmMain btnEvent)" = "アンインストール開始(&S)" ] && break
+    press TfrmMain btnEvent
+done
+echo "uninstall page: folder $(drive text TfrmMain txtFolder), options: $(drive text TfrmMain fraShortCut)"
+shot 10-uninstall-main
+drive click TfrmMain btnEvent >/dev/null
+while :; do
+    if drive wait TfrmCustomDlg 200 >/dev/null 2>&1 && [ "$(drive windows TfrmCustomDlg | cut -d'|' -f3)" = 1 ]; then
+        echo "shared-file question: $(drive text TfrmCustomDlg lblMessage | tr '\n' ' ')"
+        shot 11-shared-file
+        echo "  answer: はい (delete it)"
+        drive click TfrmCustomDlg btnYes >/dev/null
+        sleep 0.5
+        continue
+    fi
+    if drive wait '#32770' 200 >/dev/null 2>&1; then
+        echo "question \"$(drive caption '#32770')\": $(drive text '#32770' 65535 | tr '\n' ' ')"
+        drive click '#32770' 7 >/dev/null
+        continue
+    fi
+    [ "$(drive text TfrmStatus btnAbort)" = "次へ(&N)" ] && break
+done
+echo "--- the status window"
+drive text TfrmStatus lblMessage | sed 's/^/  /'
+shot 12-uninstall-completion
+drive click TfrmStatus btnAbort >/dev/null
+sleep 1.5
+echo "--- the final page: $(drive text TfrmMain lblSelectTypeMsg)"
+shot 13-uninstall-final
+drive click TfrmMain btnEvent >/dev/null
+drive gone TfrmBack 20000 >/dev/null
+sleep 2
+
+echo "== what is left"
+echo "install folder: $([ -e "$APP" ] && echo "still there" || echo "gone")"
+echo "component C:\\windows\\system32\\SAMPLECMP.DLL: $([ -e "$C/windows/system32/SAMPLECMP.DLL" ] && echo "still there" || echo "gone")"
+echo "shortcuts left: $(find "$C/users" -name 'サンプルアプリ*' | wc -l)"
+for key in 'HKLM\SOFTWARE\Kelvo Sample' 'HKCU\Software\Kelvo Sample' 'HKLM\Software\Classes\.smp' "$ENTRY"; do
+    if wine reg query "$key" >/dev/null 2>&1; then echo "registry $key: still there"; else echo "registry $key: gone"; fi
+done
+echo "KELVO98.INI: $(iconv -f CP932 -t UTF-8 "$C/windows/KELVO98.INI" | tr -d '\r' | grep -c '^\[') product(s) recorded"

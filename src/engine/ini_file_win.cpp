@@ -49,7 +49,9 @@ std::vector<std::string> ReadNumberedValues(const std::string& section, const st
         const std::size_t eq = line.find('=');
         if (eq == std::string::npos) continue;
         std::string value = line.substr(eq + 1);
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+        // Matching single or double quotes go, as GetPrivateProfileString takes them off.
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+            value = value.substr(1, value.size() - 2);
         values.emplace(MapString(line.substr(0, eq), kMapUpperCase), value);  // the first of a repeated key wins
     }
     std::vector<std::string> result;

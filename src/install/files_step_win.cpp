@@ -38,6 +38,16 @@ std::pair<std::string, std::string> ExpandCompressedFile(const std::string& sour
     if (in >= 0 && out >= 0) LZCopy(in, out);
     if (in >= 0) LZClose(in);
     if (out >= 0) LZClose(out);
+    // The service gives the copy the compressed file's time; the expanded file is new, so
+    // that with automatic overwrite it replaces whatever is installed.
+    HANDLE file =
+        CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        FILETIME now;
+        GetSystemTimeAsFileTime(&now);
+        SetFileTime(file, nullptr, nullptr, &now);
+        CloseHandle(file);
+    }
     return {temporary, destination};
 }
 

@@ -28,7 +28,7 @@ std::optional<std::int32_t> ParseScriptNumber(const std::string& text) {
         base = 16;
         digits.erase(0, 1);
     }
-    if (digits.empty() || digits.size() > 10) return std::nullopt;
+    if (digits.empty()) return std::nullopt;
     std::uint64_t value = 0;
     for (char ch : digits) {
         int d;
@@ -37,6 +37,7 @@ std::optional<std::int32_t> ParseScriptNumber(const std::string& text) {
         else if (base == 16 && ch >= 'A' && ch <= 'F') d = ch - 'A' + 10;
         else return std::nullopt;
         value = value * static_cast<unsigned>(base) + static_cast<unsigned>(d);
+        if (value > 0xFFFFFFFFull) return std::nullopt;  // leading zeros do not count, digits beyond 32 bits do
     }
     // Hexadecimal covers all 32 bits; decimal the signed range.
     if (base == 16 && value > 0xFFFFFFFFull) return std::nullopt;

@@ -42,6 +42,11 @@ std::string Escape(const std::string& text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        // A double-byte character's second byte may be 0x5C: it is not a backslash.
+        if (IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size()) {
+            out += text.substr(i++, 2);
+            continue;
+        }
         if (text[i] == '\n') out += "\\n";
         else if (text[i] == '\\') out += "\\\\";
         else out += text[i];

@@ -45,6 +45,11 @@ void TfrmStatus::Create(HWND owner, Form& runForm) {
     SendMessageA(Control("prgStatus"), PBM_SETRANGE, 0, MAKELPARAM(0, 100));
     SendMessageA(Control("prgStatus"), PBM_SETSTEP, 5, 0);
     OnClick("btnAbort", [this] { btnAbortClick(); });
+    // The progress group lies over the lower part of the message: keep it on top and let
+    // the message paint around it, or every new line would hide the bar.
+    HWND label = Control("lblMessage");
+    SetWindowLongA(label, GWL_STYLE, GetWindowLongA(label, GWL_STYLE) | WS_CLIPSIBLINGS);
+    SetWindowPos(Control("fraStatus"), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TfrmStatus::ShowLog() {

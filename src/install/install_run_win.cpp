@@ -6,6 +6,7 @@
 #include "engine/messages_win.h"
 #include "engine/paths.h"
 #include "engine/strings.h"
+#include "windows/run_pages_win.h"
 
 void RunInstall(const InstallContext& context) {
     InstallRun run(context);
@@ -60,13 +61,7 @@ void InstallRun::Start() {
     ProcessMessages();
     PauseWithMessages(500);
     context_.status.Show();
-    main.SetVisible("btnEnd", false);
-    RECT client, button = main.Bounds("btnEvent");
-    GetClientRect(main.Handle(), &client);
-    const int width = button.right - button.left;
-    button.left = (client.right - width + 1) / 2;
-    button.right = button.left + width;
-    main.SetBounds("btnEvent", button);
+    CenterRunButton(main, true);
 
     status_.StatusLog = context_.setupString + "を開始します．．．\r\n\r\n";
     ShowLog();

@@ -6,6 +6,7 @@
 #include "engine/messages_win.h"
 #include "engine/paths.h"
 #include "engine/strings.h"
+#include "windows/run_pages_win.h"
 #include "uninstall/uninstall_rules.h"
 
 void RunUninstall(const UninstallContext& context) {
@@ -78,13 +79,7 @@ bool UninstallRun::Prepare() {
 
     main.Hide();
     context_.status.Show();
-    main.SetVisible("btnEnd", false);
-    RECT client, button = main.Bounds("btnEvent");
-    GetClientRect(main.Handle(), &client);
-    const int width = button.right - button.left;
-    button.left = (client.right - width) / 2;
-    button.right = button.left + width;
-    main.SetBounds("btnEvent", button);
+    CenterRunButton(main, false);
     ShowLog();
 
     installFolder_ = main.Text("txtFolder");

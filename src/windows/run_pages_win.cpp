@@ -2,6 +2,16 @@
 
 #include "engine/messages_win.h"
 
+void CenterRunButton(Form& main, bool roundHalfUp) {
+    main.SetVisible("btnEnd", false);
+    RECT client, button = main.Bounds("btnEvent");
+    GetClientRect(main.Handle(), &client);
+    const int width = button.right - button.left;
+    button.left = (client.right - width + (roundHalfUp ? 1 : 0)) / 2;
+    button.right = button.left + width;
+    main.SetBounds("btnEvent", button);
+}
+
 void ShowOnlyPanel(Form& main, const char* panel) {
     for (const char* name : {"fraTitle", "fraReadme", "grpMessage", "grpSetupFolder", "grpOption", "fraSelectType"})
         main.SetVisible(name, panel && std::string(name) == panel);

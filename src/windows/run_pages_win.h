@@ -5,6 +5,8 @@
 
 #include "windows/form_win.h"
 
+// A run's pages use one button: the other goes and this one moves to the middle.
+void CenterRunButton(Form& main, bool roundHalfUp);
 // Hides every page panel of the main window except panel (nullptr hides them all).
 void ShowOnlyPanel(Form& main, const char* panel);
 // Polls every interval until the control is disabled (its click handler does that) or the window is gone.

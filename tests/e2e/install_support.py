@@ -87,6 +87,8 @@ class InstallCase(WineTestCase):
                 continue
             if not wine.windows("TfrmBack"):
                 break
+            if not wine.windows("TfrmStatus"):
+                break  # the failure details page is up in the main window
             status = wine.controls("TfrmStatus")
             if status["btnAbort"].text == NEXT and status["btnAbort"].enabled:
                 break

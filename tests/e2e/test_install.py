@@ -272,3 +272,73 @@ class EverySection(InstallCase):
 
 class EverySectionOn98(EverySection):
     version = "win98"
+
+
+HOSTILE = r"""[Extend]
+SetupSpeed=1
+[DefaultFolder]
+Folder=C:\KelvoOdd\
+[CopyFile]
+File1=,/S
+File2=|
+File3=(App)|
+File4=(App)A.TXT,,,,
+File5=(App)B.TXT|||x
+File6=(App)LONG""" + "X" * 3000 + r""".TXT
+File7=(App)A.TXT|\
+File8=(App)
+[MakeFolder]
+Folder1=(App)""" + "Y" * 3000 + r"""
+Folder2=,,
+[ShortCut]
+Make1=,
+Name1=(Zzz)odd
+Make2=(App)A.TXT,,,
+Name2=,
+[Registry]
+Key1=(Xxxxx)Software\KelvoOdd
+Name1=Tagless
+Value1=(Zzz)abc
+Key2=(
+Value2=(Bin)zz
+Key3=(Cuser)Software\KelvoOdd
+Name3=Huge
+Value3=(Int)99999999999999999999
+[IniFile]
+Data1=,,,
+Data2=only,two
+[Relate]
+Name1=,
+File1=,
+[ExecuteFile]
+File=,,,
+"""
+
+
+class HostileScript(InstallCase):
+    def test_malformed_entries_fail_softly_and_write_only_where_named(self):
+        wine = self.wine
+        win_ini = self.read("C:\\windows\\win.ini")
+        root_before = set(os.listdir(wine.c_drive))
+        proc = self.launch(HOSTILE, {"A.TXT": b"a", "B.TXT": b"b"})
+        self.to_main_page()
+        seen = self.install([("フォルダ作成", 6), ("関連付けの確認", 7), ("警告", 6)])
+        self.assertIn("フォルダの作成・ファイルのコピーで、一部の処理が失敗しました。", seen[-1][1])
+        details = wine.text("TfrmMain", "txtReadme")
+        for block in ("<File> ", "<Folder> ", "<IniFile> ,,,", "<IniFile> only,two"):
+            self.assertIn(block, details)
+        wine.click("TfrmMain", "btnEvent")
+        self.answer_until_done([])
+        final = self.to_final_page()
+        self.assertEqual(final["optSelectType1"].text, "インストーラを終了します。(&Y)")
+        self.finish(proc)
+
+        # The good parts went in; nothing landed outside the install folder.
+        self.assert_file("C:\\KelvoOdd\\A.TXT", b"a")
+        self.assertEqual(self.read("C:\\windows\\win.ini"), win_ini)
+        self.assertEqual(set(os.listdir(wine.c_drive)) - root_before, {"pkg", "KelvoOdd"})
+        key = r"HKCU\Software\KelvoOdd"
+        self.assertEqual(reg_value(wine, key, "Tagless"), ("REG_SZ", "(Zzz)abc"))  # unknown root tag: current user
+        self.assertEqual(reg_value(wine, key, "Huge"), ("REG_DWORD", "0x0"))
+        log = self.read("C:\\KelvoOdd\\UNSETUP.INI").decode("cp932")
+        self.assertIn("File1=C:\\KelvoOdd\\A.TXT\r\n", log)

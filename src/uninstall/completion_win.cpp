@@ -14,7 +14,9 @@ void UninstallRun::RemoveInstallFolder() {
     status_.StatusLog += status_.StepStatus + "\r\n" + s + "フォルダの" + context_.unSetupString + "処理．．．";
     status_.StepStatus = "完了";
     ShowLog();
-    if (!IsProtectedInstallFolder(installFolder_)) {
+    // Spelt otherwise in a changed log ("C:\WINDOWS\.\", a short name), it is still that folder.
+    const std::string resolved = AddPathDelimiter(ResolvedLogPath(installFolder_), "B");
+    if (!IsProtectedInstallFolder(installFolder_) && !IsProtectedInstallFolder(resolved)) {
         const unsigned long result = RemoveFolderWithPatterns(installFolder_, deleteAll_ ? "*.*|" : cleanupPatterns_);
         if (result != 0) {
             status_.FailureReport +=

@@ -15,11 +15,7 @@
 #include "uninstall/uninstall_rules.h"
 #include "uninstall/uninstall_run_win.h"
 
-namespace {
-
-// The path as the system will resolve it: "." and ".." gone, short folder names made long,
-// so that the refusal rules see what would really be deleted.
-std::string ResolvedPath(const std::string& path) {
+std::string ResolvedLogPath(const std::string& path) {
     std::vector<char> full(path.size() + MAX_PATH, '\0');
     const DWORD n = GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     if (n == 0 || n >= full.size()) return path;
@@ -31,11 +27,12 @@ std::string ResolvedPath(const std::string& path) {
     return AddPathDelimiter(std::string(longer.data(), m), "B") + NameOfPath(resolved);
 }
 
-bool Refused(const std::string& path) {
-    return IsRefusedPath(ResolvedPath(path), FolderMacros().Get("(Win)"), FolderMacros().Get("(Sys)"));
+bool IsRefusedLogPath(const std::string& path) {
+    // The entry as written too: resolving makes a relative entry look absolute.
+    const std::string& windows = FolderMacros().Get("(Win)");
+    const std::string& system = FolderMacros().Get("(Sys)");
+    return IsRefusedPath(path, windows, system) || IsRefusedPath(ResolvedLogPath(path), windows, system);
 }
-
-}  // namespace
 
 void UninstallRun::DeleteFiles() {
     BeginStep("ファイルの" + context_.unSetupString + "処理．．．");
@@ -52,8 +49,10 @@ void UninstallRun::DeleteOne(const std::string& value, bool report) {
     const std::string path = GetField(value, ",", 1);
     std::string options = GetField(value, ",", 2);
     if (path.empty()) return;
-    if (Refused(path)) {
-        // A log in a writable folder may have been changed: never delete system folders for it.
+    // A log in a writable folder may have been changed: never delete system folders for it.
+    // The install run logs only files here, so a folder (a log cut off mid-path, say) is
+    // refused too rather than deleted with everything in it.
+    if (IsRefusedLogPath(path) || (report && FolderExists(path))) {
         AddFailure("<File> " + path + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
         return;
     }

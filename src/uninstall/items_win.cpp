@@ -14,10 +14,6 @@ namespace {
 
 constexpr const char* kUninstallKeys = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-bool RefusedFolder(const std::string& path) {
-    return IsRefusedPath(path, FolderMacros().Get("(Win)"), FolderMacros().Get("(Sys)"));
-}
-
 // The shell's own folders stay even when the last shortcut in them goes.
 bool IsShellFolder(const std::string& folder) {
     for (const char* token : {"(Sta)", "(Dsk)", "(Sup)", "(Sen)", "(C_Sta)", "(C_Dsk)", "(C_Sup)"})
@@ -37,14 +33,14 @@ bool KeyExists(HKEY root, const std::string& path) {
 void UninstallRun::DeleteShortcuts() {
     BeginStep("ショートカットの" + context_.unSetupString + "処理．．．");
     for (const std::string& path : LogList("DeleteShortCut", "File")) {
-        if (RefusedFolder(path)) {
+        if (IsRefusedLogPath(path)) {
             AddFailure("<ShortCut> " + path + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
             continue;
         }
         const unsigned long result = ShellDeleteFile(path);
         if (result != 0) AddFailure("<ShortCut> " + path + "\r\n" + SystemErrorText(result) + "\r\n");
         const std::string folder = AddPathDelimiter(FolderOfPath(path), "B");
-        if (!IsShellFolder(folder) && !RefusedFolder(folder)) RemoveFolderWithPatterns(folder, "");
+        if (!IsShellFolder(folder) && !IsRefusedLogPath(folder)) RemoveFolderWithPatterns(folder, "");
     }
 }
 
@@ -55,7 +51,7 @@ void UninstallRun::DeleteFolders() {
     for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
         const std::string& folder = *it;
         unsigned long result;
-        if (RefusedFolder(folder)) {
+        if (IsRefusedLogPath(folder)) {
             result = ERROR_ACCESS_DENIED;
         } else if (ContainsText(installFolder_, folder)) {
             result = RemoveFolderWithPatterns(folder, cleanupPatterns_);

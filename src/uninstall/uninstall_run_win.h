@@ -20,6 +20,12 @@ struct UninstallContext {
 
 void RunUninstall(const UninstallContext& context);
 
+// A path of the log as the system will resolve it: "." and ".." gone, short folder names
+// made long, so that the refusal rules see what would really be deleted.
+std::string ResolvedLogPath(const std::string& path);
+// Whether a log path is refused, as written or as resolved (the rules of uninstall_rules.h).
+bool IsRefusedLogPath(const std::string& path);
+
 class UninstallRun {
 public:
     explicit UninstallRun(const UninstallContext& context);

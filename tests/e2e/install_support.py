@@ -66,6 +66,9 @@ class InstallCase(WineTestCase):
         when the run stopped (the program ended)."""
         wine = wine or self.wine
         wine.click("TfrmMain", "btnEvent")
+        # Until the run shows its status window (or asks, or ends) the wizard is still on screen.
+        self._until(wine, lambda: wine.windows("TfrmStatus") or wine.windows("#32770") or not wine.windows("TfrmBack"),
+                    timeout=30)
         return self.answer_until_done(answers, wine, timeout)
 
     def answer_until_done(self, answers=(), wine=None, timeout=120):
@@ -88,7 +91,9 @@ class InstallCase(WineTestCase):
             if not wine.windows("TfrmBack"):
                 break
             if not wine.windows("TfrmStatus"):
-                break  # the failure details page is up in the main window
+                if wine.windows("TfrmMain") and wine.controls("TfrmMain")["fraReadme"].visible:
+                    break  # the failure details page is up in the main window
+                continue  # the status window is not shown yet
             status = wine.controls("TfrmStatus")
             if status["btnAbort"].text == NEXT and status["btnAbort"].enabled:
                 break

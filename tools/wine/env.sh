@@ -79,6 +79,12 @@ kelvo_new_prefix() {
     rm -rf "$dir"
     mkdir -p "$(dirname "$dir")"
     cp -a "$KELVO_WINE_ROOT/base" "$dir"
+    # Wine links Desktop, Documents and the like to the Unix home, which every prefix here
+    # shares: real folders keep each prefix's shortcuts and documents its own.
+    local link
+    for link in "$dir"/drive_c/users/*/*; do
+        if [ -L "$link" ]; then rm -f "$link" && mkdir "$link"; fi
+    done
     WINEPREFIX="$dir" wine reg add 'HKCU\Software\Wine' /v Version /d "$version" /f >/dev/null 2>&1
 }
 

@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+#include "engine/code_page.h"
+
 #include "engine/messages_win.h"
 #include "engine/paths.h"
 #include "engine/strings.h"
@@ -27,14 +29,56 @@ bool FileExists(const std::string& path) {
     return FindEntry(path, data);
 }
 
-long FileAge(const std::string& path) {
-    WIN32_FIND_DATAA data;
-    if (!FindEntry(path, data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return -1;
+namespace {
+
+long PackedAge(const WIN32_FIND_DATAA& data) {
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
     FILETIME local;
     WORD date = 0, time = 0;
     if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !FileTimeToDosDateTime(&local, &date, &time))
         return -1;
     return static_cast<long>((static_cast<unsigned long>(date) << 16) | time);
+}
+
+std::string UpperName(const std::string& name) { return MapString(name, kMapUpperCase); }
+
+}  // namespace
+
+long FileAge(const std::string& path) {
+    WIN32_FIND_DATAA data;
+    return FindEntry(path, data) ? PackedAge(data) : -1;
+}
+
+FolderListing::Entry FolderListing::Find(const std::string& path) {
+    const std::string name = NameOfPath(path);
+    if (name.empty() || name.find_first_of("*?") != std::string::npos) return {FileExists(path), FileAge(path)};
+    auto& folder = Listing(FolderOfPath(path));
+    auto it = folder.find(UpperName(name));
+    if (it == folder.end()) return {false, -1};
+    return {true, it->second};
+}
+
+void FolderListing::Update(const std::string& path) {
+    const std::string name = NameOfPath(path);
+    auto& folder = Listing(FolderOfPath(path));
+    WIN32_FIND_DATAA data;
+    if (FindEntry(path, data)) folder[UpperName(name)] = PackedAge(data);
+    else folder.erase(UpperName(name));
+}
+
+std::unordered_map<std::string, long>& FolderListing::Listing(const std::string& folder) {
+    auto [it, added] = folders_.try_emplace(UpperName(folder));
+    if (!added) return it->second;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((AddPathDelimiter(folder, "B") + "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return it->second;
+    do {
+        // Both the long and the short name find the file, as a lookup by name would.
+        it->second[UpperName(data.cFileName)] = PackedAge(data);
+        if (data.cAlternateFileName[0]) it->second[UpperName(data.cAlternateFileName)] = PackedAge(data);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return it->second;
 }
 
 std::int64_t FileSize(const std::string& path) {
@@ -73,12 +117,23 @@ unsigned long RemoveFolderWithPatterns(const std::string& folder, const std::str
 }
 
 unsigned long CopyOneFile(const std::string& source, const std::string& destination) {
-    if (FileExists(destination)) SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    // No look at the destination first: for a name that is not there yet that costs a scan
+    // of its folder, which adds up over thousands of files. A read-only one refuses the copy.
     BOOL ok = CopyFileA(source.c_str(), destination.c_str(), FALSE);
-    DWORD error = GetLastError();
-    // Files from read-only media would otherwise stay read-only.
-    if (FileExists(destination)) SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
-    return ok ? 0 : error;
+    DWORD error = ok ? 0 : GetLastError();
+    if (!ok && error == ERROR_ACCESS_DENIED) {
+        const DWORD old = GetFileAttributesA(destination.c_str());
+        if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY)) {
+            SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+            ok = CopyFileA(source.c_str(), destination.c_str(), FALSE);
+            error = ok ? 0 : GetLastError();
+        }
+    }
+    // The copy takes the source's attributes: files from read-only media would stay read-only.
+    const DWORD copied = ok ? GetFileAttributesA(destination.c_str()) : INVALID_FILE_ATTRIBUTES;
+    if (copied != INVALID_FILE_ATTRIBUTES && copied != FILE_ATTRIBUTE_ARCHIVE)
+        SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    return error;
 }
 
 unsigned long ShellDeleteFile(const std::string& path) {

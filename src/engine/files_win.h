@@ -3,6 +3,7 @@
 // None shows a message: they return flags, counts or system error codes.
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 bool FileExists(const std::string& path);  // a directory search finds an entry
 bool FolderExists(const std::string& path);
@@ -12,6 +13,24 @@ unsigned long CopyOneFile(const std::string& source, const std::string& destinat
 unsigned long ShellDeleteFile(const std::string& path);
 // The file's time as the packed local date and time of the file system (2-second steps), or -1.
 long FileAge(const std::string& path);
+// What folders held when first asked about, kept current by the caller after each write:
+// one scan of a folder instead of one per name that is not there yet (the file system
+// scans the whole folder for each such name, which grows with thousands of files).
+class FolderListing {
+public:
+    struct Entry {
+        bool exists;
+        long age;  // as FileAge; -1 for a folder
+    };
+    Entry Find(const std::string& path);
+    // Reads one name again after it was written or removed.
+    void Update(const std::string& path);
+
+private:
+    std::unordered_map<std::string, long>& Listing(const std::string& folder);
+    std::unordered_map<std::string, std::unordered_map<std::string, long>> folders_;
+};
+
 // The file's size in bytes, or -1 when a directory search does not find it.
 std::int64_t FileSize(const std::string& path);
 

@@ -143,9 +143,9 @@ InstallRun::Outcome InstallRun::InstallFile(CopyEntry& entry, unsigned long& err
     if (entry.compressed) std::tie(entry.source, entry.destination) = ExpandCompressedFile(entry.source, entry.destination);
     ShowEntry(CopyEntryText(entry.source, entry.destination));
 
-    const bool exists = FileExists(entry.destination);
+    const FolderListing::Entry existing = destinations_.Find(entry.destination);
     bool copy = true;
-    switch (DecideOverwrite(exists, state_.overwrite, FileAge(entry.source), FileAge(entry.destination))) {
+    switch (DecideOverwrite(existing.exists, state_.overwrite, FileAge(entry.source), existing.age)) {
         case OverwriteAction::Ask:
             copy = ShowMessageBox(entry.destination + "\r\n\r\nこのファイルは既に存在します。\r\n上書きしてもよろしいですか？",
                                   "上書き確認", MB_YESNO | MB_ICONQUESTION) == IDYES;
@@ -159,7 +159,9 @@ InstallRun::Outcome InstallRun::InstallFile(CopyEntry& entry, unsigned long& err
     if (HasOption(entry.options, "/S")) ChangeSharedCount(entry.destination, true);
     if (HasOption(entry.options, "/W")) copy = true;
     error = copy ? CopyOneFile(entry.source, entry.destination) : 0;
-    if (HasOption(entry.options, "/R") && FileExists(entry.destination)) RegisterComponent(entry.destination, true);
+    if (copy) destinations_.Update(entry.destination);
+    if (HasOption(entry.options, "/R") && destinations_.Find(entry.destination).exists)
+        RegisterComponent(entry.destination, true);
 
     Outcome outcome = Outcome::Copied;
     if (error == ERROR_SHARING_VIOLATION) {

@@ -2,6 +2,7 @@
 // The install run: from the start button to the final page, one step after another.
 #include <string>
 
+#include "engine/files_win.h"
 #include "install/copy_entry.h"
 #include "install/install_state.h"
 #include "install/shortcut_entry.h"
@@ -89,5 +90,5 @@ private:
     const InstallContext& context_;
     RunStatus& status_;
     InstallState state_;
-    std::string dots_;
+    FolderListing destinations_;  // what the destination folders hold, read once each
 };

@@ -44,10 +44,13 @@ std::string UpperName(const std::string& name) { return MapString(name, kMapUppe
 
 }  // namespace
 
-long FileAge(const std::string& path) {
+FileStamp ReadFileStamp(const std::string& path) {
     WIN32_FIND_DATAA data;
-    return FindEntry(path, data) ? PackedAge(data) : -1;
+    if (!FindEntry(path, data)) return {};
+    return {true, PackedAge(data), (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow};
 }
+
+long FileAge(const std::string& path) { return ReadFileStamp(path).age; }
 
 FolderListing::Entry FolderListing::Find(const std::string& path) {
     const std::string name = NameOfPath(path);
@@ -66,6 +69,8 @@ void FolderListing::Update(const std::string& path) {
     else folder.erase(UpperName(name));
 }
 
+void FolderListing::Record(const std::string& path, long age) { Listing(FolderOfPath(path))[UpperName(NameOfPath(path))] = age; }
+
 std::unordered_map<std::string, long>& FolderListing::Listing(const std::string& folder) {
     auto [it, added] = folders_.try_emplace(UpperName(folder));
     if (!added) return it->second;
@@ -81,11 +86,7 @@ std::unordered_map<std::string, long>& FolderListing::Listing(const std::string&
     return it->second;
 }
 
-std::int64_t FileSize(const std::string& path) {
-    WIN32_FIND_DATAA data;
-    if (!FindEntry(path, data)) return -1;
-    return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
+std::int64_t FileSize(const std::string& path) { return ReadFileStamp(path).size; }
 
 bool FolderExists(const std::string& path) {
     return FileExists(RemovePathDelimiter(path, "B") + "\\*.*");

@@ -11,7 +11,14 @@ bool CreateFolderPath(const std::string& path);
 unsigned long RemoveFolderWithPatterns(const std::string& folder, const std::string& patterns);
 unsigned long CopyOneFile(const std::string& source, const std::string& destination);
 unsigned long ShellDeleteFile(const std::string& path);
-// The file's time as the packed local date and time of the file system (2-second steps), or -1.
+// What one directory search tells of a file: whether it is there, its time as the packed
+// local date and time of the file system (2-second steps; -1 for none or a folder), its size.
+struct FileStamp {
+    bool exists = false;
+    long age = -1;
+    std::int64_t size = -1;
+};
+FileStamp ReadFileStamp(const std::string& path);
 long FileAge(const std::string& path);
 // What folders held when first asked about, kept current by the caller after each write:
 // one scan of a folder instead of one per name that is not there yet (the file system
@@ -25,6 +32,8 @@ public:
     Entry Find(const std::string& path);
     // Reads one name again after it was written or removed.
     void Update(const std::string& path);
+    // Notes a file just written with a known time, without asking the file system.
+    void Record(const std::string& path, long age);
 
 private:
     std::unordered_map<std::string, long>& Listing(const std::string& folder);

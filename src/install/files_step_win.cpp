@@ -91,8 +91,9 @@ void InstallRun::CopyOne(int n, const std::string& value) {
     CopyEntry entry = ParseCopyEntry(value, Environment().SourceFolder);
     if (entry.diskChange) AskForDisk(entry.source);
     unsigned long error = 0;
-    const std::string measured = entry.source;
-    const Outcome outcome = InstallFile(entry, error);
+    // One search of the source serves the copy decision and the progress in bytes.
+    const FileStamp source = ReadFileStamp(entry.source);
+    const Outcome outcome = InstallFile(entry, source, error);
     switch (outcome) {
         case Outcome::Scheduled:
             state_.lockedFile = true;
@@ -109,7 +110,7 @@ void InstallRun::CopyOne(int n, const std::string& value) {
     }
     ++state_.doneCount;
     if (state_.sizeProgress && outcome != Outcome::SourceMissing) {
-        const std::int64_t size = FileSize(measured);
+        const std::int64_t size = source.size;
         if (size < 0) {
             state_.sizeProgress = false;
             ShowMessageBox("ファイルサイズの取得に失敗したため、進行状況の表示方法を変更します。", "内部エラー",
@@ -118,7 +119,11 @@ void InstallRun::CopyOne(int n, const std::string& value) {
             state_.doneBytes += CountedSize(size, state_.sizeProgress);
         }
     }
-    context_.status.ShowProgress(CopyProgressPercent(state_, n), state_.doneCount, state_.entryCount);
+    // Thousands of small files would otherwise spend their time repainting: the bar moves
+    // as often as the eye can follow, and always for the last entry.
+    progressPending_ = true;
+    progressPercent_ = CopyProgressPercent(state_, n);
+    if (DisplayDue() || n == state_.entryCount) ShowPendingEntry();
     Checkpoint();
     Pause();
 }
@@ -126,6 +131,7 @@ void InstallRun::CopyOne(int n, const std::string& value) {
 void InstallRun::AskForDisk(const std::string& source) {
     // The question comes at least once, even when the file is already there.
     ++state_.diskNumber;
+    ShowPendingEntry();
     for (;;) {
         if (ShowMessageBox(std::to_string(state_.diskNumber) + "枚目のディスクに交換してください。", "ディスク交換",
                            MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
@@ -134,19 +140,24 @@ void InstallRun::AskForDisk(const std::string& source) {
     }
 }
 
-InstallRun::Outcome InstallRun::InstallFile(CopyEntry& entry, unsigned long& error) {
-    if (!FileExists(entry.source)) {
+InstallRun::Outcome InstallRun::InstallFile(CopyEntry& entry, const FileStamp& source, unsigned long& error) {
+    if (!source.exists) {
         ShowEntry(MissingSourceText(entry.source, entry.destination));
         return Outcome::SourceMissing;
     }
     const std::string compressedSource = entry.source;
-    if (entry.compressed) std::tie(entry.source, entry.destination) = ExpandCompressedFile(entry.source, entry.destination);
+    long sourceAge = source.age;
+    if (entry.compressed) {
+        std::tie(entry.source, entry.destination) = ExpandCompressedFile(entry.source, entry.destination);
+        sourceAge = FileAge(entry.source);
+    }
     ShowEntry(CopyEntryText(entry.source, entry.destination));
 
     const FolderListing::Entry existing = destinations_.Find(entry.destination);
     bool copy = true;
-    switch (DecideOverwrite(existing.exists, state_.overwrite, FileAge(entry.source), existing.age)) {
+    switch (DecideOverwrite(existing.exists, state_.overwrite, sourceAge, existing.age)) {
         case OverwriteAction::Ask:
+            ShowPendingEntry();
             copy = ShowMessageBox(entry.destination + "\r\n\r\nこのファイルは既に存在します。\r\n上書きしてもよろしいですか？",
                                   "上書き確認", MB_YESNO | MB_ICONQUESTION) == IDYES;
             break;
@@ -159,9 +170,13 @@ InstallRun::Outcome InstallRun::InstallFile(CopyEntry& entry, unsigned long& err
     if (HasOption(entry.options, "/S")) ChangeSharedCount(entry.destination, true);
     if (HasOption(entry.options, "/W")) copy = true;
     error = copy ? CopyOneFile(entry.source, entry.destination) : 0;
-    if (copy) destinations_.Update(entry.destination);
-    if (HasOption(entry.options, "/R") && destinations_.Find(entry.destination).exists)
+    // A copy keeps the source's time; after a failure the folder has to be asked.
+    if (copy && error == 0) destinations_.Record(entry.destination, sourceAge);
+    else if (copy) destinations_.Update(entry.destination);
+    if (HasOption(entry.options, "/R") && destinations_.Find(entry.destination).exists) {
+        ShowPendingEntry();  // a registration problem is shown over its entry
         RegisterComponent(entry.destination, true);
+    }
 
     Outcome outcome = Outcome::Copied;
     if (error == ERROR_SHARING_VIOLATION) {

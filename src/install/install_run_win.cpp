@@ -74,8 +74,23 @@ void InstallRun::Show(const std::string& text) {
 }
 
 void InstallRun::ShowEntry(const std::string& text) {
-    Show(status_.StatusLog + "\r\n" + text);
+    pendingEntry_ = status_.StatusLog + "\r\n" + text;
+    if (DisplayDue()) ShowPendingEntry();
     Checkpoint();
+}
+
+void InstallRun::ShowPendingEntry() {
+    if (!pendingEntry_.empty()) Show(pendingEntry_);
+    if (progressPending_) context_.status.ShowProgress(progressPercent_, state_.doneCount, state_.entryCount);
+    pendingEntry_.clear();
+    progressPending_ = false;
+    lastDisplay_ = GetTickCount();
+}
+
+bool InstallRun::DisplayDue() {
+    // Often enough for the eye; with a pause of a few milliseconds per file, repainting every
+    // entry would cost more than the copying.
+    return GetTickCount() - lastDisplay_ >= 40;
 }
 
 void InstallRun::Checkpoint() const {

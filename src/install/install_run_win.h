@@ -40,8 +40,15 @@ private:
     // Pacing, display and failures (install_run_win.cpp).
     void Start();
     void Show(const std::string& text);
-    void ShowLog() { Show(status_.StatusLog); }
+    void ShowLog() {
+        pendingEntry_.clear();
+        Show(status_.StatusLog);
+    }
+    // An entry's text after the log (and the copy progress); shown at once when the last display
+    // is some time ago, else kept until the next one is due or a question needs it on screen.
     void ShowEntry(const std::string& text);
+    void ShowPendingEntry();
+    bool DisplayDue();
     void Checkpoint() const;
     void Pause() const;
     [[noreturn]] void FatalStop(const std::string& text, const std::string& caption);
@@ -61,7 +68,7 @@ private:
     void CopyFiles();
     void CopyOne(int n, const std::string& value);
     enum class Outcome { Copied, Scheduled, Failed, SourceMissing };
-    Outcome InstallFile(CopyEntry& entry, unsigned long& error);
+    Outcome InstallFile(CopyEntry& entry, const FileStamp& source, unsigned long& error);
     void AskForDisk(const std::string& source);
 
     // Folders and shortcuts (folders_shortcuts_win.cpp).
@@ -90,5 +97,9 @@ private:
     const InstallContext& context_;
     RunStatus& status_;
     InstallState state_;
+    std::string pendingEntry_;
+    bool progressPending_ = false;
+    int progressPercent_ = 0;
+    unsigned long lastDisplay_ = 0;
     FolderListing destinations_;  // what the destination folders hold, read once each
 };

@@ -139,8 +139,15 @@ unsigned long CopyOneFile(const std::string& source, const std::string& destinat
 
 unsigned long ShellDeleteFile(const std::string& path) {
     const bool wildcard = path.find_first_of("*?") != std::string::npos;
-    if (!wildcard && !FileExists(path)) return 2;
+    const DWORD attributes = wildcard ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+    if (!wildcard && attributes == INVALID_FILE_ATTRIBUTES) return 2;
     if (IsComponentFile(path)) RegisterComponent(path, false);
+    if (!wildcard && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        // One plain file: the system's delete does what the shell's would, without the shell's
+        // own searches, and its success means the file is gone.
+        if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        return DeleteFileA(path.c_str()) ? 0 : GetLastError();
+    }
     std::string from = path;
     from.append(2, '\0');
     SHFILEOPSTRUCTA op{};

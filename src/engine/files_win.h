@@ -10,6 +10,8 @@ bool FolderExists(const std::string& path);
 bool CreateFolderPath(const std::string& path);
 unsigned long RemoveFolderWithPatterns(const std::string& folder, const std::string& patterns);
 unsigned long CopyOneFile(const std::string& source, const std::string& destination);
+// Deletes a file, or what a pattern matches, silently; 0 when done, 2 for a missing file named
+// without wildcards. A component is unregistered first. For one plain file, 0 means it is gone.
 unsigned long ShellDeleteFile(const std::string& path);
 // What one directory search tells of a file: whether it is there, its time as the packed
 // local date and time of the file system (2-second steps; -1 for none or a folder), its size.

@@ -2,6 +2,7 @@
 // those still in use scheduled for the next start when their entry says so.
 #include <windows.h>
 
+#include <unordered_map>
 #include <vector>
 
 #include "engine/code_page.h"
@@ -21,10 +22,16 @@ std::string ResolvedLogPath(const std::string& path) {
     if (n == 0 || n >= full.size()) return path;
     const std::string resolved(full.data(), n);
     const std::string folder = FolderOfPath(resolved);
-    std::vector<char> longer(folder.size() + MAX_PATH, '\0');
-    const DWORD m = GetLongPathNameA(folder.c_str(), longer.data(), static_cast<DWORD>(longer.size()));
-    if (m == 0 || m >= longer.size()) return resolved;
-    return AddPathDelimiter(std::string(longer.data(), m), "B") + NameOfPath(resolved);
+    // Thousands of files share a few folders, and each long-name query walks the disk.
+    static std::unordered_map<std::string, std::string> longFolders;
+    auto known = longFolders.find(folder);
+    if (known == longFolders.end()) {
+        std::vector<char> longer(folder.size() + MAX_PATH, '\0');
+        const DWORD m = GetLongPathNameA(folder.c_str(), longer.data(), static_cast<DWORD>(longer.size()));
+        const std::string name = m == 0 || m >= longer.size() ? "" : AddPathDelimiter(std::string(longer.data(), m), "B");
+        known = longFolders.emplace(folder, name).first;
+    }
+    return known->second.empty() ? resolved : known->second + NameOfPath(resolved);
 }
 
 bool IsRefusedLogPath(const std::string& path) {
@@ -79,7 +86,9 @@ void UninstallRun::DeleteOne(const std::string& value, bool report) {
             break;
     }
     std::string note;
-    if (FileExists(path) && !ContainsText("/L", options)) {
+    // A plain file whose delete succeeded is gone; asking again would scan its whole folder.
+    const bool gone = result == 0 && !ContainsText("/L", options) && path.find_first_of("*?") == std::string::npos;
+    if (!gone && !ContainsText("/L", options) && FileExists(path)) {
         if (result == 0) result = ERROR_ACCESS_DENIED;
         if (ContainsText("/F", options)) {
             DeleteFileAtRestart(path);

@@ -424,8 +424,9 @@ File1=(App)NOTHERE.TMP
         proc = self.start_uninstall("KelvoBusy")
         self.to_uninstall_page()
         result = self.run_uninstall(proc, [FAILED])
-        report = (f"<File> {app}INUSE.DAT\r\n" + self.error_text(5) + RESTART_NOTE + "\r\n" +
-                  f"<File> {app}LOCKED.DAT\r\n" + self.error_text(5) + "\r\n" +
+        # A file held open is reported with the system's reason: another process uses it.
+        report = (f"<File> {app}INUSE.DAT\r\n" + self.error_text(32) + RESTART_NOTE + "\r\n" +
+                  f"<File> {app}LOCKED.DAT\r\n" + self.error_text(32) + "\r\n" +
                   f"<File> {app}GONE.TXT\r\n" + self.error_text(2) + "\r\n" +
                   f"<SetupFolder> {app}\r\nファイル・フォルダが残っているため、{S}フォルダを削除できませんでした。"
                   "エクスプローラなどから、直接削除してください。\r\n\r\n")

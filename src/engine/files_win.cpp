@@ -7,7 +7,6 @@
 #include <cmath>
 
 #include "engine/code_page.h"
-
 #include "engine/messages_win.h"
 #include "engine/paths.h"
 #include "engine/strings.h"
@@ -22,15 +21,6 @@ bool FindEntry(const std::string& path, WIN32_FIND_DATAA& data) {
     return true;
 }
 
-}  // namespace
-
-bool FileExists(const std::string& path) {
-    WIN32_FIND_DATAA data;
-    return FindEntry(path, data);
-}
-
-namespace {
-
 long PackedAge(const WIN32_FIND_DATAA& data) {
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
     FILETIME local;
@@ -43,6 +33,11 @@ long PackedAge(const WIN32_FIND_DATAA& data) {
 std::string UpperName(const std::string& name) { return MapString(name, kMapUpperCase); }
 
 }  // namespace
+
+bool FileExists(const std::string& path) {
+    WIN32_FIND_DATAA data;
+    return FindEntry(path, data);
+}
 
 FileStamp ReadFileStamp(const std::string& path) {
     WIN32_FIND_DATAA data;

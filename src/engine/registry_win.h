@@ -4,6 +4,9 @@
 
 #include <string>
 
+// Where the program list of the control panel keeps one key per installed product.
+constexpr const char* kUninstallKeyRoot = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
 // The root a seven-character tag names; any other text means the current user.
 HKEY RegistryRootFor(const std::string& tag);
 // A text or expandable-text value, or empty when the key or value is missing or of another type.

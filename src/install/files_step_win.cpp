@@ -54,9 +54,7 @@ std::pair<std::string, std::string> ExpandCompressedFile(const std::string& sour
 }  // namespace
 
 void InstallRun::MeasurePackage() {
-    status_.StatusLog += context_.setupString + "に必要な容量を調べています．．．";
-    status_.StepStatus = "完了";
-    ShowLog();
+    BeginStep(context_.setupString + "に必要な容量を調べています．．．", "完了");
     Checkpoint();
     Pause();
     // The same source the copy step will take, so "(App)NAME" entries are measured too;
@@ -73,9 +71,7 @@ void InstallRun::MeasurePackage() {
 
 void InstallRun::CopyFiles() {
     context_.status.SetVisible("fraStatus", true);
-    status_.StatusLog += "ファイルをコピーしています．．．";
-    status_.StepStatus = "完了";
-    ShowLog();
+    BeginStep("ファイルをコピーしています．．．", "完了");
     state_.doneCount = 0;
     context_.status.ShowProgress(0, 0, state_.entryCount);
     const std::vector<std::string> entries = CopyFileEntries();
@@ -102,10 +98,10 @@ void InstallRun::CopyOne(int n, const std::string& value) {
             state_.lists.files.current.push_back(entry.destination + entry.options);
             break;
         case Outcome::Failed:
-            AddFailure("<File> " + entry.destination + "\r\n" + SystemErrorText(error));
+            status_.AddFailure("<File> " + entry.destination + "\r\n" + SystemErrorText(error));
             break;
         case Outcome::SourceMissing:
-            AddFailure("<File> " + entry.source + "\r\nコピー元のファイルが見つかりません。\r\n\r\n");
+            status_.AddFailure("<File> " + entry.source + "\r\nコピー元のファイルが見つかりません。\r\n\r\n");
             break;
     }
     ++state_.doneCount;

@@ -62,16 +62,14 @@ std::string CreateShortcutFile(const ShortcutEntry& entry) {
 }
 
 void InstallRun::MakeFolders() {
-    status_.StatusLog += "フォルダを作成しています．．．";
-    status_.StepStatus = "完了";
-    ShowLog();
+    BeginStep("フォルダを作成しています．．．", "完了");
     for (const std::string& value : ReadNumberedValues("MakeFolder", "Folder", Environment().ScriptPath)) {
         const std::string path = ExpandFolderMacros(AddPathDelimiter(value, "B"));
         ShowEntry("【作成中】 -> " + path);
         // Only the one folder: deep folders are listed level by level. One that was there is recorded too.
         const DWORD error = CreateDirectoryA(path.c_str(), nullptr) ? 0 : GetLastError();
         if (error == 0 || error == ERROR_ALREADY_EXISTS) state_.lists.folders.current.push_back(path);
-        else AddFailure("<Folder> " + path + "\r\n" + SystemErrorText(error));
+        else status_.AddFailure("<Folder> " + path + "\r\n" + SystemErrorText(error));
         Pause();
     }
     EndStep();
@@ -89,9 +87,7 @@ bool InstallRun::ShortcutChosen(const std::string& rawName) const {
 }
 
 void InstallRun::MakeShortcuts() {
-    status_.StatusLog += "ショートカットを作成しています．．．";
-    status_.StepStatus = "なし";
-    ShowLog();
+    BeginStep("ショートカットを作成しています．．．", "なし");
     const std::vector<std::string> makes = ReadNumberedValues("ShortCut", "Make", Environment().ScriptPath);
     for (std::size_t i = 0; i < makes.size(); ++i) {
         std::string name = ScriptValue("ShortCut", "Name" + std::to_string(i + 1));

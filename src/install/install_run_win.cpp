@@ -106,10 +106,14 @@ void InstallRun::FatalStop(const std::string& text, const std::string& caption) 
     throw RunStopped{};
 }
 
-void InstallRun::AddFailure(const std::string& block) {
-    status_.FailureReport += block;
-    ++status_.FailureCount;
-    status_.StepStatus = "一部失敗";
+void InstallRun::BeginStep(const std::string& line, const char* word) {
+    status_.StatusLog += line;
+    status_.StepStatus = word;
+    ShowLog();
+}
+
+void InstallRun::MarkDone() {
+    if (status_.StepStatus != "一部失敗") status_.StepStatus = "完了";
 }
 
 void InstallRun::EndStep() {
@@ -135,9 +139,7 @@ void InstallRun::ReadRelations() {
 
 void InstallRun::CheckDiskSpace() {
     const std::string& s = context_.setupString;
-    status_.StatusLog += "ディスクの空き容量をチェックしています．．．";
-    status_.StepStatus = "完了";
-    ShowLog();
+    BeginStep("ディスクの空き容量をチェックしています．．．", "完了");
     const std::string drive = DriveOfPath(context_.main.Text("txtFolder"));
     FreeSpace space = QueryFreeSpace(drive);
     if (!space.ok) space = QueryFreeSpaceByClusters(drive);
@@ -153,9 +155,7 @@ void InstallRun::CheckDiskSpace() {
 
 void InstallRun::CheckInstallFolder() {
     const std::string& s = context_.setupString;
-    status_.StatusLog += s + "フォルダをチェックしています．．．";
-    status_.StepStatus = "完了";
-    ShowLog();
+    BeginStep(s + "フォルダをチェックしています．．．", "完了");
     Checkpoint();
     const std::string app = AddPathDelimiter(context_.main.Text("txtFolder"), "B");
     FolderMacros().Set("(App)", app);

@@ -44,4 +44,3 @@ std::string AssociationQuestion(const Association& association);
 
 // The Add/Remove Programs entry's UninstallString: the uninstaller and the quoted log path.
 std::string UninstallCommand(const std::string& uninstaller, const std::string& logPath);
-constexpr const char* kUninstallKeyRoot = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";

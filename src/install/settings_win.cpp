@@ -53,13 +53,11 @@ RegistryData Text(const std::string& text, RegistryKind kind = RegistryKind::Str
 
 void InstallRun::ReportRegistryFailure(const std::string& key, long error) {
     // Reported like any other item, so the run goes on and still writes the uninstall log.
-    AddFailure("<Registry> " + key + "\r\n" + SystemErrorText(static_cast<unsigned long>(error)));
+    status_.AddFailure("<Registry> " + key + "\r\n" + SystemErrorText(static_cast<unsigned long>(error)));
 }
 
 void InstallRun::WriteRegistry() {
-    status_.StatusLog += "レジストリキーを作成しています．．．";
-    status_.StepStatus = "なし";
-    ShowLog();
+    BeginStep("レジストリキーを作成しています．．．", "なし");
     const std::vector<std::string> keys = ReadNumberedValues("Registry", "Key", Environment().ScriptPath);
     for (std::size_t i = 0; i < keys.size(); ++i) {
         ShowLog();
@@ -71,15 +69,13 @@ void InstallRun::WriteRegistry() {
         const auto data = ParseRegistryValue(ExpandFolderMacros(value), noDelimiter);
         const LONG error = WriteRegistryValue(RegistryRootFor(key.rootTag), key.path, ScriptValue("Registry", "Name" + n), data);
         if (error != ERROR_SUCCESS) ReportRegistryFailure(keys[i], error);
-        else if (status_.StepStatus != "一部失敗") status_.StepStatus = "完了";
+        else MarkDone();
     }
     EndStep();
 }
 
 void InstallRun::WriteIniFiles() {
-    status_.StatusLog += "INIファイルを設定しています．．．";
-    status_.StepStatus = "なし";
-    ShowLog();
+    BeginStep("INIファイルを設定しています．．．", "なし");
     for (const std::string& raw : ReadNumberedValues("IniFile", "Data", Environment().ScriptPath)) {
         ShowLog();
         Checkpoint();
@@ -88,11 +84,11 @@ void InstallRun::WriteIniFiles() {
         const std::string file = GetField(data, ",", 4);
         // Without a file name the system would write into WIN.INI, which the script never named.
         if (section.empty() || key.empty() || file.empty()) {
-            AddFailure("<IniFile> " + data + "\r\n" + SystemErrorText(ERROR_INVALID_PARAMETER));
+            status_.AddFailure("<IniFile> " + data + "\r\n" + SystemErrorText(ERROR_INVALID_PARAMETER));
             continue;
         }
         WriteIniValue(section, key, GetField(data, ",", 3), file);
-        if (status_.StepStatus != "一部失敗") status_.StepStatus = "完了";
+        MarkDone();
     }
     EndStep();
 }
@@ -105,9 +101,7 @@ void InstallRun::ReadDeletionLists() {
 }
 
 void InstallRun::SetAssociations() {
-    status_.StatusLog += "関連付けを設定しています．．．";
-    status_.StepStatus = "なし";
-    ShowLog();
+    BeginStep("関連付けを設定しています．．．", "なし");
     for (const auto& [name, file] : state_.relations) {
         ShowLog();
         Checkpoint();
@@ -128,7 +122,7 @@ void InstallRun::SetAssociations() {
             if (error != ERROR_SUCCESS && !failed) ReportRegistryFailure("(Class)" + path, error);
             failed = failed || error != ERROR_SUCCESS;
         }
-        if (status_.StepStatus != "一部失敗") status_.StepStatus = "完了";
+        MarkDone();
     }
     EndStep();
 }

@@ -36,9 +36,7 @@ bool PutInPlace(const std::string& temporary, const std::string& log) {
 }  // namespace
 
 void InstallRun::WriteUninstallInformation() {
-    status_.StatusLog += context_.unSetupString + "情報を更新しています";
-    status_.StepStatus = "．．．完了";
-    ShowLog();
+    BeginStep(context_.unSetupString + "情報を更新しています", "．．．完了");
     context_.status.SetEnabled("btnAbort", false);
     auto dots = [this](int n) {
         std::string row;

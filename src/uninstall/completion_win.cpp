@@ -11,9 +11,7 @@
 
 void UninstallRun::RemoveInstallFolder() {
     const std::string& s = context_.setupString;
-    status_.StatusLog += status_.StepStatus + "\r\n" + s + "フォルダの" + context_.unSetupString + "処理．．．";
-    status_.StepStatus = "完了";
-    ShowLog();
+    BeginStep(s + "フォルダの" + context_.unSetupString + "処理．．．");
     // Spelt otherwise in a changed log ("C:\WINDOWS\.\", a short name), it is still that folder.
     const std::string resolved = AddPathDelimiter(ResolvedLogPath(installFolder_), "B");
     if (!IsProtectedInstallFolder(installFolder_) && !IsProtectedInstallFolder(resolved)) {

@@ -60,7 +60,7 @@ void UninstallRun::DeleteOne(const std::string& value, bool report) {
     // The install run logs only files here, so a folder (a log cut off mid-path, say) is
     // refused too rather than deleted with everything in it.
     if (IsRefusedLogPath(path) || (report && FolderExists(path))) {
-        AddFailure("<File> " + path + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
+        status_.AddFailure("<File> " + path + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
         return;
     }
     unsigned long result = 0;
@@ -95,7 +95,7 @@ void UninstallRun::DeleteOne(const std::string& value, bool report) {
             note = kRestartNote;
         }
     }
-    if (report && result != 0) AddFailure("<File> " + path + "\r\n" + SystemErrorText(result) + note + "\r\n");
+    if (report && result != 0) status_.AddFailure("<File> " + path + "\r\n" + SystemErrorText(result) + note + "\r\n");
 }
 
 unsigned long UninstallRun::LowerShared(const std::string& path, std::string& options) {

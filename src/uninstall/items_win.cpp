@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr const char* kUninstallKeys = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
 // The shell's own folders stay even when the last shortcut in them goes.
 bool IsShellFolder(const std::string& folder) {
@@ -34,11 +33,11 @@ void UninstallRun::DeleteShortcuts() {
     BeginStep("ショートカットの" + context_.unSetupString + "処理．．．");
     for (const std::string& path : LogList("DeleteShortCut", "File")) {
         if (IsRefusedLogPath(path)) {
-            AddFailure("<ShortCut> " + path + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
+            status_.AddFailure("<ShortCut> " + path + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
             continue;
         }
         const unsigned long result = ShellDeleteFile(path);
-        if (result != 0) AddFailure("<ShortCut> " + path + "\r\n" + SystemErrorText(result) + "\r\n");
+        if (result != 0) status_.AddFailure("<ShortCut> " + path + "\r\n" + SystemErrorText(result) + "\r\n");
         const std::string folder = AddPathDelimiter(FolderOfPath(path), "B");
         if (!IsShellFolder(folder) && !IsRefusedLogPath(folder)) RemoveFolderWithPatterns(folder, "");
     }
@@ -59,7 +58,7 @@ void UninstallRun::DeleteFolders() {
         } else {
             result = RemoveFolderWithPatterns(folder, "");  // only an empty folder goes
         }
-        if (result != 0) AddFailure("<Folder> " + folder + "\r\n" + SystemErrorText(result) + "\r\n");
+        if (result != 0) status_.AddFailure("<Folder> " + folder + "\r\n" + SystemErrorText(result) + "\r\n");
     }
 }
 
@@ -68,7 +67,7 @@ void UninstallRun::DeleteRegistryKeys() {
     for (const std::string& value : LogList("DeleteRegistry", "Key")) {
         const LogRegistryKey key = SplitLogRegistryKey(value);
         if (IsRefusedRegistryKey(key.path)) {
-            AddFailure("<Registry> " + value + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
+            status_.AddFailure("<Registry> " + value + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
             continue;
         }
         DeleteRegistryKey(key.rootTag, key.path);
@@ -100,16 +99,14 @@ void UninstallRun::RestoreAssociations() {
 }
 
 void UninstallRun::DeleteUninstallEntry() {
-    status_.StatusLog += status_.StepStatus + "\r\n「プログラム(アプリケーション)の追加と削除」の処理．．．";
-    status_.StepStatus = "完了";
-    ShowLog();
+    BeginStep("「プログラム(アプリケーション)の追加と削除」の処理．．．");
     const std::string key = LogValue("UnSetupRegistryKey", "Key");
     if (key.empty()) return;
     // Only an entry of the program list: a changed log must not name any other key.
-    const std::string root = kUninstallKeys;
+    const std::string root = kUninstallKeyRoot;
     const std::string name = key.size() > root.size() ? RemovePathDelimiter(key.substr(root.size()), "T") : "";
     if (!SameText(LeftStr(key, static_cast<int>(root.size())), root) || name.empty()) {
-        AddFailure("<Registry> (Local)" + key + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
+        status_.AddFailure("<Registry> (Local)" + key + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
         return;
     }
     DeleteRegistryKey("(Local)", key);

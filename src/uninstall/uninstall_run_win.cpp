@@ -32,22 +32,9 @@ void UninstallRun::Run() {
     ShowFinalPage();
 }
 
-void UninstallRun::BeginStep(const std::string& text) {
-    status_.StatusLog += status_.StepStatus + "\r\n" + text;
-    status_.StepStatus = "完了";
-    ShowLog();
-}
+void UninstallRun::BeginStep(const std::string& text) { context_.status.BeginStep(text, "完了"); }
 
-void UninstallRun::ShowLog() {
-    context_.status.SetText("lblMessage", status_.StatusLog);
-    ProcessMessages();
-}
-
-void UninstallRun::AddFailure(const std::string& block) {
-    status_.FailureReport += block;
-    ++status_.FailureCount;
-    status_.StepStatus = "一部失敗";
-}
+void UninstallRun::ShowLog() { context_.status.ShowLog(); }
 
 std::string UninstallRun::LogValue(const std::string& section, const std::string& key) const {
     return ReadIniValue(section, key, "", Environment().ScriptPath);

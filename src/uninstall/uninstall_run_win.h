@@ -35,7 +35,6 @@ private:
     // Display and the log (uninstall_run_win.cpp).
     void BeginStep(const std::string& prefix);
     void ShowLog();
-    void AddFailure(const std::string& block);
     std::string LogValue(const std::string& section, const std::string& key) const;
     std::vector<std::string> LogList(const std::string& section, const std::string& prefix) const;
     bool Prepare();

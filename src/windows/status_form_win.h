@@ -10,6 +10,13 @@ struct RunStatus {
     std::string StepStatus;     // result word of the step under way
     std::string FailureReport;  // one block per failed item
     int FailureCount = 0;
+
+    // One failed item: its block, the count, and the step's result word.
+    void AddFailure(const std::string& block) {
+        FailureReport += block;
+        ++FailureCount;
+        StepStatus = "一部失敗";
+    }
 };
 RunStatus& RunState();
 

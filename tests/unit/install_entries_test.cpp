@@ -433,7 +433,6 @@ TEST(AssociationEntry, Question) {
 TEST(UninstallEntry, CommandQuotesTheLogPath) {
     EXPECT_EQ(UninstallCommand("C:\\WINDOWS\\UNKELVO.EXE", "C:\\Program Files\\Kelvo\\UNSETUP.INI"),
               "C:\\WINDOWS\\UNKELVO.EXE \"C:\\Program Files\\Kelvo\\UNSETUP.INI\"");
-    EXPECT_STREQ(kUninstallKeyRoot, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\");
 }
 
 // ---- [ShortCut] ----

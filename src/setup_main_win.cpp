@@ -4,6 +4,11 @@
 #include <objbase.h>
 
 #include "engine/code_page_win.h"
+#include "engine/files_win.h"
+#include "engine/messages_win.h"
+#include "engine/paths.h"
+#include "engine/startup_win.h"
+#include "engine/unattended_win.h"
 #include "install/install_run_win.h"
 #include "uninstall/uninstall_run_win.h"
 #include "windows/back_form_win.h"
@@ -12,15 +17,59 @@
 #include "wizard/main_form_win.h"
 #include "wizard/script_reading.h"
 
+namespace {
+
+// /? and a bad switch end the program before anything else; -1 lets it go on.
+int AnswerSwitches(const Switches& switches) {
+    const std::string help = SwitchHelpText(NameOfPath(ModulePath()));
+    if (switches.help) {
+        MessageBoxA(nullptr, help.c_str(), "Kelvo Setup", MB_OK | MB_ICONINFORMATION);
+        return exit_code::kDone;
+    }
+    std::string bad = switches.bad;
+    if (!Unattended().Begin(switches, GetCommandLineA()) && bad.empty()) bad = "/log " + switches.log;
+    if (bad.empty()) return -1;
+    Unattended().Log("不正なスイッチ: " + bad);
+    if (switches.ui != RunUi::Quiet) {
+        const std::string text = "不正なスイッチです: " + bad + "\r\n\r\n" + help;
+        MessageBoxA(nullptr, text.c_str(), "Kelvo Setup", MB_OK | MB_ICONEXCLAMATION);
+    }
+    return Unattended().End(exit_code::kBadSwitch);
+}
+
+// Without anyone at the screen the wizard walks itself; /passive still shows the backdrop
+// and the status window, /quiet no window at all.
+int RunWithoutUser(RunUi ui) {
+    frmMain().KeepHidden();
+    frmCustomDlg().KeepHidden();
+    if (ui == RunUi::Quiet) {
+        frmBack().KeepHidden();
+        frmStatus().KeepHidden();
+        frmMain().RunUnattended();
+    } else {
+        frmBack().SetOnStart([] { frmMain().RunUnattended(); });
+        frmBack().Show();
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchWithDialogKeys(msg);
+    }
+    return Unattended().End();
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    UseSystemCodePage();
+    const Switches switches = ParseSwitches(CommandArguments());
+    if (const int code = AnswerSwitches(switches); code >= 0) return code;
     HANDLE running = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, "KELVOSETUP");
     if (running) {
-        // Another copy runs: leave silently, without any window.
+        // Another copy runs: leave without any window (a deployment tool learns why).
         CloseHandle(running);
-        return 0;
+        if (!switches.any) return 0;
+        Unattended().Log("ほかのセットアップが実行中です。");
+        return Unattended().End(exit_code::kAlreadyRunning);
     }
     HANDLE mutex = CreateMutexA(nullptr, FALSE, "KELVOSETUP");
-    UseSystemCodePage();
     CoInitialize(nullptr);
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
@@ -31,7 +80,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     frmMain().Create(frmBack().Handle());
     frmStatus().Create(frmBack().Handle(), frmMain());
     frmCustomDlg().Create(frmBack().Handle(), frmMain());
-    frmBack().SetOnStart([] { frmMain().ShowModal(); });
     frmMain().SetRuns(
         [] {
             const ScriptValues& script = Script();
@@ -43,14 +91,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
             RunUninstall({frmMain(), frmStatus(), frmBack(), frmCustomDlg(), frmMain().WinReboot, script.SetupString,
                           script.UnSetupString});
         });
-    frmBack().Show();
-
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+    int code = 0;
+    if (switches.Unattended()) {
+        code = RunWithoutUser(switches.ui);
+    } else {
+        frmBack().SetOnStart([] { frmMain().ShowModal(); });
+        frmBack().Show();
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
     }
     CoUninitialize();
     if (mutex) CloseHandle(mutex);
-    return 0;
+    return code;
 }

@@ -10,7 +10,8 @@ HWND applicationWindow = nullptr;
 HWND ApplicationWindow() { return applicationWindow; }
 void SetApplicationWindow(HWND window) { applicationWindow = window; }
 
-int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) {
+int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags, const FixedAnswer& fixed) {
+    if (Unattended().Active()) return Unattended().Answer(text, caption, fixed);
     HWND owner = GetActiveWindow();
     if (owner == nullptr) owner = applicationWindow;
     return MessageBoxA(owner, text.c_str(), caption.c_str(), flags | MB_TASKMODAL);

@@ -4,11 +4,14 @@
 
 #include <string>
 
+#include "engine/unattended_win.h"
+
 // Window that owns message boxes and shell operations (the background window once it exists).
 HWND ApplicationWindow();
 void SetApplicationWindow(HWND window);
 
-int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags);
+// In an unattended run no box appears: the fixed answer is taken and logged with its reason.
+int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags, const FixedAnswer& fixed = {});
 std::string SystemErrorText(unsigned long code);
 
 // Dispatches one message, giving Tab, Enter and accelerator keys to the window's controls.

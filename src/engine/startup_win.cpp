@@ -8,6 +8,7 @@
 #include "engine/files_win.h"
 #include "engine/os_version.h"
 #include "engine/paths.h"
+#include "engine/unattended.h"
 
 namespace {
 
@@ -106,20 +107,27 @@ void DetectFolders() {
 
 }  // namespace
 
-std::string FirstArgument() {
+std::vector<std::string> CommandArguments() {
     int count = 0;
     LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
-    std::string first;
-    if (args && count > 1) {
-        int size = WideCharToMultiByte(CP_ACP, 0, args[1], -1, nullptr, 0, nullptr, nullptr);
+    std::vector<std::string> arguments;
+    for (int i = 1; args && i < count; ++i) {
+        std::string text;
+        const int size = WideCharToMultiByte(CP_ACP, 0, args[i], -1, nullptr, 0, nullptr, nullptr);
         if (size > 1) {
-            first.resize(static_cast<std::size_t>(size));
-            WideCharToMultiByte(CP_ACP, 0, args[1], -1, first.data(), size, nullptr, nullptr);
-            first.resize(static_cast<std::size_t>(size - 1));
+            text.resize(static_cast<std::size_t>(size));
+            WideCharToMultiByte(CP_ACP, 0, args[i], -1, text.data(), size, nullptr, nullptr);
+            text.resize(static_cast<std::size_t>(size - 1));
         }
+        arguments.push_back(text);
     }
     if (args) LocalFree(args);
-    return first;
+    return arguments;
+}
+
+std::string FirstArgument() {
+    const std::vector<std::string> rest = ParseSwitches(CommandArguments()).arguments;
+    return rest.empty() ? std::string() : rest.front();
 }
 
 void DetectEnvironment() {

@@ -12,7 +12,7 @@ void InstallRun::ShowFailureDetails() {
     EndStep();
     if (status_.FailureCount <= 0) return;
     if (ShowMessageBox("フォルダの作成・ファイルのコピーで、一部の処理が失敗しました。\r\n詳細を表示しますか？", "警告",
-                       MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+                       MB_YESNO | MB_ICONEXCLAMATION, {IDNO, "無人実行では詳細を表示しません。失敗の詳細はこの記録にあります"}) != IDYES)
         return;
     ShowFailureReport(context_.main, context_.status, "作成・コピー処理失敗　詳細表示", status_.FailureReport);
 }
@@ -29,6 +29,11 @@ void InstallRun::ShowFinalPage() {
     std::string file = ScriptValue("ExecuteFile", "File");
     state_.reboot = file == kRebootMark || state_.lockedFile;
     if (file == kRebootMark) file.clear();
+    if (Unattended().Active()) {
+        FinishUnattended(context_.reboot, status_.FailureCount, state_.reboot);
+        EndRun();
+        return;
+    }
     const ExecuteEntry entry = ParseExecuteEntry(ExpandFolderMacros(file));
     const FinalPage page = BuildFinalPage(context_.setupString, state_.reboot, entry);
 
@@ -46,7 +51,11 @@ void InstallRun::ShowFinalPage() {
                            "プログラム提供者へご報告ください。",
                            "警告", MB_ICONEXCLAMATION);
     }
+    EndRun();
+}
+
+void InstallRun::EndRun() {
     EnableWindow(context_.back.Handle(), TRUE);
     context_.status.Hide();
-    main.SetModalResult(1);
+    context_.main.SetModalResult(1);
 }

@@ -128,9 +128,15 @@ void InstallRun::AskForDisk(const std::string& source) {
     // The question comes at least once, even when the file is already there.
     ++state_.diskNumber;
     ShowPendingEntry();
+    if (Unattended().Active() && FileExists(source)) {
+        // Deployed from one folder that holds every disk: nobody needs to change one.
+        Unattended().Log(std::to_string(state_.diskNumber) + "枚目のディスクのファイルはすでにあります: " + source);
+        return;
+    }
     for (;;) {
         if (ShowMessageBox(std::to_string(state_.diskNumber) + "枚目のディスクに交換してください。", "ディスク交換",
-                           MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
+                           MB_OKCANCEL | MB_ICONINFORMATION,
+                           {IDCANCEL, "無人実行ではディスクを交換する人がいません", exit_code::kStopped}) != IDOK)
             FatalStop(context_.setupString + "を続行できませんでした。", "致命的エラー");
         if (FileExists(source)) return;
     }
@@ -155,7 +161,8 @@ InstallRun::Outcome InstallRun::InstallFile(CopyEntry& entry, const FileStamp& s
         case OverwriteAction::Ask:
             ShowPendingEntry();
             copy = ShowMessageBox(entry.destination + "\r\n\r\nこのファイルは既に存在します。\r\n上書きしてもよろしいですか？",
-                                  "上書き確認", MB_YESNO | MB_ICONQUESTION) == IDYES;
+                                  "上書き確認", MB_YESNO | MB_ICONQUESTION,
+                                  {IDNO, "上書きの選択がないので、既存のファイルを残します"}) == IDYES;
             break;
         case OverwriteAction::Keep:
             copy = false;

@@ -14,6 +14,7 @@ void RunInstall(const InstallContext& context) {
         run.Run();
     } catch (const RunStopped&) {
         // Aborted or stopped: what was done so far stays, and no log is written.
+        Unattended().Stop(exit_code::kStopped);
     }
 }
 
@@ -69,6 +70,7 @@ void InstallRun::Start() {
 }
 
 void InstallRun::Show(const std::string& text) {
+    Unattended().LogStatus(status_.StatusLog);
     context_.status.SetText("lblMessage", text);
     ProcessMessages();
 }
@@ -100,7 +102,7 @@ void InstallRun::Checkpoint() const {
 void InstallRun::Pause() const { PauseWithMessages(static_cast<unsigned>(context_.setupSpeed)); }
 
 void InstallRun::FatalStop(const std::string& text, const std::string& caption) {
-    ShowMessageBox(text, caption, MB_ICONERROR);
+    ShowMessageBox(text, caption, MB_ICONERROR, {IDOK, nullptr, exit_code::kStopped});
     EnableWindow(context_.back.Handle(), TRUE);
     context_.main.SetModalResult(1);
     throw RunStopped{};
@@ -146,7 +148,7 @@ void InstallRun::CheckDiskSpace() {
     if (!EnoughSpace(space.bytes, state_.totalBytes)) {
         status_.StepStatus = space.ok ? "不足の可能性あり" : "関数失敗";
         if (ShowMessageBox(LowSpaceQuestion(s, space.ok, state_.totalBytes), "空き容量チェックエラー",
-                           MB_YESNO | MB_ICONQUESTION) != IDYES)
+                           MB_YESNO | MB_ICONQUESTION, {IDNO, "無人実行では容量が足りないまま続行しません"}) != IDYES)
             FatalStop(s + "を続行できませんでした。", s + "中止");
     }
     EndStep();
@@ -161,7 +163,8 @@ void InstallRun::CheckInstallFolder() {
     FolderMacros().Set("(App)", app);
     if (!FolderExists(app)) {
         const bool create = ShowMessageBox(app + "\r\n\r\nこのフォルダは存在しません。作成してもよろしいですか？",
-                                           "フォルダ作成", MB_YESNO | MB_ICONQUESTION) == IDYES;
+                                           "フォルダ作成", MB_YESNO | MB_ICONQUESTION,
+                                           {IDYES, "無人実行ではインストールフォルダを作成します"}) == IDYES;
         if (create && !CreateFolderPath(app)) {
             ShowMessageBox(s + "フォルダの作成に失敗しました。\r\n\r\nプログラム作者へご報告ください。", "致命的エラー",
                            MB_ICONERROR);

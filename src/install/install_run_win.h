@@ -94,6 +94,7 @@ private:
     void ShowFailureDetails();
     void Complete();
     void ShowFinalPage();
+    void EndRun();  // the windows back as they were before the run, the wizard ended
 
     const InstallContext& context_;
     RunStatus& status_;

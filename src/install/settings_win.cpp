@@ -106,7 +106,8 @@ void InstallRun::SetAssociations() {
         ShowLog();
         Checkpoint();
         const Association a = ParseAssociation(name, ExpandFolderMacros(file));
-        if (ShowMessageBox(AssociationQuestion(a), "関連付けの確認", MB_YESNO | MB_ICONQUESTION) != IDYES) continue;
+        if (ShowMessageBox(AssociationQuestion(a), "関連付けの確認", MB_YESNO | MB_ICONQUESTION,
+                           {IDYES, "無人実行では関連付けを受け入れます"}) != IDYES) continue;
         const std::string extensionKey = "." + a.extension;
         state_.relationSlots.Save(a.extension, ReadRegistryText(HKEY_CLASSES_ROOT, extensionKey, ""));
         const std::string cls = a.ClassName();

@@ -33,7 +33,7 @@ void UninstallRun::ShowFailureDetails() {
     status_.StatusLog += "《情報》" + u + "の過程で、一部の処理が失敗しました。\r\n";
     ShowLog();
     if (ShowMessageBox(u + "の過程で、一部の処理が失敗しました。\r\n詳細を表示しますか？", "情報",
-                       MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+                       MB_YESNO | MB_ICONEXCLAMATION, {IDNO, "無人実行では詳細を表示しません。失敗の詳細はこの記録にあります"}) != IDYES)
         return;
     context_.main.SetFlags("txtReadme", kVScroll);
     ShowFailureReport(context_.main, context_.status, "削除処理失敗　詳細表示", status_.FailureReport);
@@ -47,8 +47,22 @@ void UninstallRun::Complete() {
 }
 
 void UninstallRun::ShowFinalPage() {
-    const std::string& u = context_.unSetupString;
     bool reboot = FindText("再起動", status_.FailureReport) != 0;
+    if (Unattended().Active()) {
+        // A file left for the restart is not a failure of the removal.
+        FinishUnattended(context_.reboot, status_.FailureCount - leftForRestart_, reboot);
+        reboot = false;
+    } else {
+        reboot = AskFinalChoice(context_.main, context_.status, FinalPage(reboot)) ? false : reboot;
+    }
+    if (reboot) context_.reboot.RestartWindows(2);
+    EnableWindow(context_.back.Handle(), TRUE);
+    context_.status.Hide();
+    context_.main.SetModalResult(1);
+}
+
+FinalChoice UninstallRun::FinalPage(bool reboot) const {
+    const std::string& u = context_.unSetupString;
     FinalChoice page;
     page.button = u + "完了(&E)";
     if (reboot) {
@@ -61,9 +75,5 @@ void UninstallRun::ShowFinalPage() {
         page.message = u + "を完了しました。";
         page.choice1 = "アンインストーラを終了します。(&Y)";
     }
-    if (AskFinalChoice(context_.main, context_.status, page)) reboot = false;
-    if (reboot) context_.reboot.RestartWindows(2);
-    EnableWindow(context_.back.Handle(), TRUE);
-    context_.status.Hide();
-    context_.main.SetModalResult(1);
+    return page;
 }

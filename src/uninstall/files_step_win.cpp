@@ -49,7 +49,8 @@ void UninstallRun::DeleteFiles() {
 }
 
 bool UninstallRun::AskYesNo(const std::string& text) {
-    return ShowMessageBox(text, "ファイル削除の確認", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return ShowMessageBox(text, "ファイル削除の確認", MB_YESNO | MB_ICONQUESTION,
+                          {IDNO, "無人実行では確認の要るファイルを残します"}) == IDYES;
 }
 
 void UninstallRun::DeleteOne(const std::string& value, bool report) {
@@ -93,6 +94,7 @@ void UninstallRun::DeleteOne(const std::string& value, bool report) {
         if (ContainsText("/F", options)) {
             DeleteFileAtRestart(path);
             note = kRestartNote;
+            if (report) ++leftForRestart_;
         }
     }
     if (report && result != 0) status_.AddFailure("<File> " + path + "\r\n" + SystemErrorText(result) + note + "\r\n");

@@ -71,7 +71,8 @@ bool UninstallRun::Prepare() {
 
     installFolder_ = main.Text("txtFolder");
     if (installFolder_.empty()) {
-        ShowMessageBox(u + "フォルダが不明です。\r\n" + u + "は続行できません。", "致命的エラー", MB_ICONERROR);
+        ShowMessageBox(u + "フォルダが不明です。\r\n" + u + "は続行できません。", "致命的エラー", MB_ICONERROR,
+                       {IDOK, nullptr, exit_code::kStopped});
         EnableWindow(context_.back.Handle(), TRUE);
         main.SetModalResult(1);
         return false;

@@ -5,6 +5,7 @@
 
 #include "windows/custom_dlg_win.h"
 #include "windows/form_win.h"
+#include "windows/run_pages_win.h"
 #include "windows/status_form_win.h"
 #include "windows/win_reboot_win.h"
 
@@ -59,6 +60,7 @@ private:
     void ShowFailureDetails();
     void Complete();
     void ShowFinalPage();
+    FinalChoice FinalPage(bool reboot) const;
 
     const UninstallContext& context_;
     RunStatus& status_;
@@ -66,4 +68,5 @@ private:
     std::string cleanupPatterns_;
     bool deleteAll_ = false;
     std::string sharedAnswer_;
+    int leftForRestart_ = 0;  // files whose deletion waits for the restart
 };

@@ -1,5 +1,7 @@
 #include "windows/custom_dlg_win.h"
 
+#include "engine/unattended_win.h"
+
 namespace {
 
 const FormDef kCustomDlgForm = {"TfrmCustomDlg", "ファイル削除の確認", 426, 121, {"ＭＳ Ｐゴシック", 12}};
@@ -40,6 +42,11 @@ void TfrmCustomDlg::Create(HWND owner, Form& shareForm) {
 }
 
 std::string TfrmCustomDlg::Ask(const std::string& message) {
+    if (Unattended().Active()) {
+        // Keeping a shared file can do no harm; deleting one might break another program.
+        Unattended().Answer(message, "共有ファイルの削除の確認", {IDNO, "無人実行では共有ファイルを残します"});
+        return "No";
+    }
     shareForm_->SetText("lblFormShare", "");
     SetText("lblMessage", message);
     focusPending_ = true;

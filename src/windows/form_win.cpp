@@ -244,7 +244,9 @@ std::string Form::Caption() const {
     int n = GetWindowTextA(hwnd_, buffer, sizeof(buffer));
     return std::string(buffer, static_cast<std::size_t>(n > 0 ? n : 0));
 }
-void Form::Show() { ShowWindow(hwnd_, SW_SHOW); }
+void Form::Show() {
+    if (!keepHidden_) ShowWindow(hwnd_, SW_SHOW);
+}
 void Form::Hide() { ShowWindow(hwnd_, SW_HIDE); }
 bool Form::IsShown() const { return IsWindowVisible(hwnd_); }
 
@@ -267,8 +269,10 @@ void Form::RunCloseQuery() {
 int Form::ShowModal() {
     modalResult_ = 0;
     modal_ = true;
-    ShowWindow(hwnd_, SW_SHOW);
-    SetForegroundWindow(hwnd_);
+    if (!keepHidden_) {
+        ShowWindow(hwnd_, SW_SHOW);
+        SetForegroundWindow(hwnd_);
+    }
     MSG msg;
     while (true) {
         if (modalResult_ != 0) {

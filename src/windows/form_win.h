@@ -82,6 +82,9 @@ public:
     std::string Caption() const;
     void Show();
     void Hide();
+    // A form kept hidden ignores Show and ShowModal shows nothing: unattended runs use the
+    // windows' state without letting anyone see them.
+    void KeepHidden() { keepHidden_ = true; }
     bool IsShown() const;
 
     int ShowModal();
@@ -126,6 +129,7 @@ private:
     std::vector<Entry> entries_;
     int modalResult_ = 0;
     bool modal_ = false;
+    bool keepHidden_ = false;
 };
 
 // Registers the window classes once and names the module's icon for forms.

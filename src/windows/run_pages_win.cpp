@@ -42,6 +42,19 @@ bool AskFinalChoice(Form& main, Form& status, const FinalChoice& page) {
     return two && main.IsChecked("optSelectType2");
 }
 
+void FinishUnattended(TWinReboot& reboot, int failures, bool restartNeeded) {
+    UnattendedRun& run = Unattended();
+    bool started = false;
+    if (restartNeeded && run.Options().forceRestart) {
+        run.Log("Windowsを再起動します（/forcerestart）。");
+        started = reboot.RestartWindows(2);
+        if (!started) run.Log("Windowsの再起動を開始できませんでした。");
+    } else if (restartNeeded) {
+        run.Log("完了するにはWindowsの再起動が必要です。再起動はしません。");
+    }
+    run.Finish(failures, restartNeeded, started);
+}
+
 void ShowFailureReport(Form& main, Form& status, const std::string& caption, const std::string& report) {
     main.SetText("txtReadme", report);
     main.SetText("btnEvent", "続行(&C)");

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "windows/form_win.h"
+#include "windows/win_reboot_win.h"
 
 // A run's pages use one button: the other goes and this one moves to the middle.
 void CenterRunButton(Form& main, bool roundHalfUp);
@@ -22,5 +23,8 @@ struct FinalChoice {
 // Shows the final page in place of the status window and waits for its button; true when
 // the second choice was taken. Both windows are hidden afterwards.
 bool AskFinalChoice(Form& main, Form& status, const FinalChoice& page);
+// The final page of an unattended run: nobody chooses, no program is started, and Windows
+// restarts only when it must and /forcerestart asks for it.
+void FinishUnattended(TWinReboot& reboot, int failures, bool restartNeeded);
 // Shows the failure report on the text page, waits for "続行(&C)", then returns to the status window.
 void ShowFailureReport(Form& main, Form& status, const std::string& caption, const std::string& report);

@@ -53,6 +53,7 @@ void TfrmStatus::Create(HWND owner, Form& runForm) {
 }
 
 void TfrmStatus::ShowLog() {
+    Unattended().LogStatus(RunState().StatusLog);
     SetText("lblMessage", RunState().StatusLog);
     ProcessMessages();
 }
@@ -71,6 +72,7 @@ void TfrmStatus::ShowProgress(int percent, int done, int total) {
 }
 
 void TfrmStatus::WaitForNext() {
+    if (Unattended().Active()) return;  // nobody is there to press it
     SetText("btnAbort", kNext);
     SetEnabled("btnAbort", true);
     Focus("btnAbort");
@@ -87,7 +89,8 @@ void TfrmStatus::AbortRun() {
     const std::string question = std::string("ここで処理を中断すると、すでにコピー済みのファイルなどは削除されません。") +
                                  "\r\n一度、処理を完了してから、" + unSetupString_ +
                                  "することをおすすめします。\r\n\r\n本当にここで処理を中断しますか？";
-    if (ShowMessageBox(question, "中断の確認", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    if (ShowMessageBox(question, "中断の確認", MB_YESNO | MB_ICONQUESTION,
+                       {IDNO, "無人実行は中断しません"}) != IDYES) return;
     EnableWindow(runForm_->Handle(), FALSE);  // the run's checkpoints notice this and stop
     EnableWindow(frmBack().Handle(), TRUE);
     Hide();

@@ -13,8 +13,10 @@ void TfrmMain::RunInstallChecks() {
                                values.InstallFolderText, values.SetupString, values.UnSetupString};
     const CheckFinding finding = ::RunInstallChecks(SystemSources(), context);
     if (finding.severity == CheckSeverity::None) return;
-    ShowMessageBox(finding.text, finding.caption, MB_OK | MB_ICONEXCLAMATION);
-    if (finding.severity != CheckSeverity::Stop) return;
+    const bool stop = finding.severity == CheckSeverity::Stop;
+    ShowMessageBox(finding.text, finding.caption, MB_OK | MB_ICONEXCLAMATION,
+                   {IDOK, nullptr, stop ? exit_code::kRefused : 0});
+    if (!stop) return;
     Focus("btnEnd");
     SetEnabled("btnEvent", false);
 }

@@ -48,6 +48,10 @@ void TfrmMain::ShowPanels(bool title, bool readme, bool main) {
 void TfrmMain::FormActivate() {
     // The designed caption of btnEvent is empty and start-up always sets one, so this runs once.
     if (!Text("btnEvent").empty()) return;
+    StartUp();
+}
+
+bool TfrmMain::StartUp() {
     EnvironmentInfo& env = Environment();
     env.StartupErrors.clear();
     welcomePending_ = eulaPending_ = readmePending_ = mainPagePending_ = checkerDone_ = false;
@@ -61,9 +65,11 @@ void TfrmMain::FormActivate() {
     PrepareWorkFolder(argument);
     if (!env.StartupErrors.empty()) {
         EnterFatalState();
-        return;
+        return false;
     }
     ReadStartupScript();
+    ApplyFolderSwitch();
+    return true;
 }
 
 void TfrmMain::EnterFatalState() {

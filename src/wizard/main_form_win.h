@@ -14,6 +14,9 @@ public:
     void Create(HWND owner);
     // What btnEvent starts on the main page in install and in uninstall mode.
     void SetRuns(std::function<void()> install, std::function<void()> uninstall);
+    // Start-up and the wizard without anyone at the screen (unattended_win.cpp): every page
+    // is passed with its defaults until a run has ended or something stopped it.
+    void RunUnattended();
     void ShowPanels(bool title, bool readme, bool main);
 
     TFolderDialog dlgFolder{"セットアップフォルダを選択してください．"};
@@ -26,7 +29,8 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    // Start-up (main_form_win.cpp, script_reading_win.cpp).
+    // Start-up (main_form_win.cpp, script_reading_win.cpp); false in the fatal state.
+    bool StartUp();
     void EnterFatalState();
     void ReadStartupScript();
     void OfferShortcuts(bool enabled);
@@ -45,6 +49,10 @@ private:
 
     // Uninstall mode's main page (uninstall_page_win.cpp).
     void PrepareUninstallPage();
+
+    // The unattended walk (unattended_win.cpp).
+    void ApplyFolderSwitch();
+    void PressThroughWizard();
 
     // Checks before installation (install_checks_win.cpp).
     void RunInstallChecks();

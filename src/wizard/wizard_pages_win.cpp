@@ -92,7 +92,8 @@ bool TfrmMain::RunInstallChecker() {
     SetForegroundWindow(Handle());
     checkerDone_ = true;
     if (!result.proceed) {
-        ShowMessageBox(CheckerRefusal(Script().SetupString), "警告", MB_OK | MB_ICONEXCLAMATION);
+        ShowMessageBox(CheckerRefusal(Script().SetupString), "警告", MB_OK | MB_ICONEXCLAMATION,
+                       {IDOK, nullptr, exit_code::kRefused});
         Focus("btnEnd");
         return false;
     }

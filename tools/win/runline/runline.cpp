@@ -1,13 +1,15 @@
 // Test fixture: starts one command line exactly as written (environment strings expanded,
 // as the system does for a REG_EXPAND_SZ command), waits for the started program's end and
-// exits with its exit code. Usage: runline "COMMAND LINE". Exit code 255 when it cannot start.
+// exits with its exit code. Usage: runline "COMMAND LINE" [CODE_FILE]. Exit code 255 when it
+// cannot start. Wine hands only the low byte of an exit code to Linux, so CODE_FILE, when
+// given, receives the whole code as decimal text.
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
 int main(int argc, char** argv) {
-    if (argc != 2) return 255;
+    if (argc != 2 && argc != 3) return 255;
     std::vector<char> line(32768, '\0');
     if (!ExpandEnvironmentStringsA(argv[1], line.data(), static_cast<DWORD>(line.size()))) return 255;
     STARTUPINFOA startup{};
@@ -20,5 +22,12 @@ int main(int argc, char** argv) {
     GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    if (argc == 3) {
+        HANDLE file = CreateFileA(argv[2], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const std::string text = std::to_string(code);
+        DWORD written = 0;
+        if (file != INVALID_HANDLE_VALUE) WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    }
     return static_cast<int>(code);
 }

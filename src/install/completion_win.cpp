@@ -30,7 +30,7 @@ void InstallRun::ShowFinalPage() {
     state_.reboot = file == kRebootMark || state_.lockedFile;
     if (file == kRebootMark) file.clear();
     if (Unattended().Active()) {
-        FinishUnattended(context_.reboot, status_.FailureCount, state_.reboot);
+        FinishUnattended(context_.reboot, status_.FailureReport, status_.FailureCount, state_.reboot);
         EndRun();
         return;
     }

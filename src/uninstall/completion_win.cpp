@@ -50,7 +50,7 @@ void UninstallRun::ShowFinalPage() {
     bool reboot = FindText("再起動", status_.FailureReport) != 0;
     if (Unattended().Active()) {
         // A file left for the restart is not a failure of the removal.
-        FinishUnattended(context_.reboot, status_.FailureCount - leftForRestart_, reboot);
+        FinishUnattended(context_.reboot, status_.FailureReport, status_.FailureCount - leftForRestart_, reboot);
         reboot = false;
     } else {
         reboot = AskFinalChoice(context_.main, context_.status, FinalPage(reboot)) ? false : reboot;

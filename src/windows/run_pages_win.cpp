@@ -42,8 +42,9 @@ bool AskFinalChoice(Form& main, Form& status, const FinalChoice& page) {
     return two && main.IsChecked("optSelectType2");
 }
 
-void FinishUnattended(TWinReboot& reboot, int failures, bool restartNeeded) {
+void FinishUnattended(TWinReboot& reboot, const std::string& failureReport, int failures, bool restartNeeded) {
     UnattendedRun& run = Unattended();
+    if (!failureReport.empty()) run.Log("[失敗の詳細]\r\n" + failureReport);
     bool started = false;
     if (restartNeeded && run.Options().forceRestart) {
         run.Log("Windowsを再起動します（/forcerestart）。");

@@ -25,6 +25,7 @@ struct FinalChoice {
 bool AskFinalChoice(Form& main, Form& status, const FinalChoice& page);
 // The final page of an unattended run: nobody chooses, no program is started, and Windows
 // restarts only when it must and /forcerestart asks for it.
-void FinishUnattended(TWinReboot& reboot, int failures, bool restartNeeded);
+// The failure report goes to the run log in place of the details page.
+void FinishUnattended(TWinReboot& reboot, const std::string& failureReport, int failures, bool restartNeeded);
 // Shows the failure report on the text page, waits for "続行(&C)", then returns to the status window.
 void ShowFailureReport(Form& main, Form& status, const std::string& caption, const std::string& report);

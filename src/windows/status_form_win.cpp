@@ -90,7 +90,7 @@ void TfrmStatus::AbortRun() {
                                  "\r\n一度、処理を完了してから、" + unSetupString_ +
                                  "することをおすすめします。\r\n\r\n本当にここで処理を中断しますか？";
     if (ShowMessageBox(question, "中断の確認", MB_YESNO | MB_ICONQUESTION,
-                       {IDNO, "無人実行は中断しません"}) != IDYES) return;
+                       {IDYES, "中断ボタンが押されました"}) != IDYES) return;
     EnableWindow(runForm_->Handle(), FALSE);  // the run's checkpoints notice this and stop
     EnableWindow(frmBack().Handle(), TRUE);
     Hide();

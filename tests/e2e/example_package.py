@@ -1,10 +1,9 @@
 """The example package of examples/sample as tools/demo.sh assembles it: texts in
 Shift-JIS with CR LF, the manual LZ-compressed, the self-registering component."""
 import os
-import subprocess
-import tempfile
 
 from harness import BUILD, REPO
+from test_install import compressed
 
 SAMPLE = os.path.join(REPO, "examples", "sample")
 COMPONENT = os.path.join(BUILD, "tools", "win", "testcomponent", "component_ok.dll")
@@ -17,24 +16,11 @@ def _sjis(path):
         return f.read().replace("\r\n", "\n").replace("\n", "\r\n").encode("cp932")
 
 
-def _compressed(content):
-    """The bytes of mscompress's output, with the stored last letter of the name that it leaves empty."""
-    with tempfile.TemporaryDirectory() as work:
-        path = os.path.join(work, "MANUAL.TXT")
-        with open(path, "wb") as f:
-            f.write(content)
-        subprocess.run(["mscompress", path], check=True, capture_output=True)
-        with open(path + "_", "rb") as f:
-            data = bytearray(f.read())
-    data[9] = ord("T")
-    return bytes(data)
-
-
 def example_files(second_disk=True):
     """File name -> bytes of the package folder; second_disk puts the second disk's file
     beside the rest, as a deployment share holds every disk."""
     files = {name: _sjis(os.path.join(SAMPLE, name)) for name in os.listdir(SAMPLE) if name.upper().endswith((".TXT", ".INI"))}
-    files["MANUAL.TX_"] = _compressed(files.pop("MANUAL.TXT"))
+    files["MANUAL.TX_"] = compressed(files.pop("MANUAL.TXT"), "T")
     with open(COMPONENT, "rb") as f:
         files["SAMPLECMP.DLL"] = f.read()
     if second_disk:

@@ -132,6 +132,31 @@ unsigned long CopyOneFile(const std::string& source, const std::string& destinat
     return error;
 }
 
+std::string ReadWholeFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "";
+    std::string text;
+    char buffer[16384];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) text.append(buffer, got);
+    CloseHandle(file);
+    return text;
+}
+
+unsigned long WriteWholeFile(const std::string& path, const std::string& text) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return GetLastError();
+    DWORD written = 0;
+    DWORD error = 0;
+    if (!WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) || written != text.size() ||
+        !FlushFileBuffers(file))
+        error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+    CloseHandle(file);
+    if (error) DeleteFileA(path.c_str());
+    return error;
+}
+
 unsigned long ShellDeleteFile(const std::string& path) {
     const bool wildcard = path.find_first_of("*?") != std::string::npos;
     const DWORD attributes = wildcard ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());

@@ -10,6 +10,11 @@ bool FolderExists(const std::string& path);
 bool CreateFolderPath(const std::string& path);
 unsigned long RemoveFolderWithPatterns(const std::string& folder, const std::string& patterns);
 unsigned long CopyOneFile(const std::string& source, const std::string& destination);
+// The whole file as bytes; empty when it cannot be opened or read.
+std::string ReadWholeFile(const std::string& path);
+// Writes the whole text in one go; the system's error or 0. A failed write removes the
+// file, so no cut file is left behind.
+unsigned long WriteWholeFile(const std::string& path, const std::string& text);
 // Deletes a file, or what a pattern matches, silently; 0 when done, 2 for a missing file named
 // without wildcards. A component is unregistered first. For one plain file, 0 means it is gone.
 unsigned long ShellDeleteFile(const std::string& path);

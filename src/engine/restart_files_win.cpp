@@ -2,9 +2,6 @@
 
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "engine/environment.h"
 #include "engine/files_win.h"
 #include "engine/ini_file_win.h"
@@ -44,13 +41,9 @@ bool DeleteFileAtRestart(const std::string& path) {
     if (family != "notNT") return true;
     const std::string file = WininitPath();
     std::string text = "[Rename]\r\n";
-    if (FileExists(file)) {
-        std::ifstream in(file, std::ios::binary);
-        text.assign(std::istreambuf_iterator<char>(in), {});
-    }
+    if (FileExists(file)) text = ReadWholeFile(file);
     const DWORD attributes = GetFileAttributesA(path.c_str());
     const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     const std::string line = (folder ? "DirNul=" : "Nul=") + GetShortPath(path);
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << InsertRenameLine(text, line);
-    return true;
+    return WriteWholeFile(file, InsertRenameLine(text, line)) == 0;
 }

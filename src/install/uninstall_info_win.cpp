@@ -11,20 +11,6 @@
 
 namespace {
 
-// Writes the whole text in one go; the system's error or 0.
-DWORD WriteWholeFile(const std::string& path, const std::string& text) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return GetLastError();
-    DWORD written = 0;
-    DWORD error = 0;
-    if (!WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) || written != text.size() ||
-        !FlushFileBuffers(file))
-        error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
-    CloseHandle(file);
-    if (error) DeleteFileA(path.c_str());
-    return error;
-}
-
 // Puts the finished temporary file in the log's place, replacing an older log.
 bool PutInPlace(const std::string& temporary, const std::string& log) {
     if (MoveFileExA(temporary.c_str(), log.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;

@@ -1,7 +1,5 @@
 #include "monitor/layout.h"
 
-#include <stdexcept>
-
 namespace {
 
 constexpr Rgb kBlack{0, 0, 0}, kWhite{255, 255, 255}, kGrey{128, 128, 128};
@@ -108,7 +106,7 @@ const Element& ElementNamed(const std::string& name) {
     for (const Element& e : MainLayout()) {
         if (name == e.name) return e;
     }
-    throw std::out_of_range("no element " + name);
+    throw UnknownElement(name);
 }
 
 const Element* ElementAt(int x, int y) {

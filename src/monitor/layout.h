@@ -1,6 +1,7 @@
 #pragma once
 // The main window's elements in twips, bottom to top. Fills are painted by the
 // window itself; everything with text or input is a child control.
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,18 @@ struct Element {
 };
 
 const std::vector<Element>& MainLayout();
-const Element& ElementNamed(const std::string& name);
+
+// A name the layout lacks is a programming error. Its own small type: the standard
+// library's exceptions with a text would bring a second string implementation into Tovra.
+class UnknownElement : public std::exception {
+public:
+    explicit UnknownElement(const std::string& name) : text_("no element " + name) {}
+    const char* what() const noexcept override { return text_.c_str(); }
+
+private:
+    std::string text_;
+};
+const Element& ElementNamed(const std::string& name);  // throws UnknownElement
 
 // The topmost element at a point of the window, or null.
 const Element* ElementAt(int x, int y);

@@ -1,7 +1,5 @@
 // The wizard step: welcome, install checker, licence, readme and main page, then the
 // action that the caption of btnEvent names.
-#include <fstream>
-#include <iterator>
 
 #include "engine/environment.h"
 #include "engine/files_win.h"
@@ -110,8 +108,7 @@ void TfrmMain::LeaveWelcomePage() {
 }
 
 void TfrmMain::LoadMemo(const std::string& file, const std::string& scrollBars) {
-    std::ifstream in(file, std::ios::binary);
-    SetText("txtReadme", WithCrLf(std::string(std::istreambuf_iterator<char>(in), {})));
+    SetText("txtReadme", WithCrLf(ReadWholeFile(file)));
     unsigned flags = 0;
     if (scrollBars == "ssVertical") flags = kVScroll;
     else if (scrollBars == "ssHorizontal") flags = kHScroll;

@@ -101,4 +101,10 @@ TEST(MonitorLayout, OnlyTheListedElementsDragTheWindow) {
     EXPECT_FALSE(ElementAt(100, 1000)->drags);             // the settings panel
     EXPECT_EQ(ElementAt(5000, 10), nullptr);
     EXPECT_EQ(ElementNamed("lblBase02").top + ElementNamed("lblBase02").height, kUnfoldedHeight);
+    try {
+        ElementNamed("lblNoSuch");
+        ADD_FAILURE() << "a misspelt element name passed silently";
+    } catch (const UnknownElement& e) {
+        EXPECT_STREQ(e.what(), "no element lblNoSuch");
+    }
 }

@@ -109,3 +109,18 @@ TEST(ShortPath, ExistingPathsOnly) {
     EXPECT_TRUE(FileExists(shortName));
     EXPECT_EQ(GetShortPath(dir / "missing file.text"), "");
 }
+
+TEST(WholeFile, BytesComeBackUnchangedAndAFailedWriteLeavesNoFile) {
+    ScratchFolder dir;
+    // Past the read buffer, with NULs, CR LF and a Shift-JIS 0x5C trail byte.
+    std::string text = "表\\ソ\r\n";
+    text += std::string(1, '\0');
+    while (text.size() < 40000) text += static_cast<char>('a' + text.size() % 26);
+    EXPECT_EQ(WriteWholeFile(dir / "a.bin", text), 0u);
+    EXPECT_EQ(ReadWholeFile(dir / "a.bin"), text);
+    EXPECT_EQ(WriteWholeFile(dir / "a.bin", "short"), 0u);  // replaces, never appends
+    EXPECT_EQ(ReadWholeFile(dir / "a.bin"), "short");
+    EXPECT_EQ(ReadWholeFile(dir / "missing.bin"), "");
+    EXPECT_EQ(WriteWholeFile(dir / "no\\such\\folder.bin", text), static_cast<unsigned long>(ERROR_PATH_NOT_FOUND));
+    EXPECT_FALSE(FileExists(dir / "no"));
+}

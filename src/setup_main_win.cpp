@@ -19,6 +19,16 @@
 
 namespace {
 
+// The status window and the shared-file question come into being when a run starts: the
+// welcome page appears sooner without them.
+void CreateRunWindows() {
+    frmStatus().Create(frmBack().Handle(), frmMain());
+    frmCustomDlg().Create(frmBack().Handle(), frmMain());
+    if (!Unattended().Active()) return;
+    frmCustomDlg().KeepHidden();
+    if (Unattended().Options().ui == RunUi::Quiet) frmStatus().KeepHidden();
+}
+
 // /? and a bad switch end the program before anything else; -1 lets it go on.
 int AnswerSwitches(const Switches& switches) {
     const std::string help = SwitchHelpText(NameOfPath(ModulePath()));
@@ -41,10 +51,8 @@ int AnswerSwitches(const Switches& switches) {
 // and the status window, /quiet no window at all.
 int RunWithoutUser(RunUi ui) {
     frmMain().KeepHidden();
-    frmCustomDlg().KeepHidden();
     if (ui == RunUi::Quiet) {
         frmBack().KeepHidden();
-        frmStatus().KeepHidden();
         frmMain().RunUnattended();
     } else {
         frmBack().SetOnStart([] { frmMain().RunUnattended(); });
@@ -78,15 +86,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     for (const char* name : {"TfrmBack", "TfrmMain", "TfrmStatus", "TfrmCustomDlg"}) RegisterFormClass(name, icon);
     frmBack().Create();
     frmMain().Create(frmBack().Handle());
-    frmStatus().Create(frmBack().Handle(), frmMain());
-    frmCustomDlg().Create(frmBack().Handle(), frmMain());
     frmMain().SetRuns(
         [] {
+            CreateRunWindows();
             const ScriptValues& script = Script();
             RunInstall({frmMain(), frmStatus(), frmBack(), frmMain().WinReboot, script.SetupString,
                         script.UnSetupString, script.UnSetupTitle, script.ProgramId, script.SetupSpeed});
         },
         [] {
+            CreateRunWindows();
             const ScriptValues& script = Script();
             RunUninstall({frmMain(), frmStatus(), frmBack(), frmCustomDlg(), frmMain().WinReboot, script.SetupString,
                           script.UnSetupString});

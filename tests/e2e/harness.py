@@ -141,6 +141,8 @@ class Wine:
     def stop(self):
         """Ends every process of this prefix (and only of it), keeping the prefix."""
         subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
+        # A program started while the old server is still going down would go down with it.
+        subprocess.run(["wineserver", "-w"], env=self.env, capture_output=True, timeout=60)
         for proc in self.processes:
             try:
                 proc.wait(timeout=10)
@@ -203,6 +205,19 @@ class Wine:
         path = os.path.join(ARTIFACTS, f"{self.name}-{label}.png")
         subprocess.run(["import", "-display", self.env["DISPLAY"], "-window", "root", path], capture_output=True)
         return path
+
+
+SUFFIXES = {"win98": "On98", "nt40": "OnNt40", "win2k": "OnWin2k", "winxp": "OnXp", "win2003": "OnWin2003",
+            "win10": "OnWin10"}
+
+
+def on_versions(namespace, versions, *classes):
+    """Adds to a module a copy of each scenario class for each of the Windows versions,
+    named after the class and the version (DiskChangeOn98)."""
+    for cls in classes:
+        for version in versions:
+            name = cls.__name__ + SUFFIXES[version]
+            namespace[name] = type(name, (cls,), {"version": version, "__module__": cls.__module__})
 
 
 class WineTestCase(unittest.TestCase):

@@ -4,7 +4,7 @@ import os
 import shutil
 import subprocess
 
-from harness import BUILD
+from harness import BUILD, on_versions
 from install_support import InstallCase, file_bytes, S, read_lnk, reg_value, shell_folder
 
 APP = "C:\\KelvoFull\\"
@@ -342,3 +342,8 @@ class HostileScript(InstallCase):
         self.assertEqual(reg_value(wine, key, "Huge"), ("REG_DWORD", "0x0"))
         log = self.read("C:\\KelvoOdd\\UNSETUP.INI").decode("cp932")
         self.assertIn("File1=C:\\KelvoOdd\\A.TXT\r\n", log)
+
+
+# The 95 platform for the rest; the whole package on every other emulated version.
+on_versions(globals(), ["win98"], HostileScript)
+on_versions(globals(), ["nt40", "win2k", "win2003", "win10"], EverySection)

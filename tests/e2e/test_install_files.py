@@ -5,7 +5,7 @@ the machine: file bytes, registry values, the uninstall log and the pages shown.
 import os
 import time
 
-from harness import BUILD
+from harness import BUILD, on_versions
 from install_support import InstallCase, S, file_bytes, read_lnk, reg_value, shell_folder
 from test_install import compressed
 
@@ -483,3 +483,6 @@ class TrailByteFolders(FilesCase):
 
 class TrailByteFoldersOn98(TrailByteFolders):
     version = "win98"
+
+
+on_versions(globals(), ["win98"], DiskChange, OverwriteChoice, SharedFiles)

@@ -6,7 +6,7 @@ final page's ways of ending (a program by the shell or as a new process, a resta
 import os
 import time
 
-from harness import BUILD
+from harness import BUILD, on_versions
 from install_support import InstallCase, NEXT, S, U, file_bytes, reg_value, shell_folder, sjis
 
 TOOLS = os.path.join(BUILD, "tools", "win")
@@ -565,3 +565,7 @@ class RunFinalPage(RunCase):
         time.sleep(2)
         self.assert_file("C:\\waiting.txt", b"waiting")
         self.assertFalse(self.exists("C:\\renamed.txt"))
+
+
+on_versions(globals(), ["win98"], RunAbort, RunDiskSpace, RunFailureDetails, RunFinalPage, RunInstallFolder,
+            RunLogFallback, RunSetupOnly)

@@ -3,6 +3,7 @@ the same machine as a user's defaults leave, exit codes and the run log."""
 import os
 import time
 
+from harness import on_versions
 from example_package import APP, KEY, example_files
 from install_support import START, read_lnk, reg_value
 from uninstall_support import RUNLINE, UNSTART, UninstallCase, machine_changes, snapshot
@@ -218,7 +219,7 @@ class ExitCodes(UnattendedCase):
                                    "インストールフォルダ（/dir）: C:\\p1\\A.TXT\\sub\\", "[質問] フォルダ作成",
                                    "[質問] 致命的エラー", "終了コード: 2"), 2)
 
-        refusing = PLAIN.replace("SetupSpeed=1", "SetupSpeed=1\nRejectOS=Windows XP")
+        refusing = PLAIN.replace("SetupSpeed=1", "SetupSpeed=1\nRejectOS=Windows 95,Windows 98<SE>,Windows Me,Windows XP")
         setup = self.package_with("C:\\p4", refusing.replace("C:\\Quiet\\", "C:\\Refused\\"))
         self.assertEqual(self.code(f"{setup} /quiet /log {LOG}", "認められていません", "終了コード: 3"), 3)
         self.assertFalse(os.path.exists(wine.unix("C:\\Refused")))
@@ -240,3 +241,6 @@ class ExitCodes(UnattendedCase):
         self.assertNotIn("TfrmMain", seen)
         self.assertEqual(self.read("C:\\Program Files\\Passive\\A.TXT"), b"a\r\n")
         self.assertIn("[質問] 関連付けの確認", self.log_text(wine))
+
+
+on_versions(globals(), ["win98"], ExitCodes)

@@ -4,7 +4,7 @@ import os
 import random
 import time
 
-from harness import BUILD
+from harness import BUILD, on_versions
 from install_support import S, U, file_bytes, reg_value, shell_folder, sjis
 from uninstall_support import TOOLS, UNINSTALL_KEYS, UninstallCase, machine_changes, snapshot
 import test_install
@@ -615,3 +615,9 @@ class DamagedLogs(SmallProducts):
             "- C:\\KelvoWide\\A.TXT", "- C:\\KelvoWide\\UNSETUP.INI", "- hkcu\\software\\kelvowide\\one\\",
             "- hklm\\software\\microsoft\\windows\\currentversion\\uninstall\\kelvowide\\"])
         self.assertEqual(len(changes), 4, changes)  # the system reads a UTF-16 profile as well
+
+
+# The 95 platform for the rest; the round trip on every other emulated version.
+on_versions(globals(), ["win98"], ComponentQuestion, DamagedLogs, DeleteAll, ProtectedFolders, SharedAnswers,
+            TamperedLog, TwoProducts)
+on_versions(globals(), ["nt40", "win2k", "win2003", "win10"], RoundTrip)

@@ -1,0 +1,135 @@
+#!/usr/bin/env python3
+"""Runs the end-to-end scenarios of tests/e2e in parallel: every scenario class is one
+unit, taken in turn by a number of workers. Each worker has an Xvfb display of its own
+(focus and the foreground window are per display), and each scenario a prefix of its own.
+
+Prints each unit's output as it ends, then one line per module with its counts; with
+--summary FILE the same counts go to FILE as "module passed failed" lines.
+Usage: tools/run_e2e.py [--jobs N] [--summary FILE] [module or module.Class ...]
+"""
+import argparse
+import glob
+import os
+import queue
+import re
+import subprocess
+import sys
+import threading
+import time
+import unittest
+
+E2E = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e")
+UNIT_TIMEOUT = 1200
+
+
+def units(modules):
+    """module.Class of every scenario class that has tests, in module order."""
+    sys.path.insert(0, E2E)
+    found = []
+    for module in modules:
+        suite = unittest.defaultTestLoader.loadTestsFromName(module)
+        for case in _cases(suite):
+            unit = f"{type(case).__module__}.{type(case).__name__}"
+            if unit not in found:
+                found.append(unit)
+    return found
+
+
+def _cases(suite):
+    for item in suite:
+        if isinstance(item, unittest.TestSuite):
+            yield from _cases(item)
+        else:
+            yield item
+
+
+def start_display():
+    """A new Xvfb display; returns (name, process)."""
+    for n in range(121, 160):
+        if os.path.exists(f"/tmp/.X11-unix/X{n}") or os.path.exists(f"/tmp/.X{n}-lock"):
+            continue
+        proc = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for _ in range(50):
+            if proc.poll() is not None:
+                break
+            if subprocess.run(["xdpyinfo", "-display", f":{n}"], capture_output=True).returncode == 0 and \
+                    proc.poll() is None:
+                return f":{n}", proc
+            time.sleep(0.1)
+        proc.terminate()
+    raise RuntimeError("no Xvfb display could be started")
+
+
+def counts(output):
+    """(passed, failed) from unittest's closing lines; a unit that printed none failed once."""
+    ran = re.findall(r"^Ran (\d+) test", output, re.M)
+    if not ran:
+        return 0, 1
+    bad = sum(int(n) for n in re.findall(r"(?:failures|errors)=(\d+)", output))
+    return int(ran[-1]) - bad, bad
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--jobs", type=int, default=3)
+    parser.add_argument("--summary")
+    parser.add_argument("modules", nargs="*")
+    args = parser.parse_args()
+    modules = args.modules or sorted(os.path.basename(p)[:-3] for p in glob.glob(os.path.join(E2E, "test_*.py")))
+
+    work = queue.Queue()
+    todo = units(modules)
+    for unit in todo:
+        work.put(unit)
+    results = {}
+    lock = threading.Lock()
+
+    def worker(display, xvfb):
+        env = dict(os.environ, DISPLAY=display)
+        try:
+            while True:
+                try:
+                    unit = work.get_nowait()
+                except queue.Empty:
+                    return
+                begun = time.time()
+                try:
+                    res = subprocess.run([sys.executable, "-m", "unittest", "-v", unit], cwd=E2E, env=env,
+                                         stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
+                                         timeout=UNIT_TIMEOUT)
+                    output = res.stdout
+                except subprocess.TimeoutExpired as e:
+                    output = (e.stdout or b"").decode(errors="replace") + f"\n{unit}: timed out\n"
+                with lock:
+                    results[unit] = counts(output)
+                    print(f"---- {unit} ({time.time() - begun:.0f} s, display {display})\n{output}", flush=True)
+        finally:
+            xvfb.terminate()
+
+    # Started one after another: two at once could pick the same free number.
+    displays = [start_display() for _ in range(args.jobs)]
+    threads = [threading.Thread(target=worker, args=display) for display in displays]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    for unit in todo:
+        if unit not in results:
+            print(f"---- {unit}: never ran (no worker could start)")
+            results[unit] = (0, 1)
+
+    lines = []
+    for module in sorted({m.split(".")[0] for m in modules}):
+        ok = sum(r[0] for u, r in results.items() if u.startswith(module + "."))
+        bad = sum(r[1] for u, r in results.items() if u.startswith(module + "."))
+        lines.append(f"{module} {ok} {bad}")
+        print(f"== e2e {module}: {ok} passed, {bad} failed")
+    if args.summary:
+        with open(args.summary, "w") as f:
+            f.write("\n".join(lines) + "\n")
+    return 0 if all(r[1] == 0 for r in results.values()) else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -88,6 +88,12 @@ const std::string& FolderMacroTable::Get(const std::string& token) const {
     return none;
 }
 
+bool FolderMacroTable::Has(const std::string& token) const {
+    for (const FolderMacro& entry : entries_)
+        if (SameText(entry.token, token)) return true;
+    return false;
+}
+
 std::string FolderMacroTable::Expand(const std::string& text) const {
     std::string result = text;
     for (const FolderMacro& entry : entries_)

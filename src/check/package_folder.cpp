@@ -8,6 +8,7 @@
 
 #include "check/script_file.h"
 #include "engine/code_page.h"
+#include "engine/paths.h"
 #include "engine/strings.h"
 
 namespace {
@@ -41,6 +42,7 @@ bool PackageFolder::List(const std::string& folder, Listing& listing) {
 }
 
 bool PackageFolder::Open(const std::string& folder) {
+    folder_ = folder;
     Listing all;
     if (!List(folder, all)) return false;
     for (const auto& [upper, path] : all) {
@@ -62,6 +64,22 @@ std::optional<std::string> PackageFolder::Find(const std::string& name, int disk
     const auto found = files_.find(upper);
     if (found == files_.end() || IsFolder(found->second)) return std::nullopt;
     return found->second;
+}
+
+std::optional<std::string> PackageFolder::FindRelative(const std::string& relativePath) const {
+    std::string path = folder_, rest = RemovePathDelimiter(relativePath, "T");
+    // Each level is looked up in its folder's listing, since the letter case may differ on disk.
+    for (;;) {
+        const int delimiter = FindText("\\", rest);
+        const std::string level = delimiter ? rest.substr(0, static_cast<std::size_t>(delimiter - 1)) : rest;
+        Listing listing;
+        if (!List(path, listing)) return std::nullopt;
+        const auto found = listing.find(MapString(level, kMapUpperCase));
+        if (found == listing.end()) return std::nullopt;
+        if (!delimiter) return IsFolder(found->second) ? std::nullopt : std::optional<std::string>(found->second);
+        path = found->second;
+        rest = rest.substr(static_cast<std::size_t>(delimiter));
+    }
 }
 
 std::optional<std::string> PackageFolder::ReadScript() const {

@@ -11,6 +11,8 @@ public:
     bool Open(const std::string& folder);
     // The path of a file of the package (letter case ignored, as on the user's system), or nullopt.
     std::optional<std::string> Find(const std::string& name, int disk = 1) const;
+    // The same for a name with subfolders, relative to the package ("TOOLS\CHECK.EXE").
+    std::optional<std::string> FindRelative(const std::string& relativePath) const;
     // The script's bytes, or nullopt when the package has no readable script.
     std::optional<std::string> ReadScript() const;
     // The whole file, or nullopt when it cannot be read.
@@ -21,6 +23,7 @@ public:
 private:
     using Listing = std::map<std::string, std::string>;  // upper-case name -> path
     static bool List(const std::string& folder, Listing& listing);
+    std::string folder_;
     Listing files_;
     std::map<int, Listing> disks_;
 };

@@ -30,7 +30,7 @@ void CheckPackageFiles(const ScriptFile& script, const PackageFolder& package, F
     for (const auto& n : named) {
         const ScriptKey* key = script.Find(n.section, n.key);
         if (!key || key->value.empty()) continue;
-        if (!package.Find(RemovePathDelimiter(key->value, "T")))
+        if (!package.FindRelative(key->value))
             findings.Error(key->line, Where(n.section, key->name) + Quoted(key->value) + " is not in the package; " +
                                           n.use + " is left out");
     }
@@ -79,6 +79,7 @@ bool LooksLikeMacro(const std::string& token) {
 }
 
 // Setup leaves an unknown macro in the path as text, so the file lands somewhere unintended.
+// Tags are left to the checks of their entries, also a registry value's type tag at its start.
 void CheckMacros(const ScriptKey& key, const std::string& section, Findings& findings) {
     static const char* const kTags[] = {"(Str)", "(Int)", "(Dwd)", "(Bin)", "(Exp)", "(Pdd)", "(Dch)"};
     const std::string& v = key.value;
@@ -86,8 +87,8 @@ void CheckMacros(const ScriptKey& key, const std::string& section, Findings& fin
         const std::size_t close = v.find(')', open);
         if (close == std::string::npos) return;
         const std::string token = v.substr(open, close - open + 1);
-        bool known = !LooksLikeMacro(token) || FolderMacros().Has(token);
-        for (const char* tag : kTags) known = known || token == tag;
+        bool known = !LooksLikeMacro(token) || FolderMacros().Has(token) || (open == 0 && section == "Registry");
+        for (const char* tag : kTags) known = known || SameText(token, tag);
         if (!known)
             findings.Error(key.line, Where(section, key.name) + "unknown folder macro " + Quoted(token) +
                                          "; it stays in the path as text");

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "engine/code_page.h"
+
 namespace {
 
 const char* SeverityWord(Severity severity) { return severity == Severity::Error ? "error" : "warning"; }
@@ -30,9 +32,14 @@ std::string FindingsText(const Findings& findings, const std::string& fileName) 
 
 std::string JsonString(const std::string& text) {
     std::string out = "\"";
-    for (char ch : text) {
+    const CodePage& codePage = CurrentCodePage();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char ch = text[i];
         const auto byte = static_cast<unsigned char>(ch);
-        if (ch == '"' || ch == '\\') {
+        if (codePage.IsLeadByte(byte) && i + 1 < text.size()) {
+            // A trail byte 0x5C is part of its character, not a backslash to escape.
+            out += text.substr(i++, 2);
+        } else if (ch == '"' || ch == '\\') {
             out += '\\';
             out += ch;
         } else if (byte < 0x20) {

@@ -29,7 +29,8 @@ private:
 std::string FindingsText(const Findings& findings, const std::string& fileName);
 // A JSON array of {"file", "line", "severity", "message"} objects; texts keep the script's bytes.
 std::string FindingsJson(const Findings& findings, const std::string& fileName);
-// A JSON string literal: quotes, backslashes and control characters escaped, other bytes kept.
+// A JSON string literal in the script's code page: quotes, backslashes and control characters
+// escaped, double-byte characters kept whole.
 std::string JsonString(const std::string& text);
 // "[Section] Key: " as findings start.
 std::string Where(const std::string& section, const std::string& key);

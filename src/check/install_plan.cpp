@@ -1,9 +1,11 @@
 #include "check/install_plan.h"
 
 #include <cstdio>
+#include <unordered_set>
 
 #include "check/copy_sources.h"
 #include "check/findings.h"
+#include "engine/code_page.h"
 #include "engine/paths.h"
 #include "engine/registry_names.h"
 #include "engine/strings.h"
@@ -13,6 +15,8 @@
 #include "wizard/script_reading.h"
 
 namespace {
+
+std::string Upper(const std::string& text) { return MapString(text, kMapUpperCase); }
 
 std::string Hex(const char* format, unsigned value) {
     char text[16];
@@ -61,8 +65,11 @@ public:
 
 private:
     void AddFolders() {
-        for (const ScriptKey* key : NumberedKeys(script_, "MakeFolder", "Folder"))
+        madeFolders_.insert(Upper(plan_.installFolder));
+        for (const ScriptKey* key : NumberedKeys(script_, "MakeFolder", "Folder")) {
             plan_.folders.push_back(ExpandFolderMacros(AddPathDelimiter(key->value, "B")));
+            madeFolders_.insert(Upper(plan_.folders.back()));
+        }
         lists_.folders.current = plan_.folders;
     }
 
@@ -81,12 +88,9 @@ private:
         }
     }
 
+    // A working folder that will exist: the install folder or one of [MakeFolder].
     bool IsMadeFolder(const std::string& folder) const {
-        const std::string wanted = AddPathDelimiter(folder, "B");
-        if (SameText(wanted, plan_.installFolder)) return true;
-        for (const std::string& made : plan_.folders)
-            if (SameText(wanted, made)) return true;
-        return false;
+        return madeFolders_.count(Upper(AddPathDelimiter(folder, "B"))) != 0;
     }
 
     // The wizard ticks every shortcut box it offers.
@@ -186,6 +190,7 @@ private:
     const ScriptOnlySources sources_;
     const ScriptValues values_;
     InstallPlan plan_;
+    std::unordered_set<std::string> madeFolders_;  // upper case, with a trailing delimiter
     UninstallLists lists_;
     RestoreRelateSlots slots_;
 };

@@ -42,8 +42,8 @@ ScriptFile::ScriptFile(const std::string& text) {
         start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
     // Indexed once all keys are in place, so the vectors no longer move.
-    for (const ScriptSection& section : sections_)
-        for (const ScriptKey& key : section.keys) keyIndex_.emplace(KeyId(section.name, key.name), &key);
+    for (std::size_t i = 0; i < sections_.size(); ++i)
+        for (const ScriptKey& key : sections_[i].keys) keyIndex_.emplace(KeyId(sections_[i].name, key.name), KeyPlace{i, &key});
 }
 
 void ScriptFile::AddKey(const std::string& line, int number) {
@@ -58,11 +58,9 @@ const ScriptKey* ScriptFile::Find(const std::string& section, const std::string&
     const auto first = sectionIndex_.find(Upper(section));
     if (first == sectionIndex_.end()) return nullptr;
     const auto found = keyIndex_.find(KeyId(section, key));
-    if (found == keyIndex_.end()) return nullptr;
     // Only the first section of a name counts; a key of a later repeat is not read.
-    for (const ScriptKey& candidate : sections_[first->second].keys)
-        if (&candidate == found->second) return found->second;
-    return nullptr;
+    if (found == keyIndex_.end() || found->second.section != first->second) return nullptr;
+    return found->second.key;
 }
 
 std::string ScriptFile::Value(const std::string& section, const std::string& key) const {

@@ -39,8 +39,12 @@ public:
 private:
     void AddKey(const std::string& line, int number);
     std::vector<ScriptSection> sections_;
-    std::unordered_map<std::string, std::size_t> sectionIndex_;                // upper-case name -> first section
-    std::unordered_map<std::string, const ScriptKey*> keyIndex_;               // upper "SECTION]KEY" -> first key
+    struct KeyPlace {
+        std::size_t section;
+        const ScriptKey* key;
+    };
+    std::unordered_map<std::string, std::size_t> sectionIndex_;  // upper-case name -> first section
+    std::unordered_map<std::string, KeyPlace> keyIndex_;         // upper "SECTION]KEY" -> first key
 };
 
 // The numbered keys prefix1, prefix2, ... up to the first missing or empty one, as the runs read them.

@@ -58,7 +58,7 @@ void CheckGaps(const ScriptFile& script, const ScriptSection& section, const Sec
     for (const char* prefix : rule.numbered) {
         for (const ScriptKey& key : section.keys) {
             const NumberedName split = SplitNumberedName(key.name);
-            if (!SameText(split.prefix, prefix) || split.number <= static_cast<int>(count) || key.value.empty())
+            if (split.number <= static_cast<int>(count) || key.value.empty() || !SameText(split.prefix, prefix))
                 continue;
             const std::string end = counter + std::to_string(count + 1);
             findings.Error(key.line, Where(rule.name, key.name) + "never read, nor any later " + prefix +

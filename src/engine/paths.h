@@ -37,6 +37,8 @@ public:
     std::string Expand(const std::string& text) const;
 
 private:
+    // The entry of a token (letter case ignored), or entries_.size().
+    std::size_t IndexOf(const std::string& token) const;
     std::array<FolderMacro, 19> entries_;
 };
 

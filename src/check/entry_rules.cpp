@@ -1,7 +1,5 @@
 #include "check/entry_rules.h"
 
-#include "check/sample_folders.h"
-#include "check/script_names.h"
 #include "engine/paths.h"
 #include "engine/registry_names.h"
 #include "engine/strings.h"
@@ -11,14 +9,12 @@
 
 namespace {
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
 // Option text is "/" and a letter, repeated; blanks between them do no harm.
 void CheckOptions(const std::string& options, const std::string& where, int line, Findings& findings) {
     for (std::size_t i = 0; i < options.size(); ++i) {
         if (options[i] == ' ') continue;
         const char letter = i + 1 < options.size() ? static_cast<char>(options[i + 1] & ~0x20) : '\0';
-        if (options[i] == '/' && std::string("SWRCLF").find(letter) != std::string::npos && letter) {
+        if (options[i] == '/' && std::string("SWRCLF").find(letter) != std::string::npos) {
             ++i;
             continue;
         }

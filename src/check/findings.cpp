@@ -65,6 +65,8 @@ std::string FindingsJson(const Findings& findings, const std::string& fileName) 
     return json + (findings.Items().empty() ? "]\n" : "\n]\n");
 }
 
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
 std::string Where(const std::string& section, const std::string& key) {
     return "[" + section + "] " + (key.empty() ? "" : key + ": ");
 }

@@ -32,5 +32,7 @@ std::string FindingsJson(const Findings& findings, const std::string& fileName);
 // A JSON string literal in the script's code page: quotes, backslashes and control characters
 // escaped, double-byte characters kept whole.
 std::string JsonString(const std::string& text);
+// A script text as findings quote it.
+std::string Quoted(const std::string& text);
 // "[Section] Key: " as findings start.
 std::string Where(const std::string& section, const std::string& key);

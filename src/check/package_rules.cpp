@@ -16,8 +16,6 @@
 
 namespace {
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
 // Files that the wizard's pages and checks take from beside setup.exe.
 void CheckPackageFiles(const ScriptFile& script, const PackageFolder& package, Findings& findings) {
     const struct {

@@ -15,6 +15,12 @@ if(MONITOR_CORE_SRC)
     list(APPEND CORE_LIBS monitor_core)
 endif()
 
+add_library(check_core STATIC ${CHECK_CORE_SRC})
+target_link_libraries(check_core PUBLIC setup_core)
+list(APPEND CORE_LIBS check_core)
+add_executable(setupcheck src/check/setupcheck_main.cpp)
+target_link_libraries(setupcheck PRIVATE check_core)
+
 file(GLOB UNIT_TEST_SRC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
 add_executable(unit_tests ${UNIT_TEST_SRC} tests/unit_main_native.cpp)
 target_link_libraries(unit_tests PRIVATE ${CORE_LIBS} GTest::gtest)

@@ -30,6 +30,12 @@ add_executable(setup WIN32 src/setup_main_win.cpp src/program_runtime_win.cpp re
 target_link_libraries(setup PRIVATE setup_win)
 target_link_options(setup PRIVATE ${KELVO_PROGRAM_LINK_OPTIONS})
 
+# The package checker as a console program beside setup.exe.
+add_library(check_core STATIC ${CHECK_CORE_SRC})
+target_link_libraries(check_core PUBLIC setup_core)
+add_executable(setupcheck src/check/setupcheck_main.cpp)
+target_link_libraries(setupcheck PRIVATE check_core)
+
 if(MONITOR_CORE_SRC)
     add_library(monitor_core STATIC ${MONITOR_CORE_SRC})
     target_include_directories(monitor_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
@@ -51,7 +57,7 @@ endif()
 # The portable unit tests again, now against the code page Windows reports.
 file(GLOB UNIT_TEST_SRC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
 add_executable(unit_tests ${UNIT_TEST_SRC} tests/unit_main_win.cpp)
-target_link_libraries(unit_tests PRIVATE setup_win GTest::gtest)
+target_link_libraries(unit_tests PRIVATE check_core setup_win GTest::gtest)
 
 file(GLOB WIN32_TEST_SRC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
 add_executable(win32_tests ${WIN32_TEST_SRC} tests/unit_main_win.cpp)

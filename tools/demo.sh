@@ -28,16 +28,8 @@ PKG="$PREFIX/drive_c/SamplePackage"
 mkdir -p "$PKG" build/artifacts
 rm -f build/artifacts/demo-*.png
 cp build/mingw/setup.exe "$PKG/"
+tools/sample-package.sh "$PKG"
 sjis() { iconv -f UTF-8 -t CP932 "$1" | sed 's/$/\r/' > "$2"; }
-for f in examples/sample/*.TXT examples/sample/SETUP.INI; do sjis "$f" "$PKG/$(basename "$f")"; done
-work="$(mktemp -d)"
-mv "$PKG/MANUAL.TXT" "$work/MANUAL.TXT"
-mscompress "$work/MANUAL.TXT"
-# mscompress names its output MANUAL.TXT_ and leaves the stored last letter empty.
-printf 'T' | dd of="$work/MANUAL.TXT_" bs=1 seek=9 conv=notrunc status=none
-mv "$work/MANUAL.TXT_" "$PKG/MANUAL.TX_"
-rm -rf "$work"
-cp build/mingw/tools/win/testcomponent/component_ok.dll "$PKG/SAMPLECMP.DLL"
 
 DRIVER=build/mingw/tools/win/uidriver/uidriver.exe
 drive() { wine "$DRIVER" "$@" | iconv -f CP932 -t UTF-8 | tr -d '\r' | perl -pe 's/\\(.)/$1 eq "n" ? "\n" : $1/ge'; }

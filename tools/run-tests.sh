@@ -53,6 +53,8 @@ build_step native
 step "native unit tests" build/native/unit_tests
 
 build_step mingw
+# The package checker (native) on its broken packages and the example package, whose component the mingw build made.
+step "setupcheck packages" env -C tests/check python3 -m unittest -v test_setupcheck
 
 source tools/wine/env.sh
 kelvo_wine_env

@@ -1,5 +1,8 @@
 #include "engine/paths.h"
 
+#include <cctype>
+
+#include "engine/code_page.h"
 #include "engine/strings.h"
 
 std::string AddPathDelimiter(const std::string& path, const std::string& option) {
@@ -76,22 +79,54 @@ FolderMacroTable::FolderMacroTable()
                 {"(Dsk)", ""},      {"(Sup)", ""},   {"(Sen)", ""},   {"(Myd)", ""},   {"(C_Smn)", ""},
                 {"(C_Sta)", ""},    {"(C_Dsk)", ""}, {"(C_Sup)", ""}, {"(C_Myd)", ""}}} {}
 
+namespace {
+
+// The tokens are ASCII, and the locale's upper-case mapping never turns a double-byte
+// character into ASCII, so an ASCII comparison ignoring case decides as the mapping would.
+bool SameAsciiText(const char* token, const std::string& text) {
+    std::size_t i = 0;
+    for (; token[i] && i < text.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(token[i])) != std::toupper(static_cast<unsigned char>(text[i])))
+            return false;
+    return !token[i] && i == text.size();
+}
+
+std::string AsciiUpper(const char* token) {
+    std::string upper = token;
+    for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    return upper;
+}
+
+}  // namespace
+
+std::size_t FolderMacroTable::IndexOf(const std::string& token) const {
+    std::size_t i = 0;
+    while (i < entries_.size() && !SameAsciiText(entries_[i].token, token)) ++i;
+    return i;
+}
+
 void FolderMacroTable::Set(const std::string& token, const std::string& value) {
-    for (FolderMacro& entry : entries_)
-        if (SameText(entry.token, token)) entry.value = value;
+    const std::size_t i = IndexOf(token);
+    if (i < entries_.size()) entries_[i].value = value;
 }
 
 const std::string& FolderMacroTable::Get(const std::string& token) const {
     static const std::string none;
-    for (const FolderMacro& entry : entries_)
-        if (SameText(entry.token, token)) return entry.value;
-    return none;
+    const std::size_t i = IndexOf(token);
+    return i < entries_.size() ? entries_[i].value : none;
 }
+
+bool FolderMacroTable::Has(const std::string& token) const { return IndexOf(token) < entries_.size(); }
 
 std::string FolderMacroTable::Expand(const std::string& text) const {
     std::string result = text;
-    for (const FolderMacro& entry : entries_)
-        if (ContainsText(entry.token, result) != 0) result = ReplaceToken(result, entry.token, entry.value);
+    // The text is mapped to upper case once, and again only after a replacement changed it.
+    std::string upper = MapString(result, kMapUpperCase);
+    for (const FolderMacro& entry : entries_) {
+        if (FindText(AsciiUpper(entry.token), upper) == 0) continue;
+        result = ReplaceToken(result, entry.token, entry.value);
+        upper = MapString(result, kMapUpperCase);
+    }
     return result;
 }
 

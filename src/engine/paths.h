@@ -31,10 +31,14 @@ public:
     FolderMacroTable();
     void Set(const std::string& token, const std::string& value);
     const std::string& Get(const std::string& token) const;
+    // Whether the token (letter case ignored) is one of the macros.
+    bool Has(const std::string& token) const;
     // Applies the macros in table order, so later entries also expand earlier values.
     std::string Expand(const std::string& text) const;
 
 private:
+    // The entry of a token (letter case ignored), or entries_.size().
+    std::size_t IndexOf(const std::string& token) const;
     std::array<FolderMacro, 19> entries_;
 };
 

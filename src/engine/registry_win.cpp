@@ -7,9 +7,10 @@
 #include "engine/paths.h"
 
 HKEY RegistryRootFor(const std::string& tag) {
-    if (tag == "(Class)") return HKEY_CLASSES_ROOT;
-    if (tag == "(Local)") return HKEY_LOCAL_MACHINE;
-    if (tag == "(Users)") return HKEY_USERS;
+    const std::string name = RegistryRootName(tag);
+    if (name == "HKEY_CLASSES_ROOT") return HKEY_CLASSES_ROOT;
+    if (name == "HKEY_LOCAL_MACHINE") return HKEY_LOCAL_MACHINE;
+    if (name == "HKEY_USERS") return HKEY_USERS;
     return HKEY_CURRENT_USER;
 }
 

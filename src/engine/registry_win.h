@@ -4,8 +4,7 @@
 
 #include <string>
 
-// Where the program list of the control panel keeps one key per installed product.
-constexpr const char* kUninstallKeyRoot = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+#include "engine/registry_names.h"
 
 // The root a seven-character tag names; any other text means the current user.
 HKEY RegistryRootFor(const std::string& tag);

@@ -5,10 +5,9 @@
 #include "engine/environment.h"
 #include "engine/files_win.h"
 #include "engine/messages_win.h"
+#include "engine/registry_names.h"
 
 namespace {
-
-const char kSharedDllsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
 HKEY OpenSharedDlls() {
     HKEY key = nullptr;

@@ -38,8 +38,14 @@ std::string GetField(const std::string& text, const std::string& separator, int 
 
 int FindText(const std::string& needle, const std::string& text) {
     if (needle.empty()) return 0;
+    // Every match is a byte match: the plain search finds the first candidate quickly, and
+    // only from there are characters stepped so a match never starts on a trail byte.
+    const std::size_t first = text.find(needle);
+    if (first == std::string::npos) return 0;
     const CodePage& cp = CurrentCodePage();
-    for (std::size_t p = 0; p < text.size(); ++p) {
+    std::size_t p = 0;
+    while (p < first) p += cp.IsLeadByte(static_cast<unsigned char>(text[p])) ? 2 : 1;
+    for (; p < text.size(); ++p) {
         if (text.compare(p, needle.size(), needle) == 0) return static_cast<int>(p + 1);
         if (cp.IsLeadByte(static_cast<unsigned char>(text[p]))) ++p;
     }

@@ -52,6 +52,13 @@ bool TakeNoDelimiterMark(std::string& value) {
     return true;
 }
 
+RegistryData TextData(const std::string& text, RegistryKind kind) {
+    RegistryData data;
+    data.kind = kind;
+    data.text = text;
+    return data;
+}
+
 std::optional<RegistryData> ParseRegistryValue(const std::string& value, bool removeDelimiter) {
     if (value.empty()) return std::nullopt;
     const std::string tag = value.substr(0, 5);
@@ -96,6 +103,43 @@ std::string AssociationQuestion(const Association& a) {
     return "拡張子 *." + a.extension + " を\r\n" + a.program + "\r\nに関連付けします。よろしいですか？";
 }
 
+std::vector<std::pair<std::string, std::string>> AssociationKeys(const Association& a) {
+    const std::string cls = a.ClassName();
+    return {{"." + a.extension, cls},
+            {cls, a.description},
+            {cls + "\\DefaultIcon", a.icon},
+            {cls + "\\shell\\" + a.verb + "\\command", a.command}};
+}
+
 std::string UninstallCommand(const std::string& uninstaller, const std::string& logPath) {
     return uninstaller + " \"" + logPath + "\"";
+}
+
+UninstallEntryName NameUninstallEntry(const std::string& unSetupKey, const std::string& unSetupDisplay,
+                                      const std::string& unSetupTitle) {
+    UninstallEntryName name{unSetupKey.empty() ? unSetupTitle : unSetupKey, unSetupDisplay};
+    if (name.display.empty()) name.display = name.key;
+    return name;
+}
+
+std::vector<std::pair<std::string, RegistryData>> UninstallEntryValues(
+    const std::string& display, const std::string& uninstaller, const std::string& logPath,
+    const std::function<std::string(const char*)>& support) {
+    std::vector<std::pair<std::string, RegistryData>> values = {
+        {"DisplayName", TextData(display)},
+        {"UninstallString", TextData(UninstallCommand(uninstaller, logPath), RegistryKind::ExpandString)},
+        {"DisplayIcon", TextData(uninstaller)},
+    };
+    const std::pair<const char*, RegistryKind> supportKeys[] = {
+        {"Publisher", RegistryKind::String},     {"URLInfoAbout", RegistryKind::String},
+        {"DisplayVersion", RegistryKind::String}, {"Contact", RegistryKind::String},
+        {"HelpLink", RegistryKind::ExpandString}, {"HelpTelephone", RegistryKind::String},
+        {"Readme", RegistryKind::ExpandString},   {"URLUpdateInfo", RegistryKind::String},
+        {"Comments", RegistryKind::String},
+    };
+    for (const auto& [key, kind] : supportKeys) {
+        const std::string text = support(key);
+        if (!text.empty()) values.emplace_back(key, TextData(text, kind));
+    }
+    return values;
 }

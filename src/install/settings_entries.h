@@ -2,8 +2,11 @@
 // The entries that change the system's settings: [Registry] values, [Relate] associations,
 // and the Add/Remove Programs entry's command.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 // A [Registry] Key<n>: a seven-character root tag and a path, or an untagged path under "(Cuser)".
 struct RegistryKeyText {
@@ -19,6 +22,9 @@ struct RegistryData {
     std::string text;          // String and ExpandString
     std::uint32_t number = 0;  // Dword and Binary (four bytes, least significant first)
 };
+// A text value of that kind (String or ExpandString).
+RegistryData TextData(const std::string& text, RegistryKind kind = RegistryKind::String);
+
 // A [Registry] Value<n> after folder-macro expansion; "(Pdd)" must already be taken out
 // (removeDelimiter then drops one trailing backslash). No value: empty text, or a "(Bin)"
 // text that is not a hexadecimal number.
@@ -41,6 +47,23 @@ struct Association {
 // [Relate] Name<n> and the macro-expanded File<n>.
 Association ParseAssociation(const std::string& name, const std::string& file);
 std::string AssociationQuestion(const Association& association);
+// The keys under the classes root whose default values make the association, with those values.
+std::vector<std::pair<std::string, std::string>> AssociationKeys(const Association& association);
 
 // The Add/Remove Programs entry's UninstallString: the uninstaller and the quoted log path.
 std::string UninstallCommand(const std::string& uninstaller, const std::string& logPath);
+
+// The Add/Remove Programs entry's key name ([Title] UnSetupKey, else the uninstall title) and the
+// name the list shows ([Title] UnSetupDisplay, else the key name).
+struct UninstallEntryName {
+    std::string key;
+    std::string display;
+};
+UninstallEntryName NameUninstallEntry(const std::string& unSetupKey, const std::string& unSetupDisplay,
+                                      const std::string& unSetupTitle);
+
+// The Add/Remove Programs entry's values in the order they are written: the name, the command,
+// the icon, then each [Support] value that support(key) finds not empty.
+std::vector<std::pair<std::string, RegistryData>> UninstallEntryValues(
+    const std::string& display, const std::string& uninstaller, const std::string& logPath,
+    const std::function<std::string(const char*)>& support);

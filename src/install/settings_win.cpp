@@ -42,13 +42,6 @@ LONG WriteRegistryValue(HKEY root, const std::string& path, const std::string& n
     return error;
 }
 
-RegistryData Text(const std::string& text, RegistryKind kind = RegistryKind::String) {
-    RegistryData data;
-    data.kind = kind;
-    data.text = text;
-    return data;
-}
-
 }  // namespace
 
 void InstallRun::ReportRegistryFailure(const std::string& key, long error) {
@@ -110,16 +103,9 @@ void InstallRun::SetAssociations() {
                            {IDYES, "無人実行では関連付けを受け入れます"}) != IDYES) continue;
         const std::string extensionKey = "." + a.extension;
         state_.relationSlots.Save(a.extension, ReadRegistryText(HKEY_CLASSES_ROOT, extensionKey, ""));
-        const std::string cls = a.ClassName();
-        const std::pair<std::string, std::string> defaults[] = {
-            {extensionKey, cls},
-            {cls, a.description},
-            {cls + "\\DefaultIcon", a.icon},
-            {cls + "\\shell\\" + a.verb + "\\command", a.command},
-        };
         bool failed = false;
-        for (const auto& [path, text] : defaults) {
-            const LONG error = WriteRegistryValue(HKEY_CLASSES_ROOT, path, "", Text(text));
+        for (const auto& [path, text] : AssociationKeys(a)) {
+            const LONG error = WriteRegistryValue(HKEY_CLASSES_ROOT, path, "", TextData(text));
             if (error != ERROR_SUCCESS && !failed) ReportRegistryFailure("(Class)" + path, error);
             failed = failed || error != ERROR_SUCCESS;
         }
@@ -129,30 +115,12 @@ void InstallRun::SetAssociations() {
 }
 
 std::string InstallRun::WriteUninstallEntry() {
-    const std::string name = [&] {
-        const std::string key = ScriptValue("Title", "UnSetupKey");
-        return key.empty() ? context_.unSetupTitle : key;
-    }();
-    std::string display = ScriptValue("Title", "UnSetupDisplay");
-    if (display.empty()) display = name;
-    const std::string path = std::string(kUninstallKeyRoot) + name;
+    const UninstallEntryName name = NameUninstallEntry(ScriptValue("Title", "UnSetupKey"),
+                                                       ScriptValue("Title", "UnSetupDisplay"), context_.unSetupTitle);
+    const std::string path = std::string(kUninstallKeyRoot) + name.key;
     const std::string uninstaller = FolderMacros().Get("(Win)") + "UNKELVO.EXE";
-    std::vector<std::pair<std::string, RegistryData>> values = {
-        {"DisplayName", Text(display)},
-        {"UninstallString", Text(UninstallCommand(uninstaller, Log()), RegistryKind::ExpandString)},
-        {"DisplayIcon", Text(uninstaller)},
-    };
-    const std::pair<const char*, RegistryKind> support[] = {
-        {"Publisher", RegistryKind::String},     {"URLInfoAbout", RegistryKind::String},
-        {"DisplayVersion", RegistryKind::String}, {"Contact", RegistryKind::String},
-        {"HelpLink", RegistryKind::ExpandString}, {"HelpTelephone", RegistryKind::String},
-        {"Readme", RegistryKind::ExpandString},   {"URLUpdateInfo", RegistryKind::String},
-        {"Comments", RegistryKind::String},
-    };
-    for (const auto& [key, kind] : support) {
-        const std::string text = ScriptValue("Support", key);
-        if (!text.empty()) values.emplace_back(key, Text(text, kind));
-    }
+    const auto values = UninstallEntryValues(name.display, uninstaller, Log(),
+                                             [this](const char* key) { return ScriptValue("Support", key); });
     for (const auto& [valueName, data] : values) {
         const LONG error = WriteRegistryValue(HKEY_LOCAL_MACHINE, path, valueName, data);
         if (error != ERROR_SUCCESS) {

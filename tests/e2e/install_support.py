@@ -120,6 +120,29 @@ class InstallCase(WineTestCase):
         wine.click("TfrmMain", "btnEvent")
         self.assertEqual(proc.wait(timeout=60), 0)
 
+    def install_with_defaults(self, setup, wine=None):
+        """Installs the example package as a user who accepts every default: the licence
+        ticked, "続行" and "開始" pressed, its three questions (folder creation, disk change,
+        association) answered yes, and the final page ended."""
+        wine = wine or self.wine
+        proc = wine.start(wine.unix(setup))
+        wine.wait("TfrmMain")
+        self._until(wine, lambda: wine.text("TfrmMain", "btnEvent") != "")
+        for _ in range(6):
+            controls = wine.controls("TfrmMain")
+            if controls["btnEvent"].text == START:
+                break
+            if controls["chkEULARead"].visible and not controls["chkEULARead"].checked:
+                wine.driver("check", "TfrmMain", "chkEULARead", "1")
+                self._until(wine, lambda: wine.controls("TfrmMain")["btnEvent"].enabled)
+            before = controls["btnEvent"].text
+            wine.click("TfrmMain", "btnEvent")
+            self._until(wine, lambda: wine.text("TfrmMain", "btnEvent") != before, timeout=10)
+        wine.screenshot("main")
+        self.install([("フォルダ作成", 6), ("ディスク交換", 1), ("関連付けの確認", 6)], wine)
+        self.to_final_page(wine)
+        self.finish(proc, wine=wine)
+
     def full_install(self, script, files=None, answers=(), wine=None, folder="C:\\pkg"):
         """Launch, main page, run, final page, finish: returns (status text, final page controls)."""
         wine = wine or self.wine

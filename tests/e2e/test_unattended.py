@@ -5,7 +5,7 @@ import time
 
 from harness import on_versions
 from example_package import APP, KEY, example_files
-from install_support import START, read_lnk, reg_value
+from install_support import read_lnk, reg_value
 from uninstall_support import RUNLINE, UNSTART, UninstallCase, machine_changes, snapshot
 
 LOG = "C:\\kelvo.log"
@@ -65,7 +65,8 @@ class QuietMatchesWizard(UnattendedCase):
             self.put_package(wine, example_files())
             before[wine] = snapshot(wine)
 
-        self.install_by_wizard(ui)
+        self.install_with_defaults("C:\\pkg\\setup.exe", ui)
+        ui.stop()  # the program the final page started
         code = self.quiet(quiet, f"C:\\pkg\\setup.exe /quiet /log {LOG}")
         self.assertEqual(code, 0)
         log = self.log_text(quiet)
@@ -98,23 +99,6 @@ class QuietMatchesWizard(UnattendedCase):
         # What a removal leaves by design: the record of installed programs and the uninstaller.
         self.assertEqual(self.assert_same_changes(before, ui, quiet, also_own=(COMPONENT_KEY.lower(),)),
                          ["C:\\windows\\KELVO98.INI", "C:\\windows\\UNKELVO.EXE"])
-
-    def install_by_wizard(self, wine):
-        proc = wine.start(wine.unix("C:\\pkg\\setup.exe"))
-        wine.wait("TfrmMain")
-        self._until(wine, lambda: wine.text("TfrmMain", "btnEvent") != "")
-        for _ in range(6):
-            page = wine.controls("TfrmMain")
-            if page["btnEvent"].text == START:
-                break
-            if page["chkEULARead"].visible and not page["chkEULARead"].checked:
-                wine.click("TfrmMain", "chkEULARead")
-            wine.click("TfrmMain", "btnEvent")
-            self._until(wine, lambda: wine.text("TfrmMain", "btnEvent") != page["btnEvent"].text, timeout=10)
-        self.install([("フォルダ作成", 6), ("ディスク交換", 1), ("関連付けの確認", 6)], wine)
-        self.to_final_page(wine)
-        self.finish(proc, wine=wine)
-        wine.stop()  # the program the final page started
 
     def uninstall_by_wizard(self, wine):
         proc = self.start_uninstall(KEY, wine)

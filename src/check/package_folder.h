@@ -1,0 +1,29 @@
+#pragma once
+// The package as the distributor keeps it: the script, the files beside it and, for a
+// package on several disks, optional subfolders DISK2, DISK3, ... with each later disk's files.
+#include <map>
+#include <optional>
+#include <string>
+
+class PackageFolder {
+public:
+    // Lists the folder and its disk subfolders; false when the folder cannot be read.
+    bool Open(const std::string& folder);
+    // The path of a file of the package (letter case ignored, as on the user's system), or nullopt.
+    std::optional<std::string> Find(const std::string& name, int disk = 1) const;
+    // The same for a name with subfolders, relative to the package ("TOOLS\CHECK.EXE").
+    std::optional<std::string> FindRelative(const std::string& relativePath) const;
+    // The script's bytes, or nullopt when the package has no readable script.
+    std::optional<std::string> ReadScript() const;
+    // The whole file, or nullopt when it cannot be read.
+    static std::optional<std::string> Read(const std::string& path);
+    // The first bytes of a file (for headers); empty when it cannot be read.
+    static std::string Head(const std::string& path, std::size_t count);
+
+private:
+    using Listing = std::map<std::string, std::string>;  // upper-case name -> path
+    static bool List(const std::string& folder, Listing& listing);
+    std::string folder_;
+    Listing files_;
+    std::map<int, Listing> disks_;
+};

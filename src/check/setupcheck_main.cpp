@@ -1,0 +1,84 @@
+// setupcheck: finds a package's mistakes before it ships, or shows what installing it would do.
+// Exit status: 0 clean, 1 errors found (or warnings with --strict), 2 the package could not be read.
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "check/install_plan.h"
+#include "check/package_rules.h"
+#include "check/sample_folders.h"
+
+namespace {
+
+constexpr int kClean = 0, kFound = 1, kUnreadable = 2;
+
+struct Arguments {
+    bool plan = false, json = false, strict = false;
+    SampleMachine machine;
+    std::string folder;
+};
+
+int Usage() {
+    std::string systems;
+    for (const std::string& name : SampleSystemNames()) systems += (systems.empty() ? "" : "|") + name;
+    std::fprintf(stderr,
+                 "usage: setupcheck [--strict] [--json] [--os SYSTEM] [--folder (Xxx)=PATH]... PACKAGE_FOLDER\n"
+                 "       setupcheck --plan [--json] [--os SYSTEM] [--folder (Xxx)=PATH]... PACKAGE_FOLDER\n"
+                 "SYSTEM: %s (default winxp); --folder replaces one folder of the sample machine\n",
+                 systems.c_str());
+    return kUnreadable;
+}
+
+std::optional<Arguments> Parse(int argc, char** argv) {
+    Arguments a;
+    a.machine.system = FindSampleSystem("winxp");
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--plan") a.plan = true;
+        else if (arg == "--json") a.json = true;
+        else if (arg == "--strict") a.strict = true;
+        else if (arg == "--os" && hasValue) a.machine.system = FindSampleSystem(argv[++i]);
+        else if (arg == "--folder" && hasValue) {
+            const std::string value = argv[++i];
+            const std::size_t equals = value.find('=');
+            if (equals == std::string::npos) return std::nullopt;
+            a.machine.folders.emplace_back(value.substr(0, equals), value.substr(equals + 1));
+        } else if (!arg.empty() && arg[0] != '-' && a.folder.empty()) a.folder = arg;
+        else return std::nullopt;
+    }
+    if (a.folder.empty() || a.machine.system.name.empty()) return std::nullopt;
+    return a;
+}
+
+int Check(const Arguments& a) {
+    const CheckResult result = CheckPackage(a.folder, a.machine);
+    const std::string out = a.json ? FindingsJson(result.findings, kScriptName)
+                                   : FindingsText(result.findings, kScriptName);
+    std::fwrite(out.data(), 1, out.size(), result.readable ? stdout : stderr);
+    if (!result.readable) return kUnreadable;
+    const bool found = result.findings.HasErrors() || (a.strict && result.findings.HasWarnings());
+    return found ? kFound : kClean;
+}
+
+int Plan(const Arguments& a) {
+    PackageFolder package;
+    const std::optional<std::string> bytes = package.Open(a.folder) ? package.ReadScript() : std::nullopt;
+    if (!bytes) {
+        std::fprintf(stderr, "setupcheck: no readable SETUP.INI in \"%s\"\n", a.folder.c_str());
+        return kUnreadable;
+    }
+    const InstallPlan plan = BuildInstallPlan(ScriptFile(*bytes), package, a.machine);
+    const std::string out = a.json ? PlanJson(plan) : PlanText(plan);
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return kClean;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::optional<Arguments> arguments = Parse(argc, argv);
+    if (!arguments) return Usage();
+    return arguments->plan ? Plan(*arguments) : Check(*arguments);
+}

@@ -1,0 +1,107 @@
+"""setupcheck on the broken packages of packages/ (each folder's expected.txt holds the exit
+status and the exact findings), and on the example package, which must check clean."""
+import json
+import os
+import shutil
+import subprocess
+import tempfile
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+REPO = os.path.abspath(os.path.join(HERE, "..", ".."))
+SETUPCHECK = os.environ.get("KELVO_SETUPCHECK", os.path.join(REPO, "build", "native", "setupcheck"))
+PACKAGES = os.path.join(HERE, "packages")
+COMPONENT = os.path.join(REPO, "build", "mingw", "tools", "win", "testcomponent", "component_ok.dll")
+
+
+def setupcheck(*args):
+    """Exit status and standard output (Shift-JIS, as the script's texts are) of one run."""
+    proc = subprocess.run([SETUPCHECK, *args], capture_output=True, timeout=60)
+    return proc.returncode, proc.stdout.decode("cp932")
+
+
+def assemble_example(folder):
+    """The example package as tools/demo.sh ships it; the component comes from the mingw build
+    when there is one (only its presence matters to the checker)."""
+    component = COMPONENT
+    if not os.path.exists(component):
+        component = os.path.join(folder, "stand-in.dll")
+        with open(component, "wb") as f:
+            f.write(b"MZ")
+    subprocess.run([os.path.join(REPO, "tools", "sample-package.sh"), folder, component], check=True)
+    if component != COMPONENT:
+        os.remove(component)
+
+
+class BrokenPackages(unittest.TestCase):
+    def test_each_package_gives_exactly_its_findings(self):
+        names = sorted(os.listdir(PACKAGES))
+        self.assertGreaterEqual(len(names), 10)
+        for name in names:
+            with self.subTest(package=name):
+                with open(os.path.join(PACKAGES, name, "expected.txt"), encoding="utf-8") as f:
+                    expected = f.read()
+                status, out = setupcheck(os.path.join(PACKAGES, name))
+                self.assertEqual(f"exit {status}\n{out}", expected)
+
+    def test_json_carries_the_same_findings(self):
+        status, out = setupcheck("--json", os.path.join(PACKAGES, "registry"))
+        self.assertEqual(status, 1)
+        findings = json.loads(out)
+        self.assertEqual([f["line"] for f in findings], [2, 5, 7, 10, 13, 16, 17])
+        self.assertEqual(findings[0]["file"], "SETUP.INI")
+        self.assertEqual({f["severity"] for f in findings}, {"error"})
+        self.assertIn('"(LOCAL)"', findings[0]["message"])
+
+    def test_warnings_count_only_when_strict(self):
+        folder = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, folder)
+        with open(os.path.join(folder, "setup.ini"), "wb") as f:
+            f.write(b"[Title]\r\nSetup=Notes\r\n[Notes]\r\nWho=me\r\n")
+        self.assertEqual(setupcheck(folder), (0, "SETUP.INI:3: warning: unknown section [Notes]: setup never reads it\n"))
+        self.assertEqual(setupcheck("--strict", folder)[0], 1)
+
+    def test_bad_arguments_and_unknown_systems_are_refused(self):
+        self.assertEqual(setupcheck()[0], 2)
+        self.assertEqual(setupcheck("--os", "win31", PACKAGES)[0], 2)
+        self.assertEqual(setupcheck("--folder", "(Win)", PACKAGES)[0], 2)
+
+
+class ExamplePackage(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.mkdtemp()
+        assemble_example(cls.folder)
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.folder)
+
+    def test_checks_clean_on_every_system(self):
+        for system in ("win95", "win98", "winme", "nt40", "win2k", "winxp", "win2003"):
+            with self.subTest(system=system):
+                self.assertEqual(setupcheck("--strict", "--os", system, self.folder), (0, ""))
+
+    def test_plan_expands_the_folders_of_each_system(self):
+        status, out = setupcheck("--plan", "--json", "--os", "win98", self.folder)
+        self.assertEqual(status, 0)
+        plan = json.loads(out)
+        self.assertEqual(plan["installFolder"], "C:\\Program Files\\サンプルアプリ\\")
+        files = {f["source"]: f for f in plan["files"]}
+        self.assertEqual(files["SAMPLECMP.DLL"]["destination"], "C:\\WINDOWS\\SYSTEM\\SAMPLECMP.DLL")
+        self.assertEqual(files["MANUAL.TX_"]["destination"], "C:\\Program Files\\サンプルアプリ\\MANUAL.TXT")
+        self.assertEqual(files["EXTRA.TXT"]["disk"], 2)
+        self.assertEqual(plan["shortcuts"][0]["file"], "C:\\WINDOWS\\デスクトップ\\サンプルアプリ.lnk")
+        nt = json.loads(setupcheck("--plan", "--json", "--os", "win2k", self.folder)[1])
+        self.assertEqual(nt["shortcuts"][0]["file"], "C:\\Documents and Settings\\User\\デスクトップ\\サンプルアプリ.lnk")
+        self.assertIn("File5=C:\\WINNT\\system32\\SAMPLECMP.DLL,/S/R\r\n", nt["uninstallLogText"])
+
+    def test_folders_of_a_real_machine_replace_the_sample_ones(self):
+        out = setupcheck("--plan", "--folder", "(Prg)=E:\\Apps", "--folder", "(Dsk)=E:\\Desk\\", self.folder)[1]
+        self.assertIn("install folder\tE:\\Apps\\サンプルアプリ\\\n", out)
+        self.assertIn("shortcut\tE:\\Desk\\サンプルアプリ.lnk\t", out)
+        self.assertIn("  Folder=E:\\Apps\\サンプルアプリ\\\n", out)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -70,9 +70,10 @@ void TfrmMain::btnEventClick() {
 void TfrmMain::ShowWelcomePage() {
     welcomePending_ = false;
     const std::string& s = Script().SetupString;
-    ShowPanels(true, false, false);
+    // The page is filled before it shows, so that it is painted once, with its text.
     SetText("lblTitleMessage", WelcomeText(ScriptValue("Title", "Program"), s, Environment().OsFamily == "NT"));
     SetButtons(s + "続行(&C)", s + "終了(&E)");
+    ShowPanels(true, false, false);
 }
 
 // Runs the package's checker once; false when its answer blocks the installation.

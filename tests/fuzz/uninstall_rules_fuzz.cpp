@@ -103,7 +103,7 @@ void CheckRegistryKey(const std::string& value) {
     FUZZ_CHECK(key.rootTag.size() == 7 && (key.path == value || key.rootTag + key.path == value));
     int named = 0;
     std::string part;
-    for (const std::string& c : fuzz::Characters(key.path + "\\")) {
+    for (const std::string& c : fuzz::Characters(key.path)) {
         if (c != "\\") {
             part += c;
         } else {
@@ -111,6 +111,7 @@ void CheckRegistryKey(const std::string& value) {
             part.clear();
         }
     }
+    named += !part.empty();
     if (named < 2) FUZZ_CHECK(IsRefusedRegistryKey(key.path));
 }
 

@@ -53,11 +53,18 @@ inline std::size_t TrailBytes(const std::string& text) {
     return n;
 }
 
-// Whether the text does not end in a lead byte that lacks its second byte.
+// Whether the text is whole code page 932 characters: every lead byte followed by a byte
+// that can be a trail byte. Such text never has a comma or a delimiter as a trail byte.
 inline bool WellFormed(const std::string& text) {
-    const std::vector<std::string> chars = Characters(text);
-    return chars.empty() || chars.back().size() == 2 ||
-           !CurrentCodePage().IsLeadByte(static_cast<unsigned char>(chars.back()[0]));
+    for (const std::string& c : Characters(text)) {
+        const auto first = static_cast<unsigned char>(c[0]);
+        if (c.size() == 1 && CurrentCodePage().IsLeadByte(first)) return false;
+        if (c.size() == 2) {
+            const auto trail = static_cast<unsigned char>(c[1]);
+            if (trail < 0x40 || trail == 0x7F || trail > 0xFC) return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace fuzz

@@ -49,11 +49,13 @@ bool HasWildcard(const std::string& text) { return text.find_first_of("*?") != s
 
 bool IsRefusedPath(const std::string& path, const std::string& windowsFolder, const std::string& systemFolder) {
     if (!IsAbsolute(path) || FindText("\\..\\", AddPathDelimiter(path, "B"))) return true;
-    const std::string folder = FolderOfPath(path);
-    const bool wildcard = HasWildcard(NameOfPath(path));
+    // A wildcard before one trailing delimiter ("C:\*\") is judged as without it.
+    const std::string trimmed = RemovePathDelimiter(path, "B");
+    const std::string folder = FolderOfPath(trimmed);
+    const bool wildcard = HasWildcard(NameOfPath(trimmed));
     // A drive or share root itself or anything matched by a wildcard directly in it.
     const std::size_t root = DriveOfPath(path).size();
-    if (RemovePathDelimiter(path, "B").size() <= root) return true;
+    if (trimmed.size() <= root) return true;
     if (wildcard && RemovePathDelimiter(folder, "B").size() <= root) return true;
     // The system's folders, a folder that holds them, or a wildcard in any of those.
     for (const std::string& system : {windowsFolder, systemFolder}) {

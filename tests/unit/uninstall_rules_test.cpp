@@ -59,7 +59,7 @@ TEST(UninstallRefusals, ShareRootsAndFoldersHoldingTheSystem) {
                                 "\\\\\x83\x5C\\share\\*.*"})
         EXPECT_TRUE(IsRefusedPath(refused, kWin, kSys)) << refused;
     // Windows below the drive's top level: the folders above it go with it.
-    for (const char* refused : {"D:\\OS", "d:\\os\\", "D:\\OS\\*", "D:\\OS\\WIN\\*.*"})
+    for (const char* refused : {"D:\\OS", "d:\\os\\", "D:\\OS\\*", "D:\\OS\\WIN\\*.*", "D:\\*\\", "D:\\OS\\WIN\\*.*\\"})
         EXPECT_TRUE(IsRefusedPath(refused, "D:\\OS\\WIN", "D:\\OS\\WIN\\SYSTEM32")) << refused;
     for (const char* allowed : {"D:\\OS\\A.TXT", "D:\\OS\\WINAPP\\*", "\\\\\x83\x5C\\share\\a\\*"})
         EXPECT_FALSE(IsRefusedPath(allowed, "D:\\OS\\WIN", "D:\\OS\\WIN\\SYSTEM32")) << allowed;

@@ -71,7 +71,8 @@ void CheckMerge(const std::vector<std::string>& current, const std::vector<std::
         FUZZ_CHECK(Key(merged[i]) == order[i]);
         FUZZ_CHECK(merged[i].compare(0, entry.size(), entry) == 0);
         if (merged[i].size() > entry.size()) FUZZ_CHECK(marked[order[i]]);
-        if (marked[order[i]]) FUZZ_CHECK(ContainsText("/S", merged[i]) != 0);
+        // Appended to a lone lead byte, the mark would become part of its character.
+        if (marked[order[i]] && fuzz::WellFormed(entry)) FUZZ_CHECK(ContainsText("/S", merged[i]) != 0);
         FUZZ_CHECK(GetField(merged[i], ",", 1) == GetField(entry, ",", 1));
     }
     FUZZ_CHECK(merged.size() == order.size());

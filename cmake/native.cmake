@@ -32,3 +32,6 @@ foreach(b IN LISTS BENCH_SRC)
     add_executable(${name} ${b})
     target_link_libraries(${name} PRIVATE ${CORE_LIBS})
 endforeach()
+
+# Every fuzz target, replaying its corpus (tests/fuzz/corpus/NAME/) without fuzzing.
+include(${CMAKE_SOURCE_DIR}/cmake/fuzz.cmake)

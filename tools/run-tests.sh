@@ -51,6 +51,7 @@ build_step() {  # a build is no test: it only counts when it fails
 
 build_step native
 step "native unit tests" build/native/unit_tests
+step "fuzz corpus replay" build/native/fuzz_replay tests/fuzz/corpus
 
 build_step mingw
 # The package checker (native) on its broken packages and the example package, whose component the mingw build made.

@@ -2,11 +2,9 @@
 
 #include <windows.h>
 
-#include <unordered_map>
 #include <vector>
 
-#include "engine/code_page.h"
-#include "engine/strings.h"
+#include "engine/ini_slot.h"
 
 std::string ReadIniValue(const std::string& section, const std::string& key, const std::string& defaultValue,
                          const std::string& file) {
@@ -40,25 +38,5 @@ std::vector<std::string> ReadNumberedValues(const std::string& section, const st
             break;
         }
     }
-    std::unordered_map<std::string, std::string> values;
-    for (std::size_t start = 0; start < buffer.size();) {
-        std::size_t end = start;
-        while (end < buffer.size() && buffer[end] != '\0') ++end;
-        const std::string line(buffer.data() + start, end - start);
-        start = end + 1;
-        const std::size_t eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        std::string value = line.substr(eq + 1);
-        // Matching single or double quotes go, as GetPrivateProfileString takes them off.
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-            value = value.substr(1, value.size() - 2);
-        values.emplace(MapString(line.substr(0, eq), kMapUpperCase), value);  // the first of a repeated key wins
-    }
-    std::vector<std::string> result;
-    const std::string upperPrefix = MapString(prefix, kMapUpperCase);
-    for (int n = 1;; ++n) {
-        auto it = values.find(upperPrefix + std::to_string(n));
-        if (it == values.end() || it->second.empty()) return result;
-        result.push_back(it->second);
-    }
+    return NumberedValues(std::string(buffer.data(), buffer.size()), prefix);
 }

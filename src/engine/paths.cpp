@@ -64,11 +64,11 @@ std::string NameOfPath(const std::string& path) {
 
 std::string DriveOfPath(const std::string& path) {
     if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
-    if (path.rfind("\\\\", 0) == 0) {  // \\server\share
-        std::size_t server = path.find('\\', 2);
-        if (server == std::string::npos) return path;
-        std::size_t share = path.find('\\', server + 1);
-        return share == std::string::npos ? path : path.substr(0, share);
+    if (path.rfind("\\\\", 0) == 0) {  // \\server\share; a name may hold a 0x5C trail byte
+        const int server = FindText("\\", MidStr(path, 3));
+        if (server == 0) return path;
+        const int share = FindText("\\", MidStr(path, 3 + server));
+        return share == 0 ? path : path.substr(0, static_cast<std::size_t>(1 + server + share));
     }
     return "";
 }

@@ -36,8 +36,11 @@ bool IsAbsolute(const std::string& path) {
     return drive || network;
 }
 
-bool SameFolder(const std::string& a, const std::string& b) {
-    return !a.empty() && !b.empty() && SameText(AddPathDelimiter(a, "B"), AddPathDelimiter(b, "B"));
+// Whether folder is inner itself or holds it, ignoring case.
+bool HoldsFolder(const std::string& folder, const std::string& inner) {
+    if (folder.empty() || inner.empty()) return false;
+    const std::string outer = MapString(AddPathDelimiter(folder, "B"), kMapUpperCase);
+    return MapString(AddPathDelimiter(inner, "B"), kMapUpperCase).compare(0, outer.size(), outer) == 0;
 }
 
 bool HasWildcard(const std::string& text) { return text.find_first_of("*?") != std::string::npos; }
@@ -46,24 +49,37 @@ bool HasWildcard(const std::string& text) { return text.find_first_of("*?") != s
 
 bool IsRefusedPath(const std::string& path, const std::string& windowsFolder, const std::string& systemFolder) {
     if (!IsAbsolute(path) || FindText("\\..\\", AddPathDelimiter(path, "B"))) return true;
-    const std::string folder = FolderOfPath(path);
-    // A drive root itself or anything matched by a wildcard directly in it.
-    if (RemovePathDelimiter(path, "B").size() <= 2) return true;
-    if (folder.size() <= 3 && HasWildcard(NameOfPath(path))) return true;
+    // A wildcard before one trailing delimiter ("C:\*\") is judged as without it.
+    const std::string trimmed = RemovePathDelimiter(path, "B");
+    const std::string folder = FolderOfPath(trimmed);
+    const bool wildcard = HasWildcard(NameOfPath(trimmed));
+    // A drive or share root itself or anything matched by a wildcard directly in it.
+    const std::size_t root = DriveOfPath(path).size();
+    if (trimmed.size() <= root) return true;
+    if (wildcard && RemovePathDelimiter(folder, "B").size() <= root) return true;
+    // The system's folders, a folder that holds them, or a wildcard in any of those.
     for (const std::string& system : {windowsFolder, systemFolder}) {
-        if (SameFolder(path, system)) return true;
-        if (HasWildcard(NameOfPath(path)) && SameFolder(folder, system)) return true;
+        if (HoldsFolder(path, system)) return true;
+        if (wildcard && HoldsFolder(folder, system)) return true;
     }
     return false;
 }
 
 bool IsRefusedRegistryKey(const std::string& keyPath) {
-    const std::string path = RemovePathDelimiter(RemovePathDelimiter(keyPath, "T"), "B");
-    // Two levels below the root at least: "SOFTWARE\Vendor", never "SOFTWARE" or the root.
-    if (path.empty()) return true;
-    int levels = 1;
-    for (std::size_t i = 0; i < path.size(); ++i)
-        if (IsPathDelimiterAt(path, i) && i + 1 < path.size() && !IsPathDelimiterAt(path, i + 1)) ++levels;
+    // Two named levels below the root at least: "SOFTWARE\Vendor", never "SOFTWARE" or the
+    // root, however many delimiters stand around them ("\\SOFTWARE" names one level).
+    const CodePage& cp = CurrentCodePage();
+    int levels = 0;
+    bool inName = false;
+    for (std::size_t i = 0; i < keyPath.size(); ++i) {
+        if (keyPath[i] == '\\') {
+            inName = false;
+            continue;
+        }
+        if (!inName) ++levels;
+        inName = true;
+        if (cp.IsLeadByte(static_cast<unsigned char>(keyPath[i]))) ++i;
+    }
     return levels < 2;
 }
 

@@ -22,9 +22,9 @@ struct CleanupChoice {
 };
 CleanupChoice ChooseCleanup(const bool ticked[4], const std::string captions[4], bool othersVisible);
 
-// A path or key from the log that an honest installation never lists: a drive root, the
-// Windows or System folder themselves or wildcards directly inside them, a relative path,
-// a registry root or a key less than two levels below its root. Paths are compared after
+// A path or key from the log that an honest installation never lists: a drive or share root,
+// the Windows or System folder themselves or a folder holding them, wildcards directly inside
+// any of these, a relative path, a registry root or a key less than two levels below its root. Paths are compared after
 // the caller has made them full (no "..").
 bool IsRefusedPath(const std::string& fullPath, const std::string& windowsFolder, const std::string& systemFolder);
 bool IsRefusedRegistryKey(const std::string& keyPath);

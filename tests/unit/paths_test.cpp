@@ -28,6 +28,8 @@ TEST(PathParts, SplitOnlyAtRealDelimiters) {
     EXPECT_EQ(NameOfPath("UNSETUP.INI"), "UNSETUP.INI");
     EXPECT_EQ(DriveOfPath("C:\\Windows\\"), "C:");
     EXPECT_EQ(DriveOfPath("\\\\srv\\share\\x"), "\\\\srv\\share");
+    EXPECT_EQ(DriveOfPath("\\\\" + kHyo + "\\" + kHyo + "\\x"), "\\\\" + kHyo + "\\" + kHyo);
+    EXPECT_EQ(DriveOfPath("\\\\srv"), "\\\\srv");
     EXPECT_EQ(DriveOfPath("relative"), "");
 }
 

@@ -54,10 +54,23 @@ TEST(UninstallRefusals, SystemFoldersRootsAndRelativePaths) {
         EXPECT_FALSE(IsRefusedPath(allowed, kWin, kSys)) << allowed;
 }
 
+TEST(UninstallRefusals, ShareRootsAndFoldersHoldingTheSystem) {
+    for (const char* refused : {"\\\\server\\share", "\\\\server\\share\\", "\\\\server\\share\\*", "\\\\server",
+                                "\\\\\x83\x5C\\share\\*.*"})
+        EXPECT_TRUE(IsRefusedPath(refused, kWin, kSys)) << refused;
+    // Windows below the drive's top level: the folders above it go with it.
+    for (const char* refused : {"D:\\OS", "d:\\os\\", "D:\\OS\\*", "D:\\OS\\WIN\\*.*", "D:\\*\\", "D:\\OS\\WIN\\*.*\\"})
+        EXPECT_TRUE(IsRefusedPath(refused, "D:\\OS\\WIN", "D:\\OS\\WIN\\SYSTEM32")) << refused;
+    for (const char* allowed : {"D:\\OS\\A.TXT", "D:\\OS\\WINAPP\\*", "\\\\\x83\x5C\\share\\a\\*"})
+        EXPECT_FALSE(IsRefusedPath(allowed, "D:\\OS\\WIN", "D:\\OS\\WIN\\SYSTEM32")) << allowed;
+}
+
 TEST(UninstallRefusals, RegistryKeysNeedTwoLevels) {
-    for (const char* refused : {"", "\\", "SOFTWARE", "SOFTWARE\\", "\\SOFTWARE\\", "Software\\\\"})
+    for (const char* refused : {"", "\\", "SOFTWARE", "SOFTWARE\\", "\\SOFTWARE\\", "Software\\\\", "\\\\SOFTWARE",
+                                "\\\\\\", "\x83\x5C\\"})
         EXPECT_TRUE(IsRefusedRegistryKey(refused)) << refused;
-    for (const char* allowed : {"SOFTWARE\\Vendor", "Software\\Vendor\\App\\", ".abc\\shell"})
+    for (const char* allowed : {"SOFTWARE\\Vendor", "Software\\Vendor\\App\\", ".abc\\shell",
+                                "SOFTWARE\\\x83\x5C"})
         EXPECT_FALSE(IsRefusedRegistryKey(allowed)) << allowed;
     const LogRegistryKey tagged = SplitLogRegistryKey("(Local)SOFTWARE\\Vendor");
     EXPECT_EQ(tagged.rootTag, "(Local)");

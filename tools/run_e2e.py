@@ -19,12 +19,13 @@ import time
 import unittest
 
 E2E = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e")
+sys.path.insert(0, E2E)
+from harness import start_xvfb  # noqa: E402
 UNIT_TIMEOUT = 1200
 
 
 def units(modules):
     """module.Class of every scenario class that has tests, in module order."""
-    sys.path.insert(0, E2E)
     found = []
     for module in modules:
         suite = unittest.defaultTestLoader.loadTestsFromName(module)
@@ -41,24 +42,6 @@ def _cases(suite):
             yield from _cases(item)
         else:
             yield item
-
-
-def start_display():
-    """A new Xvfb display; returns (name, process)."""
-    for n in range(121, 160):
-        if os.path.exists(f"/tmp/.X11-unix/X{n}") or os.path.exists(f"/tmp/.X{n}-lock"):
-            continue
-        proc = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        for _ in range(50):
-            if proc.poll() is not None:
-                break
-            if subprocess.run(["xdpyinfo", "-display", f":{n}"], capture_output=True).returncode == 0 and \
-                    proc.poll() is None:
-                return f":{n}", proc
-            time.sleep(0.1)
-        proc.terminate()
-    raise RuntimeError("no Xvfb display could be started")
 
 
 def counts(output):
@@ -108,7 +91,7 @@ def main():
             xvfb.terminate()
 
     # Started one after another: two at once could pick the same free number.
-    displays = [start_display() for _ in range(args.jobs)]
+    displays = [start_xvfb(range(121, 160)) for _ in range(args.jobs)]
     threads = [threading.Thread(target=worker, args=display) for display in displays]
     for t in threads:
         t.start()

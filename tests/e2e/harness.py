@@ -32,18 +32,25 @@ def ensure_display():
     if disp and subprocess.run(["xdpyinfo"], capture_output=True).returncode == 0:
         _display = disp
         return disp
-    for n in range(91, 121):
+    _display, proc = start_xvfb(range(91, 121))
+    import atexit
+    atexit.register(proc.terminate)
+    os.environ["DISPLAY"] = _display
+    return _display
+
+
+def start_xvfb(numbers):
+    """A new Xvfb display on the first free one of the numbers: (name, process)."""
+    for n in numbers:
         if os.path.exists(f"/tmp/.X11-unix/X{n}") or os.path.exists(f"/tmp/.X{n}-lock"):
             continue
         proc = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         for _ in range(50):
+            if proc.poll() is not None:
+                break
             if subprocess.run(["xdpyinfo", "-display", f":{n}"], capture_output=True).returncode == 0:
-                import atexit
-                atexit.register(proc.terminate)
-                _display = f":{n}"
-                os.environ["DISPLAY"] = _display
-                return _display
+                return f":{n}", proc
             time.sleep(0.1)
         proc.terminate()
     raise RuntimeError("no Xvfb display could be started")

@@ -36,7 +36,7 @@ import unittest
 from dataclasses import asdict, dataclass, field
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-from harness import ARTIFACTS, BUILD, DRIVER, Wine, _unescape  # noqa: E402
+from harness import ARTIFACTS, BUILD, DRIVER, Wine, _unescape, file_hash  # noqa: E402
 
 FILE_COUNT = 10_000
 TOTAL_BYTES = 200_000_000
@@ -128,14 +128,6 @@ def write_package(folder, sizes, setup_exe):
         f.write(setup_script(len(sizes)))
 
 
-def sha256(path):
-    h = hashlib.sha256()
-    with open(path, "rb") as f:
-        for block in iter(lambda: f.read(1 << 20), b""):
-            h.update(block)
-    return h.hexdigest()
-
-
 @dataclass
 class Check:
     missing: list = field(default_factory=list)
@@ -167,7 +159,7 @@ def check_install(folder, sizes, hashes):
             result.wrong_size.append(file_name(index))
     for index, digest in hashes.items():
         path = os.path.join(folder, file_name(index))
-        if os.path.isfile(path) and sha256(path) != digest:
+        if os.path.isfile(path) and file_hash(path) != digest:
             result.wrong_hash.append(file_name(index))
     names = {file_name(i) for i in range(1, len(sizes) + 1)}
     result.extra = sorted(set(os.listdir(folder)) - names) if os.path.isdir(folder) else []
@@ -680,7 +672,7 @@ def benchmark(args):
         print(f"writing the package ({FILE_COUNT} files, {sum(sizes) / 1e6:.0f} MB) ...", flush=True)
         os.makedirs(wine.unix(WORK), exist_ok=True)
         write_package(package, sizes, args.setup)
-        hashes = {i: sha256(os.path.join(package, file_name(i))) for i in hash_sample(sizes)}
+        hashes = {i: file_hash(os.path.join(package, file_name(i))) for i in hash_sample(sizes)}
         installer = None
         if have_nsis:
             print("building the NSIS installer ...", flush=True)
@@ -803,7 +795,7 @@ class PackageTest(unittest.TestCase):
             for i, s in enumerate(sizes, 1):
                 with open(os.path.join(d, file_name(i)), "wb") as f:
                     f.write(file_bytes(i, s, pool))
-            hashes = {i: sha256(os.path.join(d, file_name(i))) for i in (1, 3)}
+            hashes = {i: file_hash(os.path.join(d, file_name(i))) for i in (1, 3)}
             self.assertTrue(check_install(d, sizes, hashes).ok)
             os.remove(os.path.join(d, file_name(2)))
             with open(os.path.join(d, file_name(3)), "r+b") as f:

@@ -1,5 +1,6 @@
 """Helpers for end-to-end scenarios: the real programs under Wine on an Xvfb display,
 driven from outside through tools/win/uidriver, each scenario in its own prefix."""
+import hashlib
 import os
 import shutil
 import subprocess
@@ -19,6 +20,15 @@ def _bash(script, env=None):
     cmd = f'source "{ENV_SH}"; {script}'
     return subprocess.run(["bash", "-c", cmd], env=env, check=True, capture_output=True, text=True)
 
+
+
+def file_hash(path):
+    """A file's content hash, read a megabyte at a time."""
+    digest = hashlib.sha1()
+    with open(path, "rb") as f:
+        for block in iter(lambda: f.read(1 << 20), b""):
+            digest.update(block)
+    return digest.hexdigest()
 
 _display = None
 

@@ -1,13 +1,12 @@
 """Uninstalling as a user does (the Add/Remove Programs entry's command, the uninstall
 wizard, its questions and pages), and snapshots of a prefix's files and registry to
 compare the machine before an installation with the machine after its uninstallation."""
-import hashlib
 import os
 import subprocess
 import time
 from dataclasses import dataclass, field
 
-from harness import BUILD, Wine
+from harness import BUILD, Wine, file_hash
 from install_support import InstallCase, NEXT, U, reg_value
 
 TOOLS = os.path.join(BUILD, "tools", "win")
@@ -251,14 +250,6 @@ def _split_value(line):
     return name.lower(), "=", line[i + 2:]
 
 
-def _hash(path):
-    digest = hashlib.sha1()
-    with open(path, "rb") as f:
-        for block in iter(lambda: f.read(1 << 20), b""):
-            digest.update(block)
-    return digest.hexdigest()
-
-
 def _windows_name(relative):
     return "C:\\" + relative.replace(os.sep, "\\") if relative != "." else "C:\\"
 
@@ -305,7 +296,7 @@ def snapshot(wine):
             elif os.path.isdir(path):
                 files[key] = ("dir",)
             else:
-                files[key] = ("file", os.path.getsize(path), _hash(path))
+                files[key] = ("file", os.path.getsize(path), file_hash(path))
     registry = {}
     for name, hive in HIVES.items():
         path = os.path.join(wine.prefix, name)

@@ -9,6 +9,9 @@ namespace {
 constexpr int kFirstControlId = 1000;
 constexpr UINT kActivateMessage = WM_APP + 1;
 const char kNameProperty[] = "KelvoName";  // the control's name as a global atom, for the UI driver
+const char kPendingProperty[] = "KelvoPending";  // on a form while some of its controls are not made yet
+constexpr UINT_PTR kRealiseTimer = 1;
+constexpr UINT kRealiseDelay = 50;  // ms after the first paint
 WNDPROC groupDefaultProc = nullptr;
 
 DWORD StyleFor(const ControlDef& def) {
@@ -86,31 +89,75 @@ void Form::Create(HWND owner, const std::vector<ControlDef>& controls) {
     hwnd_ = CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, def_.className, def_.caption, style, x, y, w,
                             h, owner, nullptr, GetModuleHandleA(nullptr), this);
     entries_.reserve(controls.size());
-    for (std::size_t i = 0; i < controls.size(); ++i)
-        entries_.push_back(CreateControl(controls[i], kFirstControlId + static_cast<int>(i)));
+    for (const ControlDef& def : controls) {
+        Entry entry;
+        entry.def = def;
+        entry.text = def.caption ? def.caption : "";
+        entries_.push_back(std::move(entry));
+    }
+    pending_ = static_cast<int>(entries_.size());
+    SetPropA(hwnd_, kPendingProperty, reinterpret_cast<HANDLE>(1));
+    for (Entry& e : entries_)
+        if (!e.def.parent && !(e.def.flags & kHidden)) Realise(e);
 }
 
-Form::Entry Form::CreateControl(const ControlDef& def, int id) {
-    const Entry* parent = def.parent ? Find(def.parent) : nullptr;
-    HWND parentWindow = parent ? parent->hwnd : hwnd_;
+HWND Form::Realise(Entry& e) {
+    if (e.hwnd) return e.hwnd;
+    Entry* parent = e.def.parent ? Find(e.def.parent) : nullptr;
+    HWND parentWindow = parent ? Realise(*parent) : hwnd_;
+    if (e.hwnd) return e.hwnd;  // made with its parent
+    CreateControl(e, parentWindow, kFirstControlId + static_cast<int>(&e - entries_.data()));
+    PlaceInTableOrder(e);
+    if (--pending_ == 0) RemovePropA(hwnd_, kPendingProperty);
+    // What shows with the control comes with it; hidden children wait for their turn.
+    for (Entry& child : entries_)
+        if (child.def.parent && e.def.name == std::string(child.def.parent) && !(child.def.flags & kHidden))
+            Realise(child);
+    return e.hwnd;
+}
+
+void Form::PlaceInTableOrder(const Entry& e) {
+    // Tab and painting order follow the table: after the nearest earlier sibling made so far.
+    HWND after = HWND_TOP;
+    for (const Entry* earlier = &e; earlier != entries_.data();) {
+        --earlier;
+        if (earlier->hwnd && GetParent(earlier->hwnd) == GetParent(e.hwnd)) {
+            after = earlier->hwnd;
+            break;
+        }
+    }
+    SetWindowPos(e.hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Form::RealiseAll() {
+    for (Entry& e : entries_) Realise(e);
+}
+
+void Form::CreateControl(Entry& e, HWND parentWindow, int id) {
+    const ControlDef& def = e.def;
     DWORD exStyle = (def.kind == ControlKind::Edit || def.kind == ControlKind::Memo) ? WS_EX_CLIENTEDGE : 0;
     if (def.flags & kTransparent) exStyle |= WS_EX_TRANSPARENT;
     if (def.kind == ControlKind::Group) exStyle |= WS_EX_CONTROLPARENT;
-    HWND control = CreateWindowExA(exStyle, ClassFor(def.kind), def.caption ? def.caption : "", StyleFor(def),
-                                   def.left, def.top, def.width, def.height, parentWindow,
+    HWND control = CreateWindowExA(exStyle, ClassFor(def.kind), e.text.c_str(), StyleFor(def), def.left, def.top,
+                                   def.width, def.height, parentWindow,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
                                    nullptr);
     HFONT font = def.font.face || def.font.height ? nullptr : formFont_;
-    Entry entry{def, control, nullptr, nullptr, nullptr};
+    e.hwnd = control;
+    e.font = nullptr;
     if (!font) {
         FontStyle merged = def.font;
         if (!merged.face) merged.face = def_.font.face;
         if (!merged.height) merged.height = def_.font.height;
-        entry.font = MakeFont(merged);
-        font = entry.font;
+        e.font = MakeFont(merged);
+        font = e.font;
     }
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (def.flags & kChecked) SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
+    if (def.kind == ControlKind::Memo) SendMessageA(control, EM_LIMITTEXT, 0, 0);  // files of any length
+    if (def.kind == ControlKind::Image)
+        SendMessageA(control, STM_SETICON,
+                     reinterpret_cast<WPARAM>(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1))), 0);
     if (def.kind == ControlKind::Group) {
         // Group boxes parent their controls, so they pass notifications up to the form.
         WNDPROC old = reinterpret_cast<WNDPROC>(
@@ -118,29 +165,30 @@ Form::Entry Form::CreateControl(const ControlDef& def, int id) {
         if (!groupDefaultProc) groupDefaultProc = old;
     }
     SetPropA(control, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(GlobalAddAtomA(def.name))));
-    return entry;
 }
 
 void Form::SetFlags(const std::string& name, unsigned flags) {
     Entry* e = Find(name);
     if (!e) return;
+    const unsigned kept = kHidden | kDisabled;
+    if (!e->hwnd) {
+        e->def.flags = (flags & ~kept) | (e->def.flags & kept);
+        return;
+    }
     const RECT b = Bounds(name);
-    ControlDef def = e->def;
     const unsigned hidden = IsVisible(name) ? 0u : kHidden, disabled = IsEnabled(name) ? 0u : kDisabled;
-    def.flags = (flags & ~(kHidden | kDisabled)) | hidden | disabled;
-    def.left = b.left;
-    def.top = b.top;
-    def.width = b.right - b.left;
-    def.height = b.bottom - b.top;
-    const std::string text = Text(name);
-    Entry rebuilt = CreateControl(def, GetDlgCtrlID(e->hwnd));
-    SetWindowTextA(rebuilt.hwnd, text.c_str());
-    SetWindowPos(rebuilt.hwnd, e->hwnd, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    DestroyWindow(e->hwnd);
-    if (e->font) DeleteObject(e->font);
-    rebuilt.onClick = std::move(e->onClick);
-    rebuilt.onChange = std::move(e->onChange);
-    *e = std::move(rebuilt);
+    e->def.flags = (flags & ~kept) | hidden | disabled;
+    e->def.left = b.left;
+    e->def.top = b.top;
+    e->def.width = b.right - b.left;
+    e->def.height = b.bottom - b.top;
+    e->text = Text(name);
+    HWND old = e->hwnd;
+    HFONT oldFont = e->font;
+    CreateControl(*e, GetParent(old), GetDlgCtrlID(old));
+    SetWindowPos(e->hwnd, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    DestroyWindow(old);
+    if (oldFont) DeleteObject(oldFont);
 }
 
 Form::Entry* Form::Find(const std::string& name) {
@@ -161,80 +209,126 @@ Form::Entry* Form::FindById(int id) {
                                                                      : nullptr;
 }
 
-HWND Form::Control(const std::string& name) const {
+HWND Form::Control(const std::string& name) {
+    Entry* e = Find(name);
+    return e ? Realise(*e) : nullptr;
+}
+
+bool Form::IsControl(HWND hwnd, const std::string& name) const {
     const Entry* e = Find(name);
-    return e ? e->hwnd : nullptr;
+    return e && e->hwnd && e->hwnd == hwnd;
 }
 
 void Form::SetText(const std::string& name, const std::string& text) {
-    HWND control = Control(name);
-    if (!control) return;
-    SetWindowTextA(control, text.c_str());
-    const Entry* e = Find(name);
+    Entry* e = Find(name);
+    if (!e) return;
+    if (!e->hwnd) {
+        e->text = text;
+        return;
+    }
+    SetWindowTextA(e->hwnd, text.c_str());
     if (e->def.flags & kTransparent) {
         // A transparent label leaves its old text on the parent unless the parent repaints.
         RECT r;
-        GetWindowRect(control, &r);
-        MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-        RedrawWindow(GetParent(control), &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        GetWindowRect(e->hwnd, &r);
+        MapWindowPoints(nullptr, GetParent(e->hwnd), reinterpret_cast<POINT*>(&r), 2);
+        RedrawWindow(GetParent(e->hwnd), &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
 }
 
 std::string Form::Text(const std::string& name) const {
-    HWND control = Control(name);
-    if (!control) return "";
-    int length = GetWindowTextLengthA(control);
+    const Entry* e = Find(name);
+    if (!e) return "";
+    if (!e->hwnd) return e->text;
+    int length = GetWindowTextLengthA(e->hwnd);
     std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(control, text.data(), length + 1)));
+    text.resize(static_cast<std::size_t>(GetWindowTextA(e->hwnd, text.data(), length + 1)));
     return text;
 }
 
+namespace {
+
+void SetFlag(unsigned& flags, unsigned flag, bool on) { flags = on ? (flags | flag) : (flags & ~flag); }
+
+}  // namespace
+
 void Form::SetEnabled(const std::string& name, bool enabled) {
-    if (HWND c = Control(name)) EnableWindow(c, enabled);
+    Entry* e = Find(name);
+    if (!e) return;
+    if (e->hwnd)
+        EnableWindow(e->hwnd, enabled);
+    else
+        SetFlag(e->def.flags, kDisabled, !enabled);
 }
 bool Form::IsEnabled(const std::string& name) const {
-    HWND c = Control(name);
-    return c && IsWindowEnabled(c);
+    const Entry* e = Find(name);
+    if (!e) return false;
+    return e->hwnd ? IsWindowEnabled(e->hwnd) != FALSE : !(e->def.flags & kDisabled);
 }
 void Form::SetVisible(const std::string& name, bool visible) {
-    if (HWND c = Control(name)) ShowWindow(c, visible ? SW_SHOWNA : SW_HIDE);
+    Entry* e = Find(name);
+    if (!e) return;
+    if (visible)
+        ShowWindow(Realise(*e), SW_SHOWNA);
+    else if (e->hwnd)
+        ShowWindow(e->hwnd, SW_HIDE);
+    else
+        SetFlag(e->def.flags, kHidden, true);
 }
 bool Form::IsVisible(const std::string& name) const {
-    HWND c = Control(name);
-    return c && (GetWindowLongA(c, GWL_STYLE) & WS_VISIBLE);
+    const Entry* e = Find(name);
+    if (!e) return false;
+    return e->hwnd ? (GetWindowLongA(e->hwnd, GWL_STYLE) & WS_VISIBLE) != 0 : !(e->def.flags & kHidden);
 }
 void Form::SetChecked(const std::string& name, bool checked) {
-    if (HWND c = Control(name)) SendMessageA(c, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    Entry* e = Find(name);
+    if (!e) return;
+    if (e->hwnd)
+        SendMessageA(e->hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    else
+        SetFlag(e->def.flags, kChecked, checked);
 }
 bool Form::IsChecked(const std::string& name) const {
-    HWND c = Control(name);
-    return c && SendMessageA(c, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    const Entry* e = Find(name);
+    if (!e) return false;
+    return e->hwnd ? SendMessageA(e->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED : (e->def.flags & kChecked) != 0;
 }
 RECT Form::Bounds(const std::string& name) const {
     RECT r{};
-    if (HWND c = Control(name)) {
-        GetWindowRect(c, &r);
-        MapWindowPoints(nullptr, GetParent(c), reinterpret_cast<POINT*>(&r), 2);
+    const Entry* e = Find(name);
+    if (e && !e->hwnd) return RECT{e->def.left, e->def.top, e->def.left + e->def.width, e->def.top + e->def.height};
+    if (e) {
+        GetWindowRect(e->hwnd, &r);
+        MapWindowPoints(nullptr, GetParent(e->hwnd), reinterpret_cast<POINT*>(&r), 2);
     }
     return r;
 }
 void Form::SetBounds(const std::string& name, const RECT& b) {
-    if (HWND c = Control(name)) MoveWindow(c, b.left, b.top, b.right - b.left, b.bottom - b.top, TRUE);
+    Entry* e = Find(name);
+    if (!e) return;
+    if (e->hwnd) {
+        MoveWindow(e->hwnd, b.left, b.top, b.right - b.left, b.bottom - b.top, TRUE);
+        return;
+    }
+    e->def.left = b.left;
+    e->def.top = b.top;
+    e->def.width = b.right - b.left;
+    e->def.height = b.bottom - b.top;
 }
 void Form::Focus(const std::string& name) {
     if (HWND c = Control(name)) SetFocus(c);
 }
 
-SIZE Form::TextExtent(const std::string& name) const {
+SIZE Form::TextExtent(const std::string& name) {
     RECT r{0, 0, 0, 0};
-    const Entry* e = Find(name);
-    if (!e) return SIZE{0, 0};
-    HDC dc = GetDC(e->hwnd);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(e->hwnd, WM_GETFONT, 0, 0)));
+    HWND control = Control(name);
+    if (!control) return SIZE{0, 0};
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
     const std::string text = Text(name);
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_NOPREFIX);
     SelectObject(dc, old);
-    ReleaseDC(e->hwnd, dc);
+    ReleaseDC(control, dc);
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
@@ -343,8 +437,18 @@ LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             HDC dc = BeginPaint(hwnd_, &ps);
             FormPaint(dc);
             EndPaint(hwnd_, &ps);
+            if (pending_ > 0 && !realiseScheduled_) {
+                // The rest is made once the first page is on the screen and the queue is quiet.
+                realiseScheduled_ = true;
+                SetTimer(hwnd_, kRealiseTimer, kRealiseDelay, nullptr);
+            }
             return 0;
         }
+        case WM_TIMER:
+            if (wParam != kRealiseTimer) break;
+            KillTimer(hwnd_, kRealiseTimer);
+            RealiseAll();
+            return 0;
         case WM_CLOSE:
             if (modal_) {
                 SetModalResult(2);

@@ -1,6 +1,8 @@
 #pragma once
 // A thin typed layer over plain Win32 windows: a form is built from a table of its
-// controls, finds them by name, and routes clicks and changes to callbacks.
+// controls, finds them by name, and routes clicks and changes to callbacks. A control that
+// starts hidden is made only when it is first needed, or once the form has painted: a
+// window with many pages then shows its first page sooner.
 #include <windows.h>
 
 #include <functional>
@@ -59,7 +61,8 @@ public:
 
     void Create(HWND owner, const std::vector<ControlDef>& controls);
     HWND Handle() const { return hwnd_; }
-    HWND Control(const std::string& name) const;
+    HWND Control(const std::string& name);  // makes the control if it is still pending
+    bool IsControl(HWND hwnd, const std::string& name) const;
 
     void SetText(const std::string& name, const std::string& text);
     std::string Text(const std::string& name) const;
@@ -76,7 +79,7 @@ public:
     // control does not take on), keeping its text, place, visibility and enabled state.
     void SetFlags(const std::string& name, unsigned flags);
     // The size the control's text takes in its font (lines break only at CR LF).
-    SIZE TextExtent(const std::string& name) const;
+    SIZE TextExtent(const std::string& name);
 
     void SetCaption(const std::string& text);
     std::string Caption() const;
@@ -107,15 +110,20 @@ protected:
 
 
 private:
+    // Until the control is made, def (flags, place) and text hold its state.
     struct Entry {
         ControlDef def;
-        HWND hwnd;
-        HFONT font;
+        std::string text;
+        HWND hwnd = nullptr;
+        HFONT font = nullptr;
         std::function<void()> onClick;
         std::function<void()> onChange;
     };
     static LRESULT CALLBACK GroupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    Entry CreateControl(const ControlDef& def, int id);
+    void CreateControl(Entry& entry, HWND parent, int id);
+    HWND Realise(Entry& entry);
+    void RealiseAll();
+    void PlaceInTableOrder(const Entry& entry);
     Entry* Find(const std::string& name);
     const Entry* Find(const std::string& name) const;
     Entry* FindById(int id);
@@ -127,6 +135,8 @@ private:
     HFONT formFont_ = nullptr;
     HBRUSH background_ = nullptr;
     std::vector<Entry> entries_;
+    int pending_ = 0;  // controls not made yet
+    bool realiseScheduled_ = false;
     int modalResult_ = 0;
     bool modal_ = false;
     bool keepHidden_ = false;

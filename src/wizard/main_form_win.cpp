@@ -21,10 +21,6 @@ TfrmMain::TfrmMain() : Form(kMainForm) {}
 
 void TfrmMain::Create(HWND owner) {
     Form::Create(owner, MainFormControls());
-    HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
-    for (const char* image : {"imgTitle1", "imgTitle2"})
-        SendMessageA(Control(image), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-    SendMessageA(Control("txtReadme"), EM_LIMITTEXT, 0, 0);
     memoBrush_ = CreateSolidBrush(RGB(255, 255, 255));
     OnClick("btnEvent", [this] { btnEventClick(); });
     OnClick("btnEnd", [this] { btnEndClick(); });
@@ -130,7 +126,7 @@ void TfrmMain::FormClose() {
 }
 
 LRESULT TfrmMain::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lParam) == Control("txtReadme")) {
+    if (message == WM_CTLCOLORSTATIC && IsControl(reinterpret_cast<HWND>(lParam), "txtReadme")) {
         // The licence shows on white; otherwise the memo takes the system window colour.
         HDC dc = reinterpret_cast<HDC>(wParam);
         SetBkColor(dc, memoWhite_ ? RGB(255, 255, 255) : GetSysColor(COLOR_WINDOW));

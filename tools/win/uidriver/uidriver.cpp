@@ -83,7 +83,14 @@ std::string Plain(const std::string& caption) {
     return out;
 }
 
+// A form makes its hidden controls shortly after it first paints; wait for them.
+void WaitForAllControls(HWND top) {
+    const DWORD start = GetTickCount();
+    while (GetPropA(top, "KelvoPending") && GetTickCount() - start < 5000) Sleep(20);
+}
+
 HWND FindControl(HWND top, const std::string& key) {
+    WaitForAllControls(top);
     for (HWND c : Children(top))
         if (ControlName(c) == key) return c;
     for (HWND c : Children(top))
@@ -155,6 +162,7 @@ int Run(int argc, char** argv) {
         return 0;
     }
     if (command == "dump") {
+        WaitForAllControls(top);
         std::printf("%s|%s|%d|%d|%d|%d|-|%s\n", "", cls.c_str(), 0, IsWindowVisible(top) ? 1 : 0,
                     IsWindowEnabled(top) ? 1 : 0, 0, Escape(WindowText(top)).c_str());
         for (HWND c : Children(top)) DumpControl(c);

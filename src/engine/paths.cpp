@@ -107,13 +107,30 @@ std::size_t FolderMacroTable::IndexOf(const std::string& token) const {
 
 void FolderMacroTable::Set(const std::string& token, const std::string& value) {
     const std::size_t i = IndexOf(token);
-    if (i < entries_.size()) entries_[i].value = value;
+    if (i == entries_.size()) return;
+    entries_[i].value = value;
+    entries_[i].lookup = nullptr;
+}
+
+void FolderMacroTable::SetLookup(const std::string& token, std::function<std::string()> lookup) {
+    const std::size_t i = IndexOf(token);
+    if (i < entries_.size()) entries_[i].lookup = std::move(lookup);
+}
+
+const std::string& FolderMacroTable::Value(FolderMacro& entry) const {
+    if (entry.lookup) {
+        // Taken out first: a lookup may read other macros, and must run only once.
+        const std::function<std::string()> lookup = std::move(entry.lookup);
+        entry.lookup = nullptr;
+        entry.value = lookup();
+    }
+    return entry.value;
 }
 
 const std::string& FolderMacroTable::Get(const std::string& token) const {
     static const std::string none;
     const std::size_t i = IndexOf(token);
-    return i < entries_.size() ? entries_[i].value : none;
+    return i < entries_.size() ? Value(entries_[i]) : none;
 }
 
 bool FolderMacroTable::Has(const std::string& token) const { return IndexOf(token) < entries_.size(); }
@@ -122,9 +139,9 @@ std::string FolderMacroTable::Expand(const std::string& text) const {
     std::string result = text;
     // The text is mapped to upper case once, and again only after a replacement changed it.
     std::string upper = MapString(result, kMapUpperCase);
-    for (const FolderMacro& entry : entries_) {
+    for (FolderMacro& entry : entries_) {
         if (FindText(AsciiUpper(entry.token), upper) == 0) continue;
-        result = ReplaceToken(result, entry.token, entry.value);
+        result = ReplaceToken(result, entry.token, Value(entry));
         upper = MapString(result, kMapUpperCase);
     }
     return result;

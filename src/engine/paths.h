@@ -1,6 +1,7 @@
 #pragma once
 // Folder macros and the path-delimiter helpers every file step uses.
 #include <array>
+#include <functional>
 #include <string>
 
 // Option "T" works on the leading delimiter, "B" on the trailing one (case-sensitive).
@@ -24,12 +25,15 @@ std::string InstalledProgramsFile(const std::string& windowsFolder);
 struct FolderMacro {
     const char* token;
     std::string value;
+    std::function<std::string()> lookup;  // while set, the value is still to be found
 };
 
 class FolderMacroTable {
 public:
     FolderMacroTable();
     void Set(const std::string& token, const std::string& value);
+    // The value is found by the lookup the first time the macro is read or expanded.
+    void SetLookup(const std::string& token, std::function<std::string()> lookup);
     const std::string& Get(const std::string& token) const;
     // Whether the token (letter case ignored) is one of the macros.
     bool Has(const std::string& token) const;
@@ -39,7 +43,8 @@ public:
 private:
     // The entry of a token (letter case ignored), or entries_.size().
     std::size_t IndexOf(const std::string& token) const;
-    std::array<FolderMacro, 19> entries_;
+    const std::string& Value(FolderMacro& entry) const;
+    mutable std::array<FolderMacro, 19> entries_;
 };
 
 // The process-wide table that start-up fills.

@@ -57,6 +57,15 @@ std::string ProgramFilesFromRegistry() {
 
 UINT WINAPI TempPathQuery(LPSTR buffer, UINT size) { return GetTempPathA(size, buffer); }
 
+// An all-users macro: its own shell folder where the system has one (NT), else a copy of
+// the user's macro.
+void SetCommonLookup(const char* common, bool own, int csidl, const char* user) {
+    if (own)
+        FolderMacros().SetLookup(common, [csidl] { return ShellFolder(csidl); });
+    else
+        FolderMacros().SetLookup(common, [user] { return FolderMacros().Get(user); });
+}
+
 void DetectFolders() {
     FolderMacroTable& macros = FolderMacros();
     EnvironmentInfo& env = Environment();
@@ -72,22 +81,24 @@ void DetectFolders() {
     macros.Set("(Sys)", sys);
     env.HasShfolder = FileExists(sys + "Shfolder.dll");
 
+    // The other shell folders are looked up when a macro first needs them: each lookup
+    // costs the shell a few milliseconds, and the first page needs none of them.
     const std::string winDrive = RemovePathDelimiter(DriveOfPath(win), "B");
-    std::string prg = ShellFolder(CSIDL_PROGRAM_FILES);
-    if (prg == "\\") {
+    macros.SetLookup("(Prg)", [winDrive] {
+        std::string prg = ShellFolder(CSIDL_PROGRAM_FILES);
+        if (prg != "\\") return prg;
         prg = ProgramFilesFromRegistry();
-        if (prg == "\\" || !FolderExists(prg)) prg = winDrive + "\\Program Files\\";
-    }
-    macros.Set("(Prg)", prg);
-
-    std::string myd = ShellFolder(CSIDL_PERSONAL);
-    if (myd == "\\") myd = winDrive + "\\My Documents\\";
-    macros.Set("(Myd)", myd);
-    macros.Set("(C_Myd)", myd);
+        return prg == "\\" || !FolderExists(prg) ? winDrive + "\\Program Files\\" : prg;
+    });
+    macros.SetLookup("(Myd)", [winDrive] {
+        const std::string myd = ShellFolder(CSIDL_PERSONAL);
+        return myd == "\\" ? winDrive + "\\My Documents\\" : myd;
+    });
     macros.Set("(App)", "(App)");
     macros.Set("(Boo)", win.substr(0, 2) + "\\");
     macros.Set("(Edr)", env.SourceFolder.substr(0, 2) + "\\");
 
+    const bool nt = env.OsFamily == "NT";
     const struct { const char* user; const char* common; int csidl; int commonCsidl; } shell[] = {
         {"(Smn)", "(C_Smn)", CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU},
         {"(Sta)", "(C_Sta)", CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS},
@@ -95,14 +106,11 @@ void DetectFolders() {
         {"(Sup)", "(C_Sup)", CSIDL_STARTUP, CSIDL_COMMON_STARTUP},
     };
     for (const auto& s : shell) {
-        std::string folder = ShellFolder(s.csidl);
-        macros.Set(s.user, folder);
-        macros.Set(s.common, folder);
+        macros.SetLookup(s.user, [csidl = s.csidl] { return ShellFolder(csidl); });
+        SetCommonLookup(s.common, nt, s.commonCsidl, s.user);
     }
-    macros.Set("(Sen)", ShellFolder(CSIDL_SENDTO));
-    if (env.OsFamily == "NT")
-        for (const auto& s : shell) macros.Set(s.common, ShellFolder(s.commonCsidl));
-    if (env.OsFamily == "NT" || env.HasShfolder) macros.Set("(C_Myd)", ShellFolder(CSIDL_COMMON_DOCUMENTS));
+    macros.SetLookup("(Sen)", [] { return ShellFolder(CSIDL_SENDTO); });
+    SetCommonLookup("(C_Myd)", nt || env.HasShfolder, CSIDL_COMMON_DOCUMENTS, "(Myd)");
 }
 
 }  // namespace

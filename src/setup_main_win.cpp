@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <initializer_list>
+
 #include "engine/code_page_win.h"
 #include "engine/files_win.h"
 #include "engine/messages_win.h"
@@ -19,9 +21,15 @@
 
 namespace {
 
+void RegisterForms(std::initializer_list<const char*> names) {
+    HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
+    for (const char* name : names) RegisterFormClass(name, icon);
+}
+
 // The status window and the shared-file question come into being when a run starts: the
 // welcome page appears sooner without them.
 void CreateRunWindows() {
+    RegisterForms({"TfrmStatus", "TfrmCustomDlg"});
     frmStatus().Create(frmBack().Handle(), frmMain());
     frmCustomDlg().Create(frmBack().Handle(), frmMain());
     if (!Unattended().Active()) return;
@@ -65,7 +73,7 @@ int RunWithoutUser(RunUi ui) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     UseSystemCodePage();
     const Switches switches = ParseSwitches(CommandArguments());
     if (const int code = AnswerSwitches(switches); code >= 0) return code;
@@ -82,8 +90,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(1));
-    for (const char* name : {"TfrmBack", "TfrmMain", "TfrmStatus", "TfrmCustomDlg"}) RegisterFormClass(name, icon);
+    RegisterForms({"TfrmBack", "TfrmMain"});
     frmBack().Create();
     frmMain().Create(frmBack().Handle());
     frmMain().SetRuns(

@@ -52,11 +52,20 @@ void RegisterFormClass(const char* className, HICON icon) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
     if (GetClassInfoExA(GetModuleHandleA(nullptr), className, &wc)) return;
+    // One cursor and one small icon serve every form; made per class they slow the start.
+    static const HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
+    static HICON smallIcon = nullptr, smallIconOf = nullptr;
+    if (icon && icon != smallIconOf) {
+        smallIcon = static_cast<HICON>(CopyImage(icon, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                 GetSystemMetrics(SM_CYSMICON), LR_COPYFROMRESOURCE));
+        smallIconOf = icon;
+    }
     wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = &Form::StaticProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hIcon = icon;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hIconSm = icon ? smallIcon : nullptr;
+    wc.hCursor = arrow;
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = className;
     RegisterClassExA(&wc);
@@ -117,11 +126,17 @@ HWND Form::Realise(Entry& e) {
 }
 
 void Form::PlaceInTableOrder(const Entry& e) {
-    // Tab and painting order follow the table: after the nearest earlier sibling made so far.
+    // Tab and painting order follow the table: a new control goes last among its siblings,
+    // so it moves only when a later one was made before it.
+    const HWND parent = GetParent(e.hwnd);
+    const Entry* end = entries_.data() + entries_.size();
+    const auto sibling = [&](const Entry* other) { return other->hwnd && GetParent(other->hwnd) == parent; };
+    bool laterMade = false;
+    for (const Entry* later = &e + 1; later != end && !laterMade; ++later) laterMade = sibling(later);
+    if (!laterMade) return;
     HWND after = HWND_TOP;
     for (const Entry* earlier = &e; earlier != entries_.data();) {
-        --earlier;
-        if (earlier->hwnd && GetParent(earlier->hwnd) == GetParent(e.hwnd)) {
+        if (sibling(--earlier)) {
             after = earlier->hwnd;
             break;
         }

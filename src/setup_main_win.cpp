@@ -64,7 +64,7 @@ int RunWithoutUser(RunUi ui) {
         frmMain().RunUnattended();
     } else {
         frmBack().SetOnStart([] { frmMain().RunUnattended(); });
-        frmBack().Show();
+        frmBack().Start();
         MSG msg;
         while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchWithDialogKeys(msg);
     }
@@ -111,7 +111,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         code = RunWithoutUser(switches.ui);
     } else {
         frmBack().SetOnStart([] { frmMain().ShowModal(); });
-        frmBack().Show();
+        frmBack().Start();
         MSG msg;
         while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
             TranslateMessage(&msg);

@@ -97,6 +97,11 @@ void TfrmBack::FormResize() {
     PostMessageA(Handle(), kStartMessage, 0, 0);
 }
 
+void TfrmBack::Start() {
+    FormResize();
+    Show(SW_SHOWMAXIMIZED);
+}
+
 LRESULT TfrmBack::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case kStartMessage:
@@ -104,9 +109,6 @@ LRESULT TfrmBack::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             if (onStart_) onStart_();
             DestroyWindow(Handle());
             return 0;
-        case WM_SHOWWINDOW:
-            if (wParam) FormResize();  // the first show is the first resize the window gets
-            break;
         case WM_ERASEBKGND: {
             RECT r;
             GetClientRect(Handle(), &r);

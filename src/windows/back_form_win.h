@@ -11,6 +11,9 @@ public:
     void Create();
     // What runs, maximised, once the window is first shown: the wizard's modal display.
     void SetOnStart(std::function<void()> start) { onStart_ = std::move(start); }
+    // The first show: the start-up of a first resize in the normal state, then the window
+    // appears maximised at once (a normal-size frame would only flash, and cost time).
+    void Start();
 
     // The credit text in the lower right corner (the window must be maximised).
     void ShowBanner(const std::string& text);

@@ -353,8 +353,8 @@ std::string Form::Caption() const {
     int n = GetWindowTextA(hwnd_, buffer, sizeof(buffer));
     return std::string(buffer, static_cast<std::size_t>(n > 0 ? n : 0));
 }
-void Form::Show() {
-    if (!keepHidden_) ShowWindow(hwnd_, SW_SHOW);
+void Form::Show(int command) {
+    if (!keepHidden_) ShowWindow(hwnd_, command);
 }
 void Form::Hide() { ShowWindow(hwnd_, SW_HIDE); }
 bool Form::IsShown() const { return IsWindowVisible(hwnd_); }

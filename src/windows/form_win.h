@@ -83,7 +83,7 @@ public:
 
     void SetCaption(const std::string& text);
     std::string Caption() const;
-    void Show();
+    void Show(int command = SW_SHOW);
     void Hide();
     // A form kept hidden ignores Show and ShowModal shows nothing: unattended runs use the
     // windows' state without letting anyone see them.

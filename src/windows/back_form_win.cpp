@@ -13,14 +13,15 @@ const FontStyle kCreditFont = {"ＭＳ Ｐ明朝", 16, true};
 
 const FormDef kBackForm = {"TfrmBack", "Kelvo Setup", 640, 480, {"ＭＳ Ｐゴシック", 12}, RGB(0, 0, 0)};
 
-// In painting order: each label paints over the ones before it (shadows first).
+// Topmost first, as a form stacks its controls: each label paints over the ones after it
+// (the shadows are last).
 std::vector<ControlDef> BackControls() {
     using K = ControlKind;
     return {
-        {K::Label, "lblBackTitle2", nullptr, 39, 16, 600, 40, "", kTransparent, kTitleFont, kGreen},
-        {K::Label, "lblPrgTitle2", nullptr, 24, 48, 300, 40, "", kTransparent | kHidden, kCreditFont, kBlue},
-        {K::Label, "lblPrgTitle1", nullptr, 8, 48, 300, 40, "", kTransparent | kHidden, kCreditFont, kWhite},
         {K::Label, "lblBackTitle1", nullptr, 16, 16, 600, 40, "", kTransparent, kTitleFont, kWhite},
+        {K::Label, "lblPrgTitle1", nullptr, 8, 48, 300, 40, "", kTransparent | kHidden, kCreditFont, kWhite},
+        {K::Label, "lblPrgTitle2", nullptr, 24, 48, 300, 40, "", kTransparent | kHidden, kCreditFont, kBlue},
+        {K::Label, "lblBackTitle2", nullptr, 39, 16, 600, 40, "", kTransparent, kTitleFont, kGreen},
     };
 }
 
@@ -37,11 +38,9 @@ TfrmBack::TfrmBack() : Form(kBackForm) {
 }
 
 void TfrmBack::Create() {
-    const std::vector<ControlDef> controls = BackControls();
-    Form::Create(nullptr, controls);
+    Form::Create(nullptr, BackControls());
     // The gradient is painted under the labels, so the window must not clip them out.
     SetWindowLongA(Handle(), GWL_STYLE, GetWindowLongA(Handle(), GWL_STYLE) & ~WS_CLIPCHILDREN);
-    for (const ControlDef& c : controls) SetWindowPos(Control(c.name), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetClassLongPtrA(Handle(), GCLP_HICON,
                      reinterpret_cast<LONG_PTR>(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1))));
     EnableWindow(Handle(), FALSE);  // takes no input until a run has finished
@@ -69,7 +68,9 @@ void TfrmBack::ShowBanner(const std::string& text) {
     SetBounds("lblPrgTitle2", RECT{left + 2, top + 2, left + 2 + shadow.cx, top + 2 + shadow.cy});
     SetVisible("lblPrgTitle2", true);
     SetVisible("lblPrgTitle1", true);
-    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // Painted with the first page in the same round: a paint of its own here costs the
+    // whole backdrop once more before the wizard shows.
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TfrmBack::SetTitleWidth(const std::string& name, int width) {

@@ -117,7 +117,11 @@ HWND Form::Realise(Entry& e) {
     if (e.hwnd) return e.hwnd;  // made with its parent
     CreateControl(e, parentWindow, kFirstControlId + static_cast<int>(&e - entries_.data()));
     PlaceInTableOrder(e);
-    if (--pending_ == 0) RemovePropA(hwnd_, kPendingProperty);
+    if (--pending_ == 0) {
+        // The UI driver finds controls by these names once the form has made them all.
+        for (const Entry& made : entries_) Name(made);
+        RemovePropA(hwnd_, kPendingProperty);
+    }
     // What shows with the control comes with it; hidden children wait for their turn.
     for (Entry& child : entries_)
         if (child.def.parent && e.def.name == std::string(child.def.parent) && !(child.def.flags & kHidden))
@@ -179,7 +183,11 @@ void Form::CreateControl(Entry& e, HWND parentWindow, int id) {
             SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::GroupProc)));
         if (!groupDefaultProc) groupDefaultProc = old;
     }
-    SetPropA(control, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(GlobalAddAtomA(def.name))));
+    if (pending_ == 0) Name(e);
+}
+
+void Form::Name(const Entry& e) {
+    SetPropA(e.hwnd, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(GlobalAddAtomA(e.def.name))));
 }
 
 void Form::SetFlags(const std::string& name, unsigned flags) {
@@ -283,8 +291,11 @@ bool Form::IsEnabled(const std::string& name) const {
 void Form::SetVisible(const std::string& name, bool visible) {
     Entry* e = Find(name);
     if (!e) return;
-    if (visible)
-        ShowWindow(Realise(*e), SW_SHOWNA);
+    if (visible && !e->hwnd) {
+        SetFlag(e->def.flags, kHidden, false);  // made visible at once
+        Realise(*e);
+    } else if (visible)
+        ShowWindow(e->hwnd, SW_SHOWNA);
     else if (e->hwnd)
         ShowWindow(e->hwnd, SW_HIDE);
     else

@@ -124,6 +124,7 @@ private:
     HWND Realise(Entry& entry);
     void RealiseAll();
     void PlaceInTableOrder(const Entry& entry);
+    static void Name(const Entry& entry);
     Entry* Find(const std::string& name);
     const Entry* Find(const std::string& name) const;
     Entry* FindById(int id);

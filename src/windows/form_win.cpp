@@ -11,7 +11,8 @@ constexpr UINT kActivateMessage = WM_APP + 1;
 const char kNameProperty[] = "KelvoName";  // the control's name as a global atom, for the UI driver
 const char kPendingProperty[] = "KelvoPending";  // on a form while some of its controls are not made yet
 constexpr UINT_PTR kRealiseTimer = 1;
-constexpr UINT kRealiseDelay = 50;  // ms after the first paint
+// Long enough after the first paint that a slow start has its first page up before it.
+constexpr UINT kRealiseDelay = 200;  // ms
 WNDPROC groupDefaultProc = nullptr;
 
 DWORD StyleFor(const ControlDef& def) {

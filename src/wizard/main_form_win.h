@@ -33,6 +33,7 @@ private:
     bool StartUp();
     void EnterFatalState();
     void ReadStartupScript();
+    void PrepareMainPage();
     void OfferShortcuts(bool enabled);
 
     // The wizard step and its pages (wizard_pages_win.cpp).

@@ -1,4 +1,5 @@
-// Start-up reading: the script's titles, words, folder proposal and offers, then the first page.
+// Start-up reading: the script's titles and words, the first page, then the folder proposal
+// and offers of the main page.
 #include "engine/environment.h"
 #include "engine/ini_file_win.h"
 #include "engine/paths.h"
@@ -29,7 +30,29 @@ void TfrmMain::ReadStartupScript() {
 
     frmBack().ShowBanner(BannerText(ReadIniValue("Title", "CopyRight1", "", script),
                                     ReadIniValue("Title", "CopyRight2", "", script)));
+    const std::string& title = uninstall ? values.UnSetupTitle : values.SetupTitle;
+    SetCaption(title);
+    frmBack().SetTitle(title);
+    SetText("btnEnd", values.SetupString + "終了(&E)");
 
+    if (uninstall) {
+        PrepareMainPage();
+        PrepareUninstallPage();
+        return;
+    }
+    welcomePending_ = mainPagePending_ = eulaPending_ = readmePending_ = true;
+    checkerDone_ = false;
+    btnEventClick();
+    // The main page is hidden behind the welcome page: filled once that is on the screen.
+    PrepareMainPage();
+    RunInstallChecks();
+}
+
+void TfrmMain::PrepareMainPage() {
+    const EnvironmentInfo& env = Environment();
+    const std::string& script = env.ScriptPath;
+    const bool uninstall = env.RunMode == "UNSETUP";
+    ScriptValues& values = Script();
     const std::string folder = uninstall ? ReadIniValue("SetupFolder", "Folder", "", script)
                                          : ProposeInstallFolder(SystemSources(), script, FolderMacros().Get("(Win)"));
     values.InstallFolderText = AddPathDelimiter(ExpandFolderMacros(folder), "B");
@@ -40,21 +63,7 @@ void TfrmMain::ReadStartupScript() {
     if (!uninstall)
         for (const char* choice : {"txtFolder", "btnRefer", "chkOverWrite"}) SetEnabled(choice, values.Enabled);
 
-    const std::string& title = uninstall ? values.UnSetupTitle : values.SetupTitle;
-    SetCaption(title);
-    frmBack().SetTitle(title);
-
     SetText("grpSetupFolder", values.SetupString + "フォルダ");
     SetText("grpOption", values.SetupString + "オプション");
-    SetText("btnEnd", values.SetupString + "終了(&E)");
     txtFolderChange();
-
-    if (uninstall) {
-        PrepareUninstallPage();
-        return;
-    }
-    welcomePending_ = mainPagePending_ = eulaPending_ = readmePending_ = true;
-    checkerDone_ = false;
-    btnEventClick();
-    RunInstallChecks();
 }

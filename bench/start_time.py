@@ -2,12 +2,13 @@
 NSIS 3 Modern UI 2 installer with a welcome page (bench/nsis/start_time.nsi), and Tovra.exe
 from its start to its painted addresses pane, all in one prefix.
 
-The programs take turns (NSIS, setup.exe, Tovra.exe, then again), so a busy machine
-disturbs each about as much. Each start is timed inside the prefix by
-tools/win/starttimer: from CreateProcess until a control of the program's window is
-visible, shows the expected words and has no repaint pending ("readable"); it also
-notes when the program's first window became visible. Before the timed runs every
-program is started once untimed, so that all are read from a warm file cache.
+The programs take turns (NSIS, setup.exe, Tovra.exe, then again, each round starting
+one program later), so a busy machine disturbs each about as much. Each start is timed
+inside the prefix by tools/win/starttimer: from CreateProcess until a control of the
+program's window is visible, shows the expected words and has no repaint pending
+("readable"); it also notes when the program's first window became visible. Before the
+timed runs every program is started once untimed, so that all are read from a warm file
+cache.
 
 Usage: python3 bench/start_time.py [--runs N] [--setup EXE] [--compare EXE]
   --compare EXE  times a second setup.exe build too (for instance an older one)
@@ -116,8 +117,10 @@ def main():
                             "wait", "NoSuchWindowClass", "3600000")
         for program in programs:  # warm-up, not counted
             time_once(wine, program)
-        for _ in range(args.runs):
-            for program in programs:
+        for n in range(args.runs):
+            # Each round starts one program later: a start is slower right after some
+            # programs than after others, and no program should always follow the same one.
+            for program in programs[n % len(programs):] + programs[:n % len(programs)]:
                 first, readable = time_once(wine, program)
                 program.first_window.append(first)
                 program.readable.append(readable)

@@ -38,7 +38,23 @@ void TfrmMain::ShowPanels(bool title, bool readme, bool main) {
     SetVisible("fraTitle", title);
     SetVisible("fraReadme", readme);
     for (const char* group : {"grpMessage", "grpSetupFolder", "grpOption"}) SetVisible(group, main);
+    ReleaseRedraw();
     ProcessMessages();
+}
+
+void TfrmMain::HoldRedraw() {
+    // Start-up sets captions on the window and its visible buttons, and each would paint at
+    // once; held, they paint in one round with the first page.
+    if (!IsWindowVisible(Handle())) return;  // releasing would make a hidden window visible
+    redrawHeld_ = true;
+    SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
+}
+
+void TfrmMain::ReleaseRedraw() {
+    if (!redrawHeld_) return;
+    redrawHeld_ = false;
+    SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 void TfrmMain::FormActivate() {
@@ -56,6 +72,7 @@ bool TfrmMain::StartUp() {
     HMENU menu = GetSystemMenu(Handle(), FALSE);
     EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
 
+    HoldRedraw();
     DetectEnvironment();
     SetText("lblTitleA2", "Kelvo Setup(on " + env.OsName + ")");
     PrepareWorkFolder(argument);
@@ -64,6 +81,7 @@ bool TfrmMain::StartUp() {
         return false;
     }
     ReadStartupScript();
+    ReleaseRedraw();
     ApplyFolderSwitch();
     return true;
 }

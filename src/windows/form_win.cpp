@@ -371,6 +371,19 @@ void Form::Show(int command) {
 void Form::Hide() { ShowWindow(hwnd_, SW_HIDE); }
 bool Form::IsShown() const { return IsWindowVisible(hwnd_); }
 
+void Form::HoldPainting() {
+    if (paintingHeld_ || !IsShown()) return;  // resuming would make a hidden window visible
+    paintingHeld_ = true;
+    SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+}
+
+void Form::ResumePainting() {
+    if (!paintingHeld_) return;
+    paintingHeld_ = false;
+    SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
 void Form::OnClick(const std::string& name, std::function<void()> handler) {
     if (Entry* e = Find(name)) e->onClick = std::move(handler);
 }

@@ -89,6 +89,10 @@ public:
     // windows' state without letting anyone see them.
     void KeepHidden() { keepHidden_ = true; }
     bool IsShown() const;
+    // Holds a shown form's painting, controls included, until ResumePainting repaints it
+    // whole: many changes then cost one paint.
+    void HoldPainting();
+    void ResumePainting();
 
     int ShowModal();
     void SetModalResult(int result);
@@ -141,6 +145,7 @@ private:
     int modalResult_ = 0;
     bool modal_ = false;
     bool keepHidden_ = false;
+    bool paintingHeld_ = false;
 };
 
 // Registers the window classes once and names the module's icon for forms.

@@ -38,23 +38,9 @@ void TfrmMain::ShowPanels(bool title, bool readme, bool main) {
     SetVisible("fraTitle", title);
     SetVisible("fraReadme", readme);
     for (const char* group : {"grpMessage", "grpSetupFolder", "grpOption"}) SetVisible(group, main);
-    ReleaseRedraw();
+    ResumePainting();
+    frmBack().ResumePainting();
     ProcessMessages();
-}
-
-void TfrmMain::HoldRedraw() {
-    // Start-up sets captions on the window and its visible buttons, and each would paint at
-    // once; held, they paint in one round with the first page.
-    if (!IsWindowVisible(Handle())) return;  // releasing would make a hidden window visible
-    redrawHeld_ = true;
-    SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
-}
-
-void TfrmMain::ReleaseRedraw() {
-    if (!redrawHeld_) return;
-    redrawHeld_ = false;
-    SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
-    RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 void TfrmMain::FormActivate() {
@@ -72,7 +58,10 @@ bool TfrmMain::StartUp() {
     HMENU menu = GetSystemMenu(Handle(), FALSE);
     EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
 
-    HoldRedraw();
+    // Start-up sets captions on both visible windows and their controls, and each would
+    // paint at once; held, they paint in one round with the first page.
+    HoldPainting();
+    frmBack().HoldPainting();
     DetectEnvironment();
     SetText("lblTitleA2", "Kelvo Setup(on " + env.OsName + ")");
     PrepareWorkFolder(argument);
@@ -81,7 +70,8 @@ bool TfrmMain::StartUp() {
         return false;
     }
     ReadStartupScript();
-    ReleaseRedraw();
+    ResumePainting();
+    frmBack().ResumePainting();
     ApplyFolderSwitch();
     return true;
 }

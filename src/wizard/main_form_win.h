@@ -18,8 +18,6 @@ public:
     // is passed with its defaults until a run has ended or something stopped it.
     void RunUnattended();
     void ShowPanels(bool title, bool readme, bool main);
-    void HoldRedraw();
-    void ReleaseRedraw();
 
     TFolderDialog dlgFolder{"セットアップフォルダを選択してください．"};
     TWinReboot WinReboot;
@@ -65,7 +63,6 @@ private:
     void chkEULAReadClick();
     void txtFolderChange();
 
-    bool redrawHeld_ = false;  // start-up paints the window once, with its first page
     bool welcomePending_ = false;
     bool eulaPending_ = false;
     bool readmePending_ = false;

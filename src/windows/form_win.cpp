@@ -15,6 +15,18 @@ constexpr UINT_PTR kRealiseTimer = 1;
 constexpr UINT kRealiseDelay = 200;  // ms
 WNDPROC groupDefaultProc = nullptr;
 
+void SetFlag(unsigned& flags, unsigned flag, bool on) { flags = on ? (flags | flag) : (flags & ~flag); }
+
+// A control's place in its parent, as its table entry keeps it until the control is made.
+RECT PlaceOf(const ControlDef& def) { return RECT{def.left, def.top, def.left + def.width, def.top + def.height}; }
+
+void SetPlace(ControlDef& def, const RECT& place) {
+    def.left = place.left;
+    def.top = place.top;
+    def.width = place.right - place.left;
+    def.height = place.bottom - place.top;
+}
+
 DWORD StyleFor(const ControlDef& def) {
     DWORD style = WS_CHILD | ((def.flags & kHidden) ? 0 : WS_VISIBLE) | ((def.flags & kDisabled) ? WS_DISABLED : 0);
     switch (def.kind) {
@@ -202,10 +214,7 @@ void Form::SetFlags(const std::string& name, unsigned flags) {
     const RECT b = Bounds(name);
     const unsigned hidden = IsVisible(name) ? 0u : kHidden, disabled = IsEnabled(name) ? 0u : kDisabled;
     e->def.flags = (flags & ~kept) | hidden | disabled;
-    e->def.left = b.left;
-    e->def.top = b.top;
-    e->def.width = b.right - b.left;
-    e->def.height = b.bottom - b.top;
+    SetPlace(e->def, b);
     e->text = Text(name);
     HWND old = e->hwnd;
     HFONT oldFont = e->font;
@@ -270,11 +279,6 @@ std::string Form::Text(const std::string& name) const {
     return text;
 }
 
-namespace {
-
-void SetFlag(unsigned& flags, unsigned flag, bool on) { flags = on ? (flags | flag) : (flags & ~flag); }
-
-}  // namespace
 
 void Form::SetEnabled(const std::string& name, bool enabled) {
     Entry* e = Find(name);
@@ -323,7 +327,7 @@ bool Form::IsChecked(const std::string& name) const {
 RECT Form::Bounds(const std::string& name) const {
     RECT r{};
     const Entry* e = Find(name);
-    if (e && !e->hwnd) return RECT{e->def.left, e->def.top, e->def.left + e->def.width, e->def.top + e->def.height};
+    if (e && !e->hwnd) return PlaceOf(e->def);
     if (e) {
         GetWindowRect(e->hwnd, &r);
         MapWindowPoints(nullptr, GetParent(e->hwnd), reinterpret_cast<POINT*>(&r), 2);
@@ -337,10 +341,7 @@ void Form::SetBounds(const std::string& name, const RECT& b) {
         MoveWindow(e->hwnd, b.left, b.top, b.right - b.left, b.bottom - b.top, TRUE);
         return;
     }
-    e->def.left = b.left;
-    e->def.top = b.top;
-    e->def.width = b.right - b.left;
-    e->def.height = b.bottom - b.top;
+    SetPlace(e->def, b);
 }
 void Form::Focus(const std::string& name) {
     if (HWND c = Control(name)) SetFocus(c);

@@ -2,6 +2,10 @@
 # Installs every Debian package the build and the tests need (Debian 12, run as root).
 # Safe to run again: it skips the work when everything is already present.
 set -e
+# Wine's 32-bit loader is an i386 Linux program. Where the kernel refuses those, they run
+# under qemu-i386, set up first so that the i386 packages' own scripts run through it too.
+"$(dirname "$0")/i386.sh" setup
+
 PACKAGES="cmake ninja-build g++ googletest python3 \
  g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev \
  wine wine32 wine64 fonts-wine fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation \

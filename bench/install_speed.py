@@ -36,7 +36,7 @@ import unittest
 from dataclasses import asdict, dataclass, field
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-from harness import ARTIFACTS, BUILD, DRIVER, Wine, _unescape, file_hash  # noqa: E402
+from harness import ARTIFACTS, BUILD, DRIVER, Wine, _unescape, file_hash, i386_mode  # noqa: E402
 
 FILE_COUNT = 10_000
 TOTAL_BYTES = 200_000_000
@@ -557,7 +557,7 @@ def machine():
     wine_version = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
     makensis = subprocess.run(["makensis", "-VERSION"], capture_output=True, text=True).stdout.strip() \
         if shutil.which("makensis") else "none"
-    return {"nproc": os.cpu_count(), "wine": wine_version, "makensis": makensis,
+    return {"nproc": os.cpu_count(), "wine": f"{wine_version}, 32-bit programs {i386_mode()}", "makensis": makensis,
             "kernel": os.uname().release, "date": datetime.datetime.now().astimezone().strftime("%Y-%m-%d %H:%M:%S %z")}
 
 

@@ -24,7 +24,7 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-from harness import BUILD, Wine  # noqa: E402
+from harness import BUILD, Wine, i386_mode  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 STARTTIMER = os.path.join(BUILD, "tools", "win", "starttimer", "starttimer.exe")
@@ -129,7 +129,8 @@ def main():
         wine.close()
 
     nsis = statistics.median(programs[0].readable)
-    print(f"start to readable page, {args.runs} runs each, taking turns in one Wine prefix (seconds):")
+    print(f"start to readable page, {args.runs} runs each, taking turns in one Wine prefix (seconds), "
+          f"32-bit programs {i386_mode()}:")
     for p in programs:
         median = statistics.median(p.readable)
         print(f"  {p.label}")

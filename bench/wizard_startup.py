@@ -9,7 +9,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "e2e"))
-from harness import BUILD, DRIVER, Wine  # noqa: E402
+from harness import BUILD, DRIVER, Wine, i386_mode  # noqa: E402
 
 SCRIPT = "[Title]\r\nSetup=計測\r\nProgram=計測\r\n".encode("cp932")
 
@@ -45,6 +45,7 @@ def main():
         keeper.kill()
     finally:
         wine.close()
+    print(f"32-bit programs: {i386_mode()}")
     print("start to welcome page (s): " + " ".join(f"{t:.3f}" for t in times))
     print(f"median {statistics.median(times):.3f} s, max {max(times):.3f} s")
 

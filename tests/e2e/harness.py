@@ -2,6 +2,7 @@
 driven from outside through tools/win/uidriver, each scenario in its own prefix."""
 import hashlib
 import os
+import select
 import shutil
 import subprocess
 import time
@@ -20,6 +21,11 @@ def _bash(script, env=None):
     cmd = f'source "{ENV_SH}"; {script}'
     return subprocess.run(["bash", "-c", cmd], env=env, check=True, capture_output=True, text=True)
 
+
+def i386_mode():
+    """How Wine's 32-bit programs run on this machine: "native" or "emulated (qemu-i386 ...)"."""
+    res = subprocess.run([os.path.join(REPO, "tools", "i386.sh"), "mode"], capture_output=True, text=True)
+    return res.stdout.strip()
 
 
 def file_hash(path):
@@ -90,6 +96,51 @@ def _unescape(text):
     return "".join(out)
 
 
+class UiDriver:
+    """One uidriver process per prefix, answering commands over a pipe. A Wine process
+    start costs about 0.1 s natively and 0.7 s when i386 code is emulated, and a scenario
+    sends hundreds of commands."""
+
+    def __init__(self, env):
+        self.env = env
+        self.proc = None
+
+    def call(self, args, timeout):
+        """(exit code, output, failure) of one command; TimeoutExpired when it takes too long."""
+        if self.proc is None or self.proc.poll() is not None:
+            self.proc = subprocess.Popen(["wine", DRIVER, "serve"], env=self.env, stdin=subprocess.PIPE,
+                                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        line = " ".join(arg.encode("cp932").hex() for arg in args) + "\n"
+        self.proc.stdin.write(line.encode("ascii"))
+        self.proc.stdin.flush()
+        answer = b""
+        deadline = time.time() + timeout
+        # Wine's services may inherit the pipe when the driver starts the prefix, so the
+        # driver's end shows as its process ending, not as the end of the pipe.
+        while not (answer.startswith(b"\x1e") or b"\n\x1e" in answer) or not answer.endswith(b"\n"):
+            if time.time() > deadline or self.proc.poll() is not None:
+                self.close()
+                raise subprocess.TimeoutExpired(["uidriver", *args], timeout)
+            if select.select([self.proc.stdout], [], [], 0.1)[0]:
+                answer += os.read(self.proc.stdout.fileno(), 65536)
+        out, _, status = answer.rpartition(b"\x1e")
+        code, _, failure = status.decode("cp932", "replace").rstrip("\r\n").partition(" ")
+        return int(code), out.decode("cp932", "replace"), failure
+
+    def close(self):
+        if self.proc is None:
+            return
+        if self.proc.poll() is None:
+            self.proc.stdin.close()
+            try:
+                self.proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.proc.stdout.close()
+        self.proc = None
+
+
 class Wine:
     """A fresh prefix emulating one Windows version, and the processes started in it."""
 
@@ -105,6 +156,7 @@ class Wine:
         })
         _bash(f'kelvo_new_prefix "{self.prefix}" {version}', env=self.env)
         self.processes = []
+        self.ui = UiDriver(self.env)
 
     # Paths -----------------------------------------------------------------
     @property
@@ -155,8 +207,14 @@ class Wine:
     def reg_add(self, key, value, data, kind="REG_SZ"):
         self.run("reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f")
 
+    def idle(self):
+        """Waits until every process of the prefix has ended and Wine has written its registry files."""
+        self.ui.close()
+        subprocess.run(["wineserver", "-w"], env=self.env, timeout=120, capture_output=True)
+
     def stop(self):
         """Ends every process of this prefix (and only of it), keeping the prefix."""
+        self.ui.close()
         subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
         # A program started while the old server is still going down would go down with it.
         subprocess.run(["wineserver", "-w"], env=self.env, capture_output=True, timeout=60)
@@ -173,11 +231,10 @@ class Wine:
 
     # Driving windows -------------------------------------------------------
     def driver(self, *args, check=True, timeout=30):
-        res = self.run(DRIVER, *args, timeout=timeout)
-        out = res.stdout.decode("cp932", "replace")
-        if check and res.returncode != 0:
-            raise AssertionError(f"uidriver {' '.join(args)} failed: {res.stderr.decode('cp932', 'replace')}")
-        return out if res.returncode == 0 else None
+        code, out, failure = self.ui.call(args, timeout)
+        if check and code != 0:
+            raise AssertionError(f"uidriver {' '.join(args)} failed: {failure}")
+        return out if code == 0 else None
 
     def wait(self, cls, timeout_ms=15000):
         return _unescape(self.driver("wait", cls, str(timeout_ms), timeout=timeout_ms / 1000 + 30).rstrip("\r\n"))

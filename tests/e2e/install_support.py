@@ -2,10 +2,9 @@
 files, registry values with their types, shell links and INI files."""
 import os
 import struct
-import subprocess
 import time
 
-from harness import DRIVER, WineTestCase
+from harness import WineTestCase
 
 S, U = "インストール", "アンインストール"
 START = f"{S}開始(&S)"
@@ -22,8 +21,7 @@ class InstallCase(WineTestCase):
 
     def launch(self, script, files=None, folder="C:\\pkg", wine=None):
         wine = wine or self.wine
-        subprocess.run(["wine", DRIVER, "windows"], env=wine.env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=60)
+        wine.driver("windows", timeout=60)  # the prefix's services start before the program does
         content = {"SETUP.INI": sjis(script)}
         content.update(files or {})
         setup = self.package(wine, content, folder=folder)

@@ -2,11 +2,10 @@
 caption, uninstall mode from a prepared log, and the work folders removed at the end."""
 import os
 import re
-import subprocess
 import time
 import unittest
 
-from harness import DRIVER, WineTestCase
+from harness import WineTestCase
 
 S, U = "インストール", "アンインストール"
 QUIT_TEXT = f"{S}/{U}は終了していません。\r\n終了してもよろしいですか？"
@@ -16,10 +15,7 @@ class WizardCase(WineTestCase):
     """Starts setup.exe in a package folder and waits until start-up has finished."""
 
     def launch(self, files, *args, folder="C:\\pkg"):
-        # Bring up the prefix's system processes detached from any captured output first:
-        # otherwise they may inherit a driver's pipe and keep it open.
-        subprocess.run(["wine", DRIVER, "windows"], env=self.wine.env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=60)
+        self.wine.driver("windows", timeout=60)  # the prefix's services start before the program does
         setup = self.package(self.wine, files, folder=folder)
         proc = self.wine.start(setup, *args)
         self.wine.wait("TfrmMain")

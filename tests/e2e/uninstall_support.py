@@ -2,7 +2,6 @@
 wizard, its questions and pages), and snapshots of a prefix's files and registry to
 compare the machine before an installation with the machine after its uninstallation."""
 import os
-import subprocess
 import time
 from dataclasses import dataclass, field
 
@@ -285,7 +284,7 @@ def snapshot(wine):
     for proc in wine.processes:
         if proc.poll() is None:
             raise AssertionError("a program of the prefix is still running")
-    subprocess.run(["wineserver", "-w"], env=wine.env, timeout=120, capture_output=True)
+    wine.idle()
     files = {}
     for root, dirs, names in os.walk(wine.c_drive):
         for name in dirs + names:

@@ -230,7 +230,10 @@ class Wine:
         shutil.rmtree(self.prefix, ignore_errors=True)
 
     # Driving windows -------------------------------------------------------
-    def driver(self, *args, check=True, timeout=30):
+    def driver(self, *args, check=True, timeout=120):
+        # A window's text is asked for by a message, which Wine lets wait until a busy program
+        # answers, whatever the driver's own limit: a log with a 70 KB line kept setup's
+        # status window busy 5 s natively and 37 s under i386 emulation.
         code, out, failure = self.ui.call(args, timeout)
         if check and code != 0:
             raise AssertionError(f"uidriver {' '.join(args)} failed: {failure}")

@@ -57,20 +57,35 @@ REG
 
 kelvo_base_prefix() {
     kelvo_wine_env
-    local base="$KELVO_WINE_ROOT/base" stamp
+    local base="$KELVO_WINE_ROOT/base" stamp attempt
     # The base is rebuilt whenever the settings it was made with change.
     stamp="$(kelvo_settings_reg | md5sum | cut -d' ' -f1)"
     [ "$(cat "$base/.kelvo-ready" 2>/dev/null)" = "$stamp" ] && return 0
+    # Under i386 emulation a prefix's first start now and then hangs with two service
+    # managers: a start that takes minutes instead of seconds is ended and made again.
+    for attempt in 1 2 3; do
+        if timeout 240 bash -c "source '$KELVO_REPO/tools/wine/env.sh' && kelvo_make_base '$base'"; then
+            echo "$stamp" > "$base/.kelvo-ready"
+            return 0
+        fi
+        WINEPREFIX="$base" wineserver -k 2>/dev/null
+        echo "kelvo_base_prefix: the base prefix did not come up (attempt $attempt)" >&2
+    done
+    return 1
+}
+
+kelvo_make_base() {
+    local base="$1"
+    kelvo_wine_env
     rm -rf "$base"
     mkdir -p "$KELVO_WINE_ROOT"
     WINEPREFIX="$base" wineboot -i >/dev/null 2>&1
     WINEPREFIX="$base" wineserver -w
     cp /usr/share/wine/fonts/marlett.ttf /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf \
-        "$base/drive_c/windows/Fonts/"
+        "$base/drive_c/windows/Fonts/" || return 1
     kelvo_settings_reg | iconv -f UTF-8 -t UTF-16 > "$KELVO_WINE_ROOT/settings.reg"
     WINEPREFIX="$base" wine regedit /S "$(WINEPREFIX="$base" winepath -w "$KELVO_WINE_ROOT/settings.reg")" >/dev/null 2>&1
     WINEPREFIX="$base" wineserver -w
-    echo "$stamp" > "$base/.kelvo-ready"
 }
 
 kelvo_new_prefix() {

@@ -3,6 +3,8 @@ set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 # GoogleTest first: the Shift-JIS execution charset below must not reach it.
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 add_compile_options(-fexec-charset=CP932 -Wall -Wextra)
+# One thread in each program: a function-local static needs no lock around its first use.
+add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
 add_compile_options(-DWIN32_LEAN_AND_MEAN -DNOMINMAX -DWINVER=0x0501 -D_WIN32_WINNT=0x0501 -D_WIN32_IE=0x0600)
 add_link_options(-static -static-libgcc -static-libstdc++)
 # setup.exe goes onto every package's first disk: release builds optimise for size and put
@@ -18,12 +20,15 @@ set(KELVO_PROGRAM_LINK_OPTIONS $<$<CONFIG:Release>:-s> $<$<CONFIG:Release>:-Wl,-
 kelvo_sources(SETUP_WIN_SRC FALSE ${SETUP_DIRS})
 kelvo_sources(MONITOR_WIN_SRC FALSE ${MONITOR_DIRS})
 
-set(SETUP_SYSTEM_LIBS shlwapi shell32 ole32 oleaut32 uuid comctl32 comdlg32 advapi32 gdi32 user32 version lz32 msimg32)
-set(MONITOR_SYSTEM_LIBS wininet wsock32 winmm shell32 ole32 oleaut32 uuid comctl32 comdlg32 advapi32 gdi32 user32)
+# Only DLLs that Windows always takes from the system folder are imported; the programs load
+# the others (LZ32, VERSION, WININET, WINMM, WSOCK32) from there by full path (system_dll_win.h).
+# tests/e2e/test_security.py holds the import tables to this.
+set(SETUP_SYSTEM_LIBS shlwapi shell32 ole32 oleaut32 uuid comctl32 comdlg32 advapi32 gdi32 user32 msimg32)
+set(MONITOR_SYSTEM_LIBS shell32 ole32 oleaut32 uuid comctl32 comdlg32 advapi32 gdi32 user32)
 
 add_library(setup_core STATIC ${SETUP_CORE_SRC})
 target_include_directories(setup_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
-add_library(setup_win STATIC ${SETUP_WIN_SRC})
+add_library(setup_win STATIC ${SETUP_WIN_SRC} src/system_dll_win.cpp)
 target_link_libraries(setup_win PUBLIC setup_core ${SETUP_SYSTEM_LIBS})
 
 add_executable(setup WIN32 src/setup_main_win.cpp src/program_runtime_win.cpp res/setup.rc)
@@ -41,7 +46,7 @@ if(MONITOR_CORE_SRC)
     target_include_directories(monitor_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 endif()
 if(MONITOR_WIN_SRC)
-    add_library(monitor_win STATIC ${MONITOR_WIN_SRC})
+    add_library(monitor_win STATIC ${MONITOR_WIN_SRC} src/system_dll_win.cpp)
     target_link_libraries(monitor_win PUBLIC monitor_core ${MONITOR_SYSTEM_LIBS})
 endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/monitor/tovra_main_win.cpp)
@@ -66,7 +71,7 @@ if(MONITOR_CORE_SRC)
     target_link_libraries(unit_tests PRIVATE monitor_core)
 endif()
 if(MONITOR_WIN_SRC)
-    target_link_libraries(win32_tests PRIVATE monitor_win)
+    target_link_libraries(win32_tests PRIVATE monitor_win wininet wsock32)
 endif()
 
 # Tools and fixtures: each folder under tools/win holds one small program.

@@ -18,6 +18,7 @@
 #include "windows/status_form_win.h"
 #include "wizard/main_form_win.h"
 #include "wizard/script_reading.h"
+#include "system_dll_win.h"
 
 namespace {
 
@@ -74,6 +75,7 @@ int RunWithoutUser(RunUi ui) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    RestrictDllSearch();
     UseSystemCodePage();
     const Switches switches = ParseSwitches(CommandArguments());
     if (const int code = AnswerSwitches(switches); code >= 0) return code;

@@ -15,8 +15,23 @@
 #include "engine/shared_dll_win.h"
 #include "engine/strings.h"
 #include "install/install_run_win.h"
+#include "system_dll_win.h"
 
 namespace {
+
+// The LZ expansion service, from the system folder.
+struct LzService {
+    decltype(&GetExpandedNameA) expandedName = SystemFunction<decltype(&GetExpandedNameA)>("LZ32.DLL", "GetExpandedNameA");
+    decltype(&LZOpenFileA) open = SystemFunction<decltype(&LZOpenFileA)>("LZ32.DLL", "LZOpenFileA");
+    decltype(&LZCopy) copy = SystemFunction<decltype(&LZCopy)>("LZ32.DLL", "LZCopy");
+    decltype(&LZClose) close = SystemFunction<decltype(&LZClose)>("LZ32.DLL", "LZClose");
+    bool Loaded() const { return expandedName && open && copy && close; }
+};
+
+const LzService& Lz() {
+    static const LzService service;
+    return service;
+}
 
 std::vector<std::string> CopyFileEntries() { return ReadNumberedValues("CopyFile", "File", Environment().ScriptPath); }
 
@@ -25,19 +40,20 @@ std::pair<std::string, std::string> ExpandCompressedFile(const std::string& sour
     if (NameOfPath(destination) == "AUTO.EXT") {
         // The service writes a name as long as the source's path, without a size limit.
         std::vector<char> expanded(source.size() + MAX_PATH, '\0');
-        GetExpandedNameA(const_cast<char*>(source.c_str()), expanded.data());
+        if (Lz().Loaded()) Lz().expandedName(const_cast<char*>(source.c_str()), expanded.data());
         destination = RemovePathDelimiter(FolderOfPath(destination), "B") + "\\" +
                       MapString(NameOfPath(expanded.data()), kMapUpperCase);
     }
     const std::string temporary = FolderMacros().Get("(Tmp)") + "EXPAND.BST";
     if (FileExists(temporary)) ShellDeleteFile(temporary);
     OFSTRUCT from{}, to{};
-    INT in = LZOpenFileA(const_cast<char*>(source.c_str()), &from, OF_READ | OF_SHARE_EXCLUSIVE);
-    INT out = LZOpenFileA(const_cast<char*>(temporary.c_str()), &to, OF_CREATE);
+    const LzService& lz = Lz();
+    INT in = lz.Loaded() ? lz.open(const_cast<char*>(source.c_str()), &from, OF_READ | OF_SHARE_EXCLUSIVE) : -1;
+    INT out = lz.Loaded() ? lz.open(const_cast<char*>(temporary.c_str()), &to, OF_CREATE) : -1;
     // A failed expansion shows up as a failed copy of the temporary file.
-    if (in >= 0 && out >= 0) LZCopy(in, out);
-    if (in >= 0) LZClose(in);
-    if (out >= 0) LZClose(out);
+    if (in >= 0 && out >= 0) lz.copy(in, out);
+    if (in >= 0) lz.close(in);
+    if (out >= 0) lz.close(out);
     // The service gives the copy the compressed file's time; the expanded file is new, so
     // that with automatic overwrite it replaces whatever is installed.
     HANDLE file =

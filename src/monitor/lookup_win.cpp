@@ -7,6 +7,7 @@
 #include "monitor/address_rules.h"
 #include "monitor/settings_win.h"
 #include "monitor/xml_http_win.h"
+#include "system_dll_win.h"
 
 // The deployment's servers; a build may name its own with -D, and
 // "TovraNet.ini" beside the program overrides both (see the monitor's guide).
@@ -45,7 +46,9 @@ DWORD RequestTimeoutMs() {
 
 bool InternetEnvironmentCheck() {
     DWORD flags = 0;
-    InternetGetConnectedState(&flags, 0);
+    static const auto connected =
+        SystemFunction<decltype(&InternetGetConnectedState)>("WININET.DLL", "InternetGetConnectedState");
+    if (connected) connected(&flags, 0);
     return ConnectionAllowsRequest(flags);
 }
 
@@ -77,15 +80,20 @@ std::string getHostNameCGI() {
 
 std::string GetLocalIPAddress() {
     std::string result;
+    // Winsock 1.1, from the system folder.
+    static const auto startup = SystemFunction<decltype(&WSAStartup)>("WSOCK32.DLL", "WSAStartup");
+    static const auto cleanup = SystemFunction<decltype(&WSACleanup)>("WSOCK32.DLL", "WSACleanup");
+    static const auto hostName = SystemFunction<decltype(&gethostname)>("WSOCK32.DLL", "gethostname");
+    static const auto byName = SystemFunction<decltype(&gethostbyname)>("WSOCK32.DLL", "gethostbyname");
     WSADATA data;
-    if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return result;
+    if (!startup || !cleanup || !hostName || !byName || startup(MAKEWORD(1, 1), &data) != 0) return result;
     char name[65] = "";
-    if (gethostname(name, 64) == 0) {
-        hostent* entry = gethostbyname(name);
+    if (hostName(name, 64) == 0) {
+        hostent* entry = byName(name);
         if (entry && entry->h_addrtype == AF_INET && entry->h_addr_list[0]) {
             result = DottedAddress(reinterpret_cast<const unsigned char*>(entry->h_addr_list[0]));
         }
     }
-    WSACleanup();
+    cleanup();
     return result;
 }

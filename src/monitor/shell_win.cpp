@@ -5,6 +5,7 @@
 
 #include "monitor/settings_win.h"
 #include "monitor/text_rules.h"
+#include "system_dll_win.h"
 
 namespace {
 
@@ -70,7 +71,8 @@ std::string BrowseForFolder(HWND owner, const char* title, const std::string& in
 }
 
 void SoundPlay_Proc(const char* fileName) {
-    PlaySoundA(ProgramFile(fileName).c_str(), nullptr, SND_ASYNC);
+    static const auto play = SystemFunction<decltype(&PlaySoundA)>("WINMM.DLL", "PlaySoundA");
+    if (play) play(ProgramFile(fileName).c_str(), nullptr, SND_ASYNC);
 }
 
 void SetTopMost(HWND window) {

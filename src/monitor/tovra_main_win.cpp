@@ -4,8 +4,10 @@
 
 #include "monitor/main_window_win.h"
 #include "monitor/shell_win.h"
+#include "system_dll_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    RestrictDllSearch();
     // One monitor per session: a second start only brings the first to the front.
     HANDLE mutex = CreateMutexA(nullptr, FALSE, "TovraIPMonitor");
     if (GetLastError() == ERROR_ALREADY_EXISTS) {

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "system_dll_win.h"
+
 void PaintGradBox(const TGradBox& box, HDC dc, const RECT& area) {
     const int width = area.right - area.left, height = area.bottom - area.top;
     const bool vertical = box.Direction() == TGradDirection::gdVertical;
@@ -18,15 +20,20 @@ void PaintGradBox(const TGradBox& box, HDC dc, const RECT& area) {
 
 bool ReadFileVersion(const std::string& fileName, FileVersionInfo& version) {
     version = {};
+    // The version service, from the system folder.
+    static const auto infoSize = SystemFunction<decltype(&GetFileVersionInfoSizeA)>("VERSION.DLL", "GetFileVersionInfoSizeA");
+    static const auto info = SystemFunction<decltype(&GetFileVersionInfoA)>("VERSION.DLL", "GetFileVersionInfoA");
+    static const auto query = SystemFunction<decltype(&VerQueryValueA)>("VERSION.DLL", "VerQueryValueA");
+    if (!infoSize || !info || !query) return false;
     DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(fileName.c_str(), &handle);
+    const DWORD size = infoSize(fileName.c_str(), &handle);
     if (size == 0) return false;
     std::vector<char> data(size);
     std::string text;
     char* value = nullptr;
     UINT length = 0;
-    if (GetFileVersionInfoA(fileName.c_str(), 0, size, data.data()) &&
-        VerQueryValueA(data.data(), "\\StringFileInfo\\041103a4\\FileVersion", reinterpret_cast<void**>(&value),
+    if (info(fileName.c_str(), 0, size, data.data()) &&
+        query(data.data(), "\\StringFileInfo\\041103a4\\FileVersion", reinterpret_cast<void**>(&value),
                        &length) &&
         value && length > 0)
         text.assign(value, strnlen(value, length));

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include <cmath>
+#include <vector>
 
 #include "engine/code_page.h"
 #include "engine/messages_win.h"
@@ -142,6 +143,34 @@ std::string ReadWholeFile(const std::string& path) {
     while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) text.append(buffer, got);
     CloseHandle(file);
     return text;
+}
+
+namespace {
+
+std::vector<HANDLE>& HeldFiles() {
+    static std::vector<HANDLE> held;
+    return held;
+}
+
+}  // namespace
+
+bool CopyAndHold(const std::string& source, const std::string& copy) {
+    if (CopyOneFile(source, copy) != 0) return false;
+    HANDLE file =
+        CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    // Held from here on, so what is compared now stays what is read later.
+    if (ReadWholeFile(copy) != ReadWholeFile(source)) {
+        CloseHandle(file);
+        return false;
+    }
+    HeldFiles().push_back(file);
+    return true;
+}
+
+void ReleaseHeldFiles() {
+    for (HANDLE file : HeldFiles()) CloseHandle(file);
+    HeldFiles().clear();
 }
 
 unsigned long WriteWholeFile(const std::string& path, const std::string& text) {

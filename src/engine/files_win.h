@@ -12,6 +12,12 @@ unsigned long RemoveFolderWithPatterns(const std::string& folder, const std::str
 unsigned long CopyOneFile(const std::string& source, const std::string& destination);
 // The whole file as bytes; empty when it cannot be opened or read.
 std::string ReadWholeFile(const std::string& path);
+// Copies a file and holds the copy open against writing, renaming and deleting until
+// ReleaseHeldFiles, once it is known to hold the source's bytes: any program of the user may
+// write the temporary folder, and nothing read back from there may be another's. False when
+// the copy failed or differs.
+bool CopyAndHold(const std::string& source, const std::string& copy);
+void ReleaseHeldFiles();
 // Writes the whole text in one go; the system's error or 0. A failed write removes the
 // file, so no cut file is left behind.
 unsigned long WriteWholeFile(const std::string& path, const std::string& text);

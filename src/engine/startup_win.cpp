@@ -15,6 +15,7 @@ namespace {
 const char kFatalWindows[] = "【致命的エラー → Windowsフォルダ取得失敗】";
 const char kFatalSystem[] = "【致命的エラー → WindowsSystemフォルダ取得失敗】";
 const char kFatalScript[] = "【致命的エラー → iniファイル読み込み失敗】";
+const char kFatalWorkFolder[] = "【致命的エラー → 作業フォルダ作成失敗】";
 
 void AddStartupError(const char* line) { Environment().StartupErrors += std::string(line) + "\r\n"; }
 
@@ -151,21 +152,23 @@ void PrepareWorkFolder(const std::string& firstArgument) {
     EnvironmentInfo& env = Environment();
     const std::string tmp = FolderMacros().Get("(Tmp)");
     env.RunMode = RunModeFor(firstArgument);
-    env.WorkFolder = WorkFolderName(tmp, 99);
-    for (int n = 1; n <= 99; ++n) {
-        if (!FolderExists(WorkFolderName(tmp, n))) {
-            env.WorkFolder = WorkFolderName(tmp, n);
-            CreateFolderPath(env.WorkFolder);
-            break;
-        }
+    env.WorkFolder.clear();
+    CreateFolderPath(tmp);
+    // Only a folder this process made is used: one that is there already may be another
+    // program's, holding files of its choice.
+    bool allTaken = true;
+    for (int n = 1; n <= 99 && env.WorkFolder.empty() && allTaken; ++n) {
+        if (CreateDirectoryA(WorkFolderName(tmp, n).c_str(), nullptr)) env.WorkFolder = WorkFolderName(tmp, n);
+        else allTaken = GetLastError() == ERROR_ALREADY_EXISTS;
     }
-    CopyOneFile(ModulePath(), env.WorkFolder + "SETUPB.EXE");
-    if (env.RunMode == "UNSETUP") {
-        env.ScriptPath = env.WorkFolder + "UNSETUP.INI";
-        CopyOneFile(firstArgument, env.ScriptPath);
-    } else {
-        env.ScriptPath = env.WorkFolder + "SETUP.INI";
-        if (FileExists(env.SourceFolder + "SETUP.INI")) CopyOneFile(env.SourceFolder + "SETUP.INI", env.ScriptPath);
+    if (env.WorkFolder.empty()) {
+        // A temporary folder that takes no folder at all cannot take the script's copy either.
+        AddStartupError(allTaken ? kFatalWorkFolder : kFatalScript);
+        return;
     }
-    if (!FileExists(env.ScriptPath)) AddStartupError(kFatalScript);
+    CopyAndHold(ModulePath(), env.WorkFolder + "SETUPB.EXE");
+    const std::string script = env.RunMode == "UNSETUP" ? "UNSETUP.INI" : "SETUP.INI";
+    const std::string source = env.RunMode == "UNSETUP" ? firstArgument : env.SourceFolder + "SETUP.INI";
+    env.ScriptPath = env.WorkFolder + script;
+    if (!CopyAndHold(source, env.ScriptPath)) AddStartupError(kFatalScript);
 }

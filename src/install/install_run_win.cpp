@@ -184,7 +184,7 @@ void InstallRun::LoadPreviousLog() {
         context_.status.SetEnabled("btnAbort", true);
         return;
     }
-    CopyOneFile(log, backup);
+    CopyAndHold(log, backup);
     for (int k = 1; k <= 20; ++k)
         state_.relationSlots.LoadPrevious(ReadIniValue("RestoreRelate", "Key" + std::to_string(k), "", log));
     auto carry = [&](const char* section, const char* prefix, UninstallList& list) {

@@ -60,6 +60,13 @@ void InstallRun::UpdateUninstaller() {
     const std::string self = Environment().WorkFolder + "SETUPB.EXE";
     if (IsSetupOnly(context_.unSetupTitle) && !FileExists(uninstaller)) return;
     if (FileAge(self) <= FileAge(uninstaller)) return;  // a newer uninstaller stays
+    // The work folder is the user's to write: what becomes the uninstaller, which later runs
+    // with the rights of whoever removes the product, must be the very program that runs.
+    if (ReadWholeFile(self) != ReadWholeFile(ModulePath())) {
+        status_.FailureReport += "<SetupFile> " + uninstaller + "\r\n" + self + "が実行中のプログラムと一致しません。\r\n";
+        ++status_.FailureCount;
+        return;
+    }
     if (const unsigned long error = CopyOneFile(self, uninstaller)) {
         status_.FailureReport += "<SetupFile> " + uninstaller + "\r\n" + SystemErrorText(error);
         ++status_.FailureCount;

@@ -118,6 +118,7 @@ bool TfrmMain::FormCloseQuery() {
 
 void TfrmMain::FormClose() {
     ProcessMessages();
+    ReleaseHeldFiles();
     const std::string tmp = FolderMacros().Get("(Tmp)");
     for (int n = 1; n <= 99 && !tmp.empty(); ++n) {
         const std::string folder = WorkFolderName(tmp, n);

@@ -213,13 +213,12 @@ unsigned long ShellDeleteFile(const std::string& path) {
 FreeSpace QueryFreeSpace(const std::string& drive) {
     using Query = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
     FreeSpace result{false, -1};
-    HMODULE kernel = LoadLibraryA("KERNEL32.DLL");
+    HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");  // always loaded: nothing to look for
     if (!kernel) return result;
     auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetDiskFreeSpaceExA")));
     ULARGE_INTEGER available{}, total{}, free{};
     if (query && query(AddPathDelimiter(drive, "B").c_str(), &available, &total, &free))
         result = {true, static_cast<std::int64_t>(available.QuadPart)};
-    FreeLibrary(kernel);
     return result;
 }
 

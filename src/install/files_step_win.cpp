@@ -35,7 +35,7 @@ const LzService& Lz() {
 
 std::vector<std::string> CopyFileEntries() { return ReadNumberedValues("CopyFile", "File", Environment().ScriptPath); }
 
-// Expands an LZ-compressed source into (Tmp)EXPAND.BST; returns that file and the final destination.
+// Expands an LZ-compressed source into EXPAND.BST in the work folder; returns that file and the final destination.
 std::pair<std::string, std::string> ExpandCompressedFile(const std::string& source, std::string destination) {
     if (NameOfPath(destination) == "AUTO.EXT") {
         // The service writes a name as long as the source's path, without a size limit.
@@ -44,7 +44,9 @@ std::pair<std::string, std::string> ExpandCompressedFile(const std::string& sour
         destination = RemovePathDelimiter(FolderOfPath(destination), "B") + "\\" +
                       MapString(NameOfPath(expanded.data()), kMapUpperCase);
     }
-    const std::string temporary = FolderMacros().Get("(Tmp)") + "EXPAND.BST";
+    // In the folder start-up made, not loose in the temporary folder, where another program
+    // could have left a link under that name for an elevated setup to write through.
+    const std::string temporary = Environment().WorkFolder + "EXPAND.BST";
     if (FileExists(temporary)) ShellDeleteFile(temporary);
     OFSTRUCT from{}, to{};
     const LzService& lz = Lz();

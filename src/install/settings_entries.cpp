@@ -112,7 +112,10 @@ std::vector<std::pair<std::string, std::string>> AssociationKeys(const Associati
 }
 
 std::string UninstallCommand(const std::string& uninstaller, const std::string& logPath) {
-    return uninstaller + " \"" + logPath + "\"";
+    // Unquoted, "C:\My Windows\UNKELVO.EXE" would start "C:\My.exe"; without a space the
+    // program stays unquoted, as the entry has always been written.
+    const bool space = uninstaller.find(' ') != std::string::npos;
+    return (space ? "\"" + uninstaller + "\"" : uninstaller) + " \"" + logPath + "\"";
 }
 
 UninstallEntryName NameUninstallEntry(const std::string& unSetupKey, const std::string& unSetupDisplay,

@@ -430,9 +430,11 @@ TEST(AssociationEntry, Question) {
     EXPECT_EQ(AssociationQuestion(a), "拡張子 *.kvd を\r\nC:\\K\\kv.exe\r\nに関連付けします。よろしいですか？");
 }
 
-TEST(UninstallEntry, CommandQuotesTheLogPath) {
+TEST(UninstallEntry, CommandQuotesTheLogPathAndAProgramPathWithSpaces) {
     EXPECT_EQ(UninstallCommand("C:\\WINDOWS\\UNKELVO.EXE", "C:\\Program Files\\Kelvo\\UNSETUP.INI"),
               "C:\\WINDOWS\\UNKELVO.EXE \"C:\\Program Files\\Kelvo\\UNSETUP.INI\"");
+    EXPECT_EQ(UninstallCommand("C:\\My Windows\\UNKELVO.EXE", "C:\\Kelvo\\UNSETUP.INI"),
+              "\"C:\\My Windows\\UNKELVO.EXE\" \"C:\\Kelvo\\UNSETUP.INI\"");
 }
 
 // ---- [ShortCut] ----

@@ -66,7 +66,7 @@ target_link_libraries(unit_tests PRIVATE check_core setup_win GTest::gtest)
 
 file(GLOB WIN32_TEST_SRC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
 add_executable(win32_tests ${WIN32_TEST_SRC} tests/unit_main_win.cpp)
-target_link_libraries(win32_tests PRIVATE setup_win GTest::gtest)
+target_link_libraries(win32_tests PRIVATE check_core setup_win GTest::gtest)
 if(MONITOR_CORE_SRC)
     target_link_libraries(unit_tests PRIVATE monitor_core)
 endif()

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/code_page.h"
+#include "check/cp932_unicode.h"
 
 namespace {
 
@@ -31,24 +31,25 @@ std::string FindingsText(const Findings& findings, const std::string& fileName) 
 }
 
 std::string JsonString(const std::string& text) {
+    // JSON is UTF-8, the script's texts are Shift-JIS: every character is converted, and a
+    // byte that begins none is written as the text \xHH, never dropped.
     std::string out = "\"";
-    const CodePage& codePage = CurrentCodePage();
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char ch = text[i];
-        const auto byte = static_cast<unsigned char>(ch);
-        if (codePage.IsLeadByte(byte) && i + 1 < text.size()) {
-            // A trail byte 0x5C is part of its character, not a backslash to escape.
-            out += text.substr(i++, 2);
-        } else if (ch == '"' || ch == '\\') {
+    for (std::size_t i = 0; i < text.size();) {
+        const Cp932Char c = DecodeCp932(text, i);
+        char escaped[8];
+        if (c.codePoint < 0) {
+            std::snprintf(escaped, sizeof escaped, "\\\\x%02X", static_cast<unsigned char>(text[i]));
+            out += escaped;
+        } else if (c.codePoint == '"' || c.codePoint == '\\') {
             out += '\\';
-            out += ch;
-        } else if (byte < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+            out += static_cast<char>(c.codePoint);
+        } else if (c.codePoint < 0x20 || c.codePoint == 0x7F) {
+            std::snprintf(escaped, sizeof escaped, "\\u%04lx", c.codePoint);
             out += escaped;
         } else {
-            out += ch;
+            AppendUtf8(out, c.codePoint);
         }
+        i += c.length;
     }
     return out + "\"";
 }

@@ -14,10 +14,11 @@ PACKAGES = os.path.join(HERE, "packages")
 COMPONENT = os.path.join(REPO, "build", "mingw", "tools", "win", "testcomponent", "component_ok.dll")
 
 
-def setupcheck(*args):
-    """Exit status and standard output (Shift-JIS, as the script's texts are) of one run."""
+def setupcheck(*args, stream="stdout"):
+    """Exit status and standard output of one run: UTF-8 with --json, else Shift-JIS, as the
+    script's texts are."""
     proc = subprocess.run([SETUPCHECK, *args], capture_output=True, timeout=60)
-    return proc.returncode, proc.stdout.decode("cp932")
+    return proc.returncode, getattr(proc, stream).decode("utf-8" if "--json" in args else "cp932")
 
 
 def assemble_example(folder):
@@ -52,6 +53,17 @@ class BrokenPackages(unittest.TestCase):
         self.assertEqual(findings[0]["file"], "SETUP.INI")
         self.assertEqual({f["severity"] for f in findings}, {"error"})
         self.assertIn('"(LOCAL)"', findings[0]["message"])
+
+    def test_json_of_every_package_is_utf8_and_says_what_the_text_says(self):
+        for name in sorted(os.listdir(PACKAGES)):
+            with self.subTest(package=name):
+                folder = os.path.join(PACKAGES, name)
+                # An unreadable package's findings go to standard error.
+                stream = "stderr" if name == "no-script" else "stdout"
+                text = setupcheck(folder, stream=stream)[1]
+                findings = json.loads(setupcheck("--json", folder, stream=stream)[1])
+                self.assertEqual([f"{f['file']}:{f['line']}: {f['severity']}: {f['message']}\n" for f in findings],
+                                 text.splitlines(keepends=True))
 
     def test_warnings_count_only_when_strict(self):
         folder = tempfile.mkdtemp()

@@ -40,7 +40,7 @@ class PlanAgreesWithMachine(InstallCase):
         # The Windows build of the checker, run in the prefix like the distributor's own.
         res = wine.run(os.path.join(BUILD, "setupcheck.exe"), *args, PACKAGE)
         self.assertEqual(res.returncode, 0, res.stderr)
-        return json.loads(res.stdout.decode("cp932"))
+        return json.loads(res.stdout.decode("utf-8"))
 
     def test_plan_names_what_the_installation_leaves(self):
         wine = self.wine

@@ -114,6 +114,9 @@ TEST(CheckFindings, LinesInOrderAndJsonEscaped) {
     findings.Sort();
     EXPECT_EQ(Lines(findings), "SETUP.INI:2: error: path \"C:\\A\"\ttab\nSETUP.INI:9: warning: later\n"
                                "SETUP.INI:9: error: same line, found second\n");
-    EXPECT_EQ(JsonString("a\"b\\c\t\x95\x5C"), "\"a\\\"b\\\\c\\u0009\x95\x5C\"");
+    // UTF-8 out: 表 (0x95 0x5C) keeps its trail byte; half-width ｱ; a lead byte without a
+    // trail, a byte that begins no character and an unmapped pair stay visible as \xHH.
+    EXPECT_EQ(JsonString("a\"b\\c\t\x95\x5C\xB1"), "\"a\\\"b\\\\c\\u0009\xE8\xA1\xA8\xEF\xBD\xB1\"");
+    EXPECT_EQ(JsonString("\x80x\xFD\x85\x40\x95"), "\"\\\\x80x\\\\xFD\\\\x85@\\\\x95\"");
     EXPECT_EQ(FindingsJson(Findings(), "SETUP.INI"), "[]\n");
 }

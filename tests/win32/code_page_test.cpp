@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "check/cp932_unicode.h"
 #include "engine/code_page_932_table.h"
 #include "engine/code_page_win.h"
 
@@ -71,4 +72,23 @@ TEST(CodePageAgreement, UpperCaseAndFullWidthOfEveryCharacter) {
     }
     EXPECT_EQ(upperDiffs, 0);
     EXPECT_EQ(fullDiffs, 0);
+}
+
+// The checker's UTF-8 output decodes every character the way Windows does.
+TEST(CodePageAgreement, UnicodeOfEveryCharacter) {
+    int compared = 0;
+    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+        if (lead >= 0xA0 && lead < 0xE0) continue;
+        for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+            const std::string c = Char(lead << 8 | trail);
+            if (trail == 0x7F || !IsDefined(c)) continue;
+            wchar_t wide[2] = {};
+            MultiByteToWideChar(932, 0, c.data(), 2, wide, 2);
+            const Cp932Char decoded = DecodeCp932(c, 0);
+            EXPECT_EQ(decoded.codePoint, static_cast<long>(wide[0])) << Hex(c);
+            EXPECT_EQ(decoded.length, 2u) << Hex(c);
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 7000);
 }

@@ -1,0 +1,17 @@
+#pragma once
+// Shift-JIS (code page 932) texts as UTF-8, for output that tools outside Windows read.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+extern const std::uint16_t kCp932DoubleByte[60][189];
+
+// The character at text[at]: its code point and length in bytes, or code point -1 and
+// length 1 for a byte that begins no character of the code page.
+struct Cp932Char {
+    long codePoint;
+    std::size_t length;
+};
+Cp932Char DecodeCp932(const std::string& text, std::size_t at);
+
+void AppendUtf8(std::string& out, long codePoint);

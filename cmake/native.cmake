@@ -20,6 +20,8 @@ target_link_libraries(check_core PUBLIC setup_core)
 list(APPEND CORE_LIBS check_core)
 add_executable(setupcheck src/check/setupcheck_main.cpp)
 target_link_libraries(setupcheck PRIVATE check_core)
+# On the build machine the findings follow the terminal's locale.
+target_compile_definitions(setupcheck PRIVATE KELVO_ENCODING_FROM_LOCALE)
 
 file(GLOB UNIT_TEST_SRC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
 add_executable(unit_tests ${UNIT_TEST_SRC} tests/unit_main_native.cpp)

@@ -22,6 +22,22 @@ Cp932Char DecodeCp932(const std::string& text, std::size_t at) {
     return code ? Cp932Char{code, 2} : Cp932Char{-1, 1};
 }
 
+std::string ByteEscape(unsigned char byte) {
+    const char* const digits = "0123456789ABCDEF";
+    return std::string("\\x") + digits[byte >> 4] + digits[byte & 0xF];
+}
+
+std::string Cp932ToUtf8(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const Cp932Char c = DecodeCp932(text, i);
+        if (c.codePoint < 0) out += ByteEscape(static_cast<unsigned char>(text[i]));
+        else AppendUtf8(out, c.codePoint);
+        i += c.length;
+    }
+    return out;
+}
+
 void AppendUtf8(std::string& out, long codePoint) {
     if (codePoint < 0x80) {
         out += static_cast<char>(codePoint);

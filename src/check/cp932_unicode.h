@@ -15,3 +15,8 @@ struct Cp932Char {
 Cp932Char DecodeCp932(const std::string& text, std::size_t at);
 
 void AppendUtf8(std::string& out, long codePoint);
+
+// The whole text in UTF-8; a byte that begins no character is kept as the text \xHH.
+std::string Cp932ToUtf8(const std::string& text);
+// The text \xHH of one byte.
+std::string ByteEscape(unsigned char byte);

@@ -36,14 +36,13 @@ std::string JsonString(const std::string& text) {
     std::string out = "\"";
     for (std::size_t i = 0; i < text.size();) {
         const Cp932Char c = DecodeCp932(text, i);
-        char escaped[8];
         if (c.codePoint < 0) {
-            std::snprintf(escaped, sizeof escaped, "\\\\x%02X", static_cast<unsigned char>(text[i]));
-            out += escaped;
+            out += "\\" + ByteEscape(static_cast<unsigned char>(text[i]));
         } else if (c.codePoint == '"' || c.codePoint == '\\') {
             out += '\\';
             out += static_cast<char>(c.codePoint);
         } else if (c.codePoint < 0x20 || c.codePoint == 0x7F) {
+            char escaped[8];
             std::snprintf(escaped, sizeof escaped, "\\u%04lx", c.codePoint);
             out += escaped;
         } else {

@@ -1,10 +1,12 @@
 // setupcheck: finds a package's mistakes before it ships, or shows what installing it would do.
 // Exit status: 0 clean, 1 errors found (or warnings with --strict), 2 the package could not be read.
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "check/cp932_unicode.h"
 #include "check/install_plan.h"
 #include "check/package_rules.h"
 #include "check/sample_folders.h"
@@ -13,8 +15,28 @@ namespace {
 
 constexpr int kClean = 0, kFound = 1, kUnreadable = 2;
 
+// The findings' lines: the script's own Shift-JIS bytes, or UTF-8 for a UTF-8 terminal.
+enum class Encoding { kCp932, kUtf8 };
+
+// The Windows build writes to the console in its code page; the native one follows the
+// locale as POSIX resolves it (LC_ALL, then LC_CTYPE, then LANG).
+Encoding LocaleEncoding() {
+#ifdef KELVO_ENCODING_FROM_LOCALE
+    for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (!value || !*value) continue;
+        std::string set = value;
+        for (char& c : set) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        return set.find("utf-8") != std::string::npos || set.find("utf8") != std::string::npos ? Encoding::kUtf8
+                                                                                                 : Encoding::kCp932;
+    }
+#endif
+    return Encoding::kCp932;
+}
+
 struct Arguments {
     bool plan = false, json = false, strict = false;
+    Encoding encoding = LocaleEncoding();
     SampleMachine machine;
     std::string folder;
 };
@@ -25,7 +47,8 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: setupcheck [--strict] [--json] [--os SYSTEM] [--folder (Xxx)=PATH]... PACKAGE_FOLDER\n"
                  "       setupcheck --plan [--json] [--os SYSTEM] [--folder (Xxx)=PATH]... PACKAGE_FOLDER\n"
-                 "SYSTEM: %s (default winxp); --folder replaces one folder of the sample machine\n",
+                 "SYSTEM: %s (default winxp); --folder replaces one folder of the sample machine\n"
+                 "--encoding cp932|utf-8: the findings' lines (JSON is always UTF-8)\n",
                  systems.c_str());
     return kUnreadable;
 }
@@ -40,6 +63,12 @@ std::optional<Arguments> Parse(int argc, char** argv) {
         else if (arg == "--json") a.json = true;
         else if (arg == "--strict") a.strict = true;
         else if (arg == "--os" && hasValue) a.machine.system = FindSampleSystem(argv[++i]);
+        else if (arg == "--encoding" && hasValue) {
+            const std::string name = argv[++i];
+            if (name == "cp932") a.encoding = Encoding::kCp932;
+            else if (name == "utf-8") a.encoding = Encoding::kUtf8;
+            else return std::nullopt;
+        }
         else if (arg == "--folder" && hasValue) {
             const std::string value = argv[++i];
             const std::size_t equals = value.find('=');
@@ -52,10 +81,14 @@ std::optional<Arguments> Parse(int argc, char** argv) {
     return a;
 }
 
+std::string Encoded(const std::string& text, Encoding encoding) {
+    return encoding == Encoding::kUtf8 ? Cp932ToUtf8(text) : text;
+}
+
 int Check(const Arguments& a) {
     const CheckResult result = CheckPackage(a.folder, a.machine);
     const std::string out = a.json ? FindingsJson(result.findings, kScriptName)
-                                   : FindingsText(result.findings, kScriptName);
+                                   : Encoded(FindingsText(result.findings, kScriptName), a.encoding);
     std::fwrite(out.data(), 1, out.size(), result.readable ? stdout : stderr);
     if (!result.readable) return kUnreadable;
     const bool found = result.findings.HasErrors() || (a.strict && result.findings.HasWarnings());
@@ -70,7 +103,7 @@ int Plan(const Arguments& a) {
         return kUnreadable;
     }
     const InstallPlan plan = BuildInstallPlan(ScriptFile(*bytes), package, a.machine);
-    const std::string out = a.json ? PlanJson(plan) : PlanText(plan);
+    const std::string out = a.json ? PlanJson(plan) : Encoded(PlanText(plan), a.encoding);
     std::fwrite(out.data(), 1, out.size(), stdout);
     return kClean;
 }

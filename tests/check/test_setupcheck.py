@@ -14,11 +14,13 @@ PACKAGES = os.path.join(HERE, "packages")
 COMPONENT = os.path.join(REPO, "build", "mingw", "tools", "win", "testcomponent", "component_ok.dll")
 
 
-def setupcheck(*args, stream="stdout"):
-    """Exit status and standard output of one run: UTF-8 with --json, else Shift-JIS, as the
-    script's texts are."""
-    proc = subprocess.run([SETUPCHECK, *args], capture_output=True, timeout=60)
-    return proc.returncode, getattr(proc, stream).decode("utf-8" if "--json" in args else "cp932")
+def setupcheck(*args, stream="stdout", locale="C"):
+    """Exit status and standard output of one run: UTF-8 with --json or a UTF-8 locale, else
+    Shift-JIS, as the script's texts are."""
+    env = dict(os.environ, LC_ALL=locale)
+    proc = subprocess.run([SETUPCHECK, *args], capture_output=True, timeout=60, env=env)
+    utf8 = "--json" in args or "utf-8" in args or ("UTF-8" in locale and "cp932" not in args)
+    return proc.returncode, getattr(proc, stream).decode("utf-8" if utf8 else "cp932")
 
 
 def assemble_example(folder):
@@ -64,6 +66,17 @@ class BrokenPackages(unittest.TestCase):
                 findings = json.loads(setupcheck("--json", folder, stream=stream)[1])
                 self.assertEqual([f"{f['file']}:{f['line']}: {f['severity']}: {f['message']}\n" for f in findings],
                                  text.splitlines(keepends=True))
+
+    def test_lines_follow_the_locale_unless_told(self):
+        folder = os.path.join(PACKAGES, "trail-bytes")
+        with open(os.path.join(folder, "expected.txt"), encoding="utf-8") as f:
+            expected = f.read().split("\n", 1)[1]
+        for locale, args in (("C", ()), ("ja_JP.UTF-8", ()), ("C.UTF-8", ()), ("C.UTF-8", ("--encoding", "cp932")),
+                             ("C", ("--encoding", "utf-8"))):
+            with self.subTest(locale=locale, args=args):
+                status, out = setupcheck(*args, folder, locale=locale)
+                self.assertEqual(status, 1)
+                self.assertEqual(out, expected)
 
     def test_warnings_count_only_when_strict(self):
         folder = tempfile.mkdtemp()

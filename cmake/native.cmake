@@ -17,6 +17,8 @@ endif()
 
 add_library(check_core STATIC ${CHECK_CORE_SRC})
 target_link_libraries(check_core PUBLIC setup_core)
+# Linux tools name files in UTF-8: the native checker finds a package file by either name.
+target_compile_definitions(check_core PRIVATE KELVO_UTF8_NAMES)
 list(APPEND CORE_LIBS check_core)
 add_executable(setupcheck src/check/setupcheck_main.cpp)
 target_link_libraries(setupcheck PRIVATE check_core)

@@ -35,7 +35,11 @@ std::vector<CopySource> ReadCopySources(const ScriptFile& script, const PackageF
         source.entry = ParseCopyEntry(key->value, "");
         if (source.entry.diskChange) ++disk;
         source.disk = disk;
-        if (!source.entry.source.empty()) source.path = package.Find(source.entry.source, disk);
+        if (const auto* file = source.entry.source.empty() ? nullptr : package.FindEntry(source.entry.source, disk)) {
+            source.path = file->path;
+            source.packageName = file->name;
+            source.twin = file->twin;
+        }
         if (source.path && source.entry.compressed) {
             const auto name = ExpandedName(PackageFolder::Head(*source.path, kHeaderSize), source.entry.source);
             source.validCompressed = name.has_value();

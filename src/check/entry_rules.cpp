@@ -53,6 +53,10 @@ void CheckCopyFile(const CopySource& s, Findings& findings) {
     } else if (s.entry.compressed) {
         CheckCompressed(s, where, findings);
     }
+    if (s.twin)
+        findings.Warning(line, where + "source " + Quoted(s.entry.source) +
+                                   " is in the package twice, named in UTF-8 and in Shift-JIS; the Shift-JIS one is "
+                                   "checked, and the copy that reaches Windows decides");
     CheckOptions(s.entry.options.empty() ? "" : s.entry.options.substr(1), where, line, findings);
     if (!GetField(s.key->value, ",", 3).empty())
         findings.Warning(line, where + "a third field is ignored; options belong in the second field");

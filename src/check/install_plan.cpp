@@ -75,7 +75,8 @@ private:
 
     void AddFiles() {
         for (const CopySource& s : ReadCopySources(script_, package_)) {
-            plan_.files.push_back({s.entry.source, s.Destination(), s.entry.options, s.disk, s.entry.compressed, !s.path});
+            plan_.files.push_back(
+                {s.entry.source, s.Destination(), s.entry.options, s.disk, s.entry.compressed, !s.path, s.packageName});
             if (!s.path) continue;  // skipped and reported as a failure
             lists_.files.current.push_back(s.Destination() + s.entry.options);
             if (HasOption(s.entry.options, "/S"))
@@ -148,7 +149,7 @@ private:
         const std::string windows = FolderMacros().Get("(Win)");
         const std::string uninstaller = windows + "UNKELVO.EXE";
         const bool setupOnly = IsSetupOnly(values_.UnSetupTitle);
-        if (!setupOnly) plan_.files.push_back({"setup.exe", uninstaller, "", 1, false, false});
+        if (!setupOnly) plan_.files.push_back({"setup.exe", uninstaller, "", 1, false, false, "setup.exe"});
         if (!values_.ProgramId.empty())
             plan_.ini.push_back({InstalledProgramsFile(windows), values_.ProgramId, "Folder", plan_.installFolder});
         if (setupOnly) return;
@@ -260,7 +261,7 @@ std::string PlanJson(const InstallPlan& plan) {
     json += JsonList("files", plan.files, [](const PlannedFile& f) {
         return Field("source", f.source) + Field("destination", f.destination) + Field("options", f.options) +
                "\"disk\": " + std::to_string(f.disk) + ", \"compressed\": " + (f.compressed ? "true" : "false") +
-               ", \"missing\": " + (f.missing ? "true" : "false");
+               ", \"missing\": " + (f.missing ? "true" : "false") + ", " + Field("found", f.found, true);
     });
     json += JsonList("shortcuts", plan.shortcuts, [](const PlannedShortcut& s) {
         return Field("file", s.file) + Field("target", s.target) + Field("arguments", s.arguments) +

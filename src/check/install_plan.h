@@ -15,6 +15,7 @@ struct PlannedFile {
     int disk = 1;
     bool compressed = false;
     bool missing = false;  // not in the package: the run skips it
+    std::string found;     // the package file's own name ("DISK2\\A.TXT"), empty when missing
 };
 
 struct PlannedShortcut {

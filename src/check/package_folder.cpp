@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "check/cp932_unicode.h"
 #include "check/script_file.h"
 #include "engine/code_page.h"
 #include "engine/paths.h"
@@ -28,15 +29,30 @@ int DiskNumberOf(const std::string& upperName) {
     return std::stoi(digits);
 }
 
+// A name on disk as the script writes it: Shift-JIS. The native build also takes a name in
+// UTF-8, as Linux tools write them and the tools that carry a package to Windows convert
+// them; Windows itself hands over Shift-JIS names.
+std::string ScriptName(const std::string& name) {
+#ifdef KELVO_UTF8_NAMES
+    if (const std::optional<std::string> converted = Utf8ToCp932(name)) return *converted;
+#endif
+    return name;
+}
+
 }  // namespace
 
-bool PackageFolder::List(const std::string& folder, Listing& listing) {
+bool PackageFolder::List(const std::string& folder, const std::string& prefix, Listing& listing) {
     std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
     if (!dir) return false;
     while (const dirent* entry = readdir(dir.get())) {
         const std::string name = entry->d_name;
         if (name == "." || name == "..") continue;
-        listing.emplace(MapString(name, kMapUpperCase), folder + kSeparator + name);
+        const std::string script = ScriptName(name);
+        Entry file{folder + kSeparator + name, prefix + script};
+        const auto [at, added] = listing.emplace(MapString(script, kMapUpperCase), file);
+        if (added) continue;
+        if (script == name) at->second = file;  // the name stored in Shift-JIS wins
+        at->second.twin = true;
     }
     return true;
 }
@@ -44,26 +60,31 @@ bool PackageFolder::List(const std::string& folder, Listing& listing) {
 bool PackageFolder::Open(const std::string& folder) {
     folder_ = folder;
     Listing all;
-    if (!List(folder, all)) return false;
-    for (const auto& [upper, path] : all) {
-        const int disk = IsFolder(path) ? DiskNumberOf(upper) : 0;
-        if (disk >= 2) List(path, disks_[disk]);
-        else files_.emplace(upper, path);
+    if (!List(folder, "", all)) return false;
+    for (const auto& [upper, file] : all) {
+        const int disk = IsFolder(file.path) ? DiskNumberOf(upper) : 0;
+        if (disk >= 2) List(file.path, file.name + "\\", disks_[disk]);
+        else files_.emplace(upper, file);
     }
     return true;
 }
 
-std::optional<std::string> PackageFolder::Find(const std::string& name, int disk) const {
+const PackageFolder::Entry* PackageFolder::FindEntry(const std::string& name, int disk) const {
     const std::string upper = MapString(name, kMapUpperCase);
     // A later disk's files may also lie beside the script (one folder for every disk).
     const auto onDisk = disks_.find(disk);
     if (onDisk != disks_.end()) {
         const auto found = onDisk->second.find(upper);
-        if (found != onDisk->second.end()) return found->second;
+        if (found != onDisk->second.end()) return &found->second;
     }
     const auto found = files_.find(upper);
-    if (found == files_.end() || IsFolder(found->second)) return std::nullopt;
-    return found->second;
+    if (found == files_.end() || IsFolder(found->second.path)) return nullptr;
+    return &found->second;
+}
+
+std::optional<std::string> PackageFolder::Find(const std::string& name, int disk) const {
+    const Entry* entry = FindEntry(name, disk);
+    return entry ? std::optional<std::string>(entry->path) : std::nullopt;
 }
 
 std::optional<std::string> PackageFolder::FindRelative(const std::string& relativePath) const {
@@ -73,11 +94,12 @@ std::optional<std::string> PackageFolder::FindRelative(const std::string& relati
         const int delimiter = FindText("\\", rest);
         const std::string level = delimiter ? rest.substr(0, static_cast<std::size_t>(delimiter - 1)) : rest;
         Listing listing;
-        if (!List(path, listing)) return std::nullopt;
+        if (!List(path, "", listing)) return std::nullopt;
         const auto found = listing.find(MapString(level, kMapUpperCase));
         if (found == listing.end()) return std::nullopt;
-        if (!delimiter) return IsFolder(found->second) ? std::nullopt : std::optional<std::string>(found->second);
-        path = found->second;
+        const std::string& file = found->second.path;
+        if (!delimiter) return IsFolder(file) ? std::nullopt : std::optional<std::string>(file);
+        path = file;
         rest = rest.substr(static_cast<std::size_t>(delimiter));
     }
 }

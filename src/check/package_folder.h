@@ -7,10 +7,20 @@
 
 class PackageFolder {
 public:
+    // A file of the package: its path, its name relative to the package as the script writes
+    // it (Shift-JIS, "DISK2\" before a later disk's files), and whether the folder holds it
+    // twice: once named in UTF-8, once in Shift-JIS (the Shift-JIS one is taken).
+    struct Entry {
+        std::string path;
+        std::string name;
+        bool twin = false;
+    };
+
     // Lists the folder and its disk subfolders; false when the folder cannot be read.
     bool Open(const std::string& folder);
     // The path of a file of the package (letter case ignored, as on the user's system), or nullopt.
     std::optional<std::string> Find(const std::string& name, int disk = 1) const;
+    const Entry* FindEntry(const std::string& name, int disk = 1) const;
     // The same for a name with subfolders, relative to the package ("TOOLS\CHECK.EXE").
     std::optional<std::string> FindRelative(const std::string& relativePath) const;
     // The script's bytes, or nullopt when the package has no readable script.
@@ -21,8 +31,8 @@ public:
     static std::string Head(const std::string& path, std::size_t count);
 
 private:
-    using Listing = std::map<std::string, std::string>;  // upper-case name -> path
-    static bool List(const std::string& folder, Listing& listing);
+    using Listing = std::map<std::string, Entry>;  // upper-case Shift-JIS name -> file
+    static bool List(const std::string& folder, const std::string& prefix, Listing& listing);
     std::string folder_;
     Listing files_;
     std::map<int, Listing> disks_;

@@ -78,6 +78,26 @@ class BrokenPackages(unittest.TestCase):
                 self.assertEqual(status, 1)
                 self.assertEqual(out, expected)
 
+    def test_files_named_in_utf8_are_found_and_a_name_stored_both_ways_is_reported(self):
+        folder = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, folder)
+        script = "[CopyFile]\r\nFile1=(App)データ\\表.TXT\r\nFile2=(App)ソフト.TXT\r\nFile3=(Dch)(App)能.TXT\r\n"
+        files = {"SETUP.INI".encode(): script.encode("cp932"), "表.TXT".encode(): b"utf-8 name",
+                 "ソフト.TXT".encode(): b"utf-8 name", "ソフト.TXT".encode("cp932"): b"shift-jis name"}
+        os.mkdir(os.path.join(folder, "DISK2"))
+        files["DISK2/能.TXT".encode()] = b"second disk"
+        for name, content in files.items():
+            with open(os.path.join(folder.encode(), name), "wb") as f:
+                f.write(content)
+        status, out = setupcheck(folder, locale="C.UTF-8")
+        self.assertEqual((status, out), (0, 'SETUP.INI:3: warning: [CopyFile] File2: source "ソフト.TXT" is in the '
+                                            "package twice, named in UTF-8 and in Shift-JIS; the Shift-JIS one is "
+                                            "checked, and the copy that reaches Windows decides\n"))
+        plan = json.loads(setupcheck("--plan", "--json", folder)[1])
+        self.assertEqual([(f["source"], f["found"], f["missing"]) for f in plan["files"]][:3],
+                         [("表.TXT", "表.TXT", False), ("ソフト.TXT", "ソフト.TXT", False),
+                          ("能.TXT", "DISK2\\能.TXT", False)])
+
     def test_warnings_count_only_when_strict(self):
         folder = tempfile.mkdtemp()
         self.addCleanup(shutil.rmtree, folder)

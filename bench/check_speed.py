@@ -35,8 +35,9 @@ def build_optimised():
     sources = [f for d in ("engine", "wizard", "install", "uninstall", "windows", "check")
                for f in glob.glob(os.path.join(REPO, "src", d, "*.cpp")) if not f.endswith("_win.cpp")]
     os.makedirs(os.path.dirname(OPTIMISED), exist_ok=True)
-    subprocess.run(["g++", "-O2", "-std=c++20", "-fexec-charset=CP932", "-I", os.path.join(REPO, "src"),
-                    *sources, "-o", OPTIMISED], check=True)
+    subprocess.run(["g++", "-O2", "-std=c++20", "-fexec-charset=CP932", "-DKELVO_UTF8_NAMES",
+                    "-DKELVO_ENCODING_FROM_LOCALE", "-I", os.path.join(REPO, "src"), *sources, "-o", OPTIMISED],
+                   check=True)
 
 
 def best_of(program, args, rounds=5):

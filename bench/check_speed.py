@@ -4,6 +4,7 @@ and planning: with the native build (sanitizers on) and with an optimised build 
 sources that this script compiles into build/bench/ (python3 bench/check_speed.py)."""
 import glob
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -35,9 +36,11 @@ def build_optimised():
     sources = [f for d in ("engine", "wizard", "install", "uninstall", "windows", "check")
                for f in glob.glob(os.path.join(REPO, "src", d, "*.cpp")) if not f.endswith("_win.cpp")]
     os.makedirs(os.path.dirname(OPTIMISED), exist_ok=True)
+    with open(os.path.join(REPO, "CMakeLists.txt")) as f:
+        version = re.search(r"project\(\S+ VERSION (\S+)", f.read()).group(1)
     subprocess.run(["g++", "-O2", "-std=c++20", "-fexec-charset=CP932", "-DKELVO_UTF8_NAMES",
-                    "-DKELVO_ENCODING_FROM_LOCALE", "-I", os.path.join(REPO, "src"), *sources, "-o", OPTIMISED],
-                   check=True)
+                    "-DKELVO_ENCODING_FROM_LOCALE", f'-DKELVO_VERSION="{version}"', "-I", os.path.join(REPO, "src"),
+                    *sources, "-o", OPTIMISED], check=True)
 
 
 def best_of(program, args, rounds=5):

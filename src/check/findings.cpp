@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "check/cp932_unicode.h"
 
@@ -53,13 +54,29 @@ std::string JsonString(const std::string& text) {
     return out + "\"";
 }
 
+namespace {
+
+// The section and key a finding's text starts with, as Where writes them; empty when none.
+std::pair<std::string, std::string> PlaceOf(const std::string& text) {
+    const std::size_t close = text.find("] ");
+    if (text.empty() || text[0] != '[' || close == std::string::npos) return {};
+    const std::string rest = text.substr(close + 2);
+    const std::size_t colon = rest.find(": ");
+    const bool key = colon != std::string::npos && colon > 0 && rest.substr(0, colon).find(' ') == std::string::npos;
+    return {text.substr(1, close - 1), key ? rest.substr(0, colon) : ""};
+}
+
+}  // namespace
+
 std::string FindingsJson(const Findings& findings, const std::string& fileName) {
     std::string json = "[";
     const char* separator = "\n";
     for (const Finding& f : findings.Items()) {
+        const auto [section, key] = PlaceOf(f.text);
         json += separator;
         json += "  {\"file\": " + JsonString(fileName) + ", \"line\": " + std::to_string(f.line) +
-                ", \"severity\": \"" + SeverityWord(f.severity) + "\", \"message\": " + JsonString(f.text) + "}";
+                ", \"severity\": \"" + SeverityWord(f.severity) + "\", \"section\": " + JsonString(section) +
+                ", \"key\": " + JsonString(key) + ", \"message\": " + JsonString(f.text) + "}";
         separator = ",\n";
     }
     return json + (findings.Items().empty() ? "]\n" : "\n]\n");

@@ -27,10 +27,11 @@ private:
 
 // "SETUP.INI:23: error: [CopyFile] File3: ..." lines.
 std::string FindingsText(const Findings& findings, const std::string& fileName);
-// A JSON array of {"file", "line", "severity", "message"} objects; texts keep the script's bytes.
+// A UTF-8 JSON array of {"file", "line", "severity", "section", "key", "message"} objects;
+// section and key name the place the message starts with, or are empty.
 std::string FindingsJson(const Findings& findings, const std::string& fileName);
-// A JSON string literal in the script's code page: quotes, backslashes and control characters
-// escaped, double-byte characters kept whole.
+// A UTF-8 JSON string literal of a Shift-JIS text: quotes, backslashes and control characters
+// escaped, a byte that begins no character kept as the text \xHH.
 std::string JsonString(const std::string& text);
 // A script text as findings quote it.
 std::string Quoted(const std::string& text);

@@ -35,7 +35,7 @@ Encoding LocaleEncoding() {
 }
 
 struct Arguments {
-    bool plan = false, json = false, strict = false;
+    bool plan = false, json = false, strict = false, version = false;
     Encoding encoding = LocaleEncoding();
     SampleMachine machine;
     std::string folder;
@@ -45,7 +45,8 @@ int Usage() {
     std::string systems;
     for (const std::string& name : SampleSystemNames()) systems += (systems.empty() ? "" : "|") + name;
     std::fprintf(stderr,
-                 "usage: setupcheck [--strict] [--json] [--os SYSTEM] [--folder (Xxx)=PATH]... PACKAGE_FOLDER\n"
+                 "usage: setupcheck --version\n"
+                 "       setupcheck [--strict] [--json] [--os SYSTEM] [--folder (Xxx)=PATH]... PACKAGE_FOLDER\n"
                  "       setupcheck --plan [--json] [--os SYSTEM] [--folder (Xxx)=PATH]... PACKAGE_FOLDER\n"
                  "SYSTEM: %s (default winxp); --folder replaces one folder of the sample machine\n"
                  "--encoding cp932|utf-8: the findings' lines (JSON is always UTF-8)\n",
@@ -59,7 +60,8 @@ std::optional<Arguments> Parse(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (arg == "--plan") a.plan = true;
+        if (arg == "--version") a.version = true;
+        else if (arg == "--plan") a.plan = true;
         else if (arg == "--json") a.json = true;
         else if (arg == "--strict") a.strict = true;
         else if (arg == "--os" && hasValue) a.machine.system = FindSampleSystem(argv[++i]);
@@ -77,6 +79,7 @@ std::optional<Arguments> Parse(int argc, char** argv) {
         } else if (!arg.empty() && arg[0] != '-' && a.folder.empty()) a.folder = arg;
         else return std::nullopt;
     }
+    if (a.version) return a;
     if (a.folder.empty() || a.machine.system.name.empty()) return std::nullopt;
     return a;
 }
@@ -113,5 +116,9 @@ int Plan(const Arguments& a) {
 int main(int argc, char** argv) {
     const std::optional<Arguments> arguments = Parse(argc, argv);
     if (!arguments) return Usage();
+    if (arguments->version) {
+        std::printf("setupcheck %s\n", KELVO_VERSION);
+        return kClean;
+    }
     return arguments->plan ? Plan(*arguments) : Check(*arguments);
 }

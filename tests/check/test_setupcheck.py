@@ -2,6 +2,7 @@
 status and the exact findings), and on the example package, which must check clean."""
 import json
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -55,6 +56,9 @@ class BrokenPackages(unittest.TestCase):
         self.assertEqual(findings[0]["file"], "SETUP.INI")
         self.assertEqual({f["severity"] for f in findings}, {"error"})
         self.assertIn('"(LOCAL)"', findings[0]["message"])
+        self.assertEqual((findings[0]["section"], findings[0]["key"]), ("Registry", "Key1"))
+        status, out = setupcheck("--json", os.path.join(PACKAGES, "latin1"))
+        self.assertEqual([(f["section"], f["key"]) for f in json.loads(out)], [("", "")])
 
     def test_json_of_every_package_is_utf8_and_says_what_the_text_says(self):
         for name in sorted(os.listdir(PACKAGES)):
@@ -97,6 +101,11 @@ class BrokenPackages(unittest.TestCase):
         self.assertEqual([(f["source"], f["found"], f["missing"]) for f in plan["files"]][:3],
                          [("表.TXT", "表.TXT", False), ("ソフト.TXT", "ソフト.TXT", False),
                           ("能.TXT", "DISK2\\能.TXT", False)])
+
+    def test_version_is_the_build_s(self):
+        with open(os.path.join(REPO, "CMakeLists.txt"), encoding="utf-8") as f:
+            version = re.search(r"project\(\S+ VERSION (\S+)", f.read()).group(1)
+        self.assertEqual(setupcheck("--version"), (0, f"setupcheck {version}\n"))
 
     def test_warnings_count_only_when_strict(self):
         folder = tempfile.mkdtemp()

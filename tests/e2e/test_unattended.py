@@ -181,6 +181,8 @@ class ExitCodes(UnattendedCase):
         # Another setup waits on its welcome page.
         first = wine.start(wine.unix(setup))
         wine.wait("TfrmMain")
+        # Its start-up done, so that every window it shows is there before the quiet run.
+        self.assertTrue(self._until(wine, lambda: wine.text("TfrmMain", "btnEvent") != ""))
         self.assertEqual(self.code(f"{setup} /quiet /log {LOG}", "ほかのセットアップが実行中です。", "終了コード: 4"), 4)
         wine.stop()
 

@@ -32,6 +32,7 @@ add_library(setup_win STATIC ${SETUP_WIN_SRC} src/system_dll_win.cpp)
 target_link_libraries(setup_win PUBLIC setup_core ${SETUP_SYSTEM_LIBS})
 
 add_executable(setup WIN32 src/setup_main_win.cpp src/program_runtime_win.cpp res/setup.rc)
+target_include_directories(setup PRIVATE ${CMAKE_BINARY_DIR})  # version.h for the resource
 target_link_libraries(setup PRIVATE setup_win)
 target_link_options(setup PRIVATE ${KELVO_PROGRAM_LINK_OPTIONS})
 

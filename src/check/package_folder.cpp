@@ -29,17 +29,15 @@ int DiskNumberOf(const std::string& upperName) {
     return std::stoi(digits);
 }
 
-// A name on disk as the script writes it: Shift-JIS. The native build also takes a name in
-// UTF-8, as Linux tools write them and the tools that carry a package to Windows convert
-// them; Windows itself hands over Shift-JIS names.
-std::string ScriptName(const std::string& name) {
+}  // namespace
+
+// The tools that carry a package from Linux to Windows convert its UTF-8 names.
+std::string PackageFolder::ScriptName(const std::string& name) {
 #ifdef KELVO_UTF8_NAMES
     if (const std::optional<std::string> converted = Utf8ToCp932(name)) return *converted;
 #endif
     return name;
 }
-
-}  // namespace
 
 bool PackageFolder::List(const std::string& folder, const std::string& prefix, Listing& listing) {
     std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);

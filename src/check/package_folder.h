@@ -29,6 +29,9 @@ public:
     static std::optional<std::string> Read(const std::string& path);
     // The first bytes of a file (for headers); empty when it cannot be read.
     static std::string Head(const std::string& path, std::size_t count);
+    // A name or path of this system as the script writes it: Shift-JIS. The native build also
+    // takes UTF-8, as Linux tools and terminals write it; Windows hands over Shift-JIS.
+    static std::string ScriptName(const std::string& name);
 
 private:
     using Listing = std::map<std::string, Entry>;  // upper-case Shift-JIS name -> file

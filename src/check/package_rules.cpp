@@ -125,7 +125,8 @@ CheckResult CheckPackage(const std::string& folder, const SampleMachine& machine
     PackageFolder package;
     const std::optional<std::string> bytes = package.Open(folder) ? package.ReadScript() : std::nullopt;
     if (!bytes) {
-        result.findings.Error(0, "no readable " + std::string(kScriptName) + " in " + Quoted(folder));
+        result.findings.Error(0, "no readable " + std::string(kScriptName) + " in " +
+                                     Quoted(PackageFolder::ScriptName(folder)));
         return result;
     }
     result.readable = true;

@@ -75,7 +75,7 @@ std::optional<Arguments> Parse(int argc, char** argv) {
             const std::string value = argv[++i];
             const std::size_t equals = value.find('=');
             if (equals == std::string::npos) return std::nullopt;
-            a.machine.folders.emplace_back(value.substr(0, equals), value.substr(equals + 1));
+            a.machine.folders.emplace_back(value.substr(0, equals), PackageFolder::ScriptName(value.substr(equals + 1)));
         } else if (!arg.empty() && arg[0] != '-' && a.folder.empty()) a.folder = arg;
         else return std::nullopt;
     }
@@ -102,7 +102,8 @@ int Plan(const Arguments& a) {
     PackageFolder package;
     const std::optional<std::string> bytes = package.Open(a.folder) ? package.ReadScript() : std::nullopt;
     if (!bytes) {
-        std::fprintf(stderr, "setupcheck: no readable SETUP.INI in \"%s\"\n", a.folder.c_str());
+        const std::string folder = Encoded(PackageFolder::ScriptName(a.folder), a.encoding);
+        std::fprintf(stderr, "setupcheck: no readable SETUP.INI in \"%s\"\n", folder.c_str());
         return kUnreadable;
     }
     const InstallPlan plan = BuildInstallPlan(ScriptFile(*bytes), package, a.machine);

@@ -102,6 +102,18 @@ class BrokenPackages(unittest.TestCase):
                          [("表.TXT", "表.TXT", False), ("ソフト.TXT", "ソフト.TXT", False),
                           ("能.TXT", "DISK2\\能.TXT", False)])
 
+    def test_paths_typed_in_utf8_are_shown_as_typed(self):
+        folder = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, folder)
+        missing = os.path.join(folder, "パッケージ無し")
+        os.mkdir(missing)
+        self.assertEqual(setupcheck(missing, stream="stderr", locale="C.UTF-8"),
+                         (2, f'SETUP.INI:0: error: no readable SETUP.INI in "{missing}"\n'))
+        with open(os.path.join(folder, "SETUP.INI"), "wb") as f:
+            f.write(b"[CopyFile]\r\nFile1=(App)A.TXT\r\n")
+        plan = json.loads(setupcheck("--plan", "--json", "--folder", "(Prg)=D:\\プログラム", folder)[1])
+        self.assertEqual(plan["installFolder"], "D:\\プログラム\\")
+
     def test_version_is_the_build_s(self):
         with open(os.path.join(REPO, "CMakeLists.txt"), encoding="utf-8") as f:
             version = re.search(r"project\(\S+ VERSION (\S+)", f.read()).group(1)

@@ -441,6 +441,8 @@ class Clicks(MonitorCase):
             scans = lambda: first.requests().count(FIRST_PATHS[0])  # noqa: E731
             trace = os.path.join(self.wine.prefix, "winmm.log")
             env = dict(self.wine.env, WINEDEBUG="trace+winmm", TOVRA_TEST_RAPID_SCAN_MS="300")
+            # The prefix's services start first, so that the time limits below are the monitor's.
+            self.wine.driver("windows", timeout=60)
             with open(trace, "wb") as log:
                 self.proc = subprocess.Popen(["wine", self.path("Tovra.exe")], env=env, cwd=self.folder,
                                              stdout=subprocess.DEVNULL, stderr=log)

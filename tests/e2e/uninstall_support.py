@@ -120,7 +120,9 @@ class UninstallCase(InstallCase):
                 self._until(wine, lambda: not wine.windows("TfrmMain"), timeout=10)
                 continue
             if status and status["btnAbort"].text == NEXT and status["btnAbort"].enabled:
-                result.status = status["lblMessage"].text
+                # Read again: a dump is no snapshot, and the run shows its last text before it
+                # offers "next".
+                result.status = wine.text("TfrmStatus", "lblMessage")
                 break
         self.assertFalse(boxes, f"message boxes never shown: {boxes}")
         self.assertFalse(shared, f"shared-file questions never asked: {shared}")

@@ -4,15 +4,10 @@
 
 void RestrictDllSearch() {
     HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
-    using SetDefault = BOOL(WINAPI*)(DWORD);
-    using SetDirectory = BOOL(WINAPI*)(LPCSTR);
     constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
-    if (auto setDefault = reinterpret_cast<SetDefault>(
-            reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories"))))
+    if (auto setDefault = ModuleFunction<BOOL(WINAPI*)(DWORD)>(kernel, "SetDefaultDllDirectories"))
         setDefault(kSearchSystem32);
-    if (auto setDirectory = reinterpret_cast<SetDirectory>(
-            reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryA"))))
-        setDirectory("");
+    if (auto setDirectory = ModuleFunction<BOOL(WINAPI*)(LPCSTR)>(kernel, "SetDllDirectoryA")) setDirectory("");
 }
 
 HMODULE SystemDll(const char* name) {

@@ -14,9 +14,15 @@ void RestrictDllSearch();
 // the functions they take in statics); null when it cannot be loaded.
 HMODULE SystemDll(const char* name);
 
+// A function of a loaded module, typed; null when the module or the function is missing
+// (looked up, not imported, so that older Windows versions still start).
+template <class Function>
+Function ModuleFunction(HMODULE module, const char* name) {
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
 // A function of a system DLL, or null.
 template <class Function>
 Function SystemFunction(const char* dll, const char* name) {
-    HMODULE module = SystemDll(dll);
-    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+    return ModuleFunction<Function>(SystemDll(dll), name);
 }

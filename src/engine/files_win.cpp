@@ -12,6 +12,7 @@
 #include "engine/paths.h"
 #include "engine/strings.h"
 #include "engine/shared_dll_win.h"
+#include "system_dll_win.h"
 
 namespace {
 
@@ -213,9 +214,8 @@ unsigned long ShellDeleteFile(const std::string& path) {
 FreeSpace QueryFreeSpace(const std::string& drive) {
     using Query = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
     FreeSpace result{false, -1};
-    HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");  // always loaded: nothing to look for
-    if (!kernel) return result;
-    auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetDiskFreeSpaceExA")));
+    // Looked up: Windows 95 before OSR2 lacks it. KERNEL32 is always loaded, nothing to search.
+    auto query = ModuleFunction<Query>(GetModuleHandleA("KERNEL32.DLL"), "GetDiskFreeSpaceExA");
     ULARGE_INTEGER available{}, total{}, free{};
     if (query && query(AddPathDelimiter(drive, "B").c_str(), &available, &total, &free))
         result = {true, static_cast<std::int64_t>(available.QuadPart)};

@@ -6,6 +6,7 @@
 #include "engine/files_win.h"
 #include "engine/messages_win.h"
 #include "engine/registry_names.h"
+#include "system_dll_win.h"
 
 namespace {
 
@@ -18,11 +19,6 @@ HKEY OpenSharedDlls() {
 }
 
 using EntryPoint = HRESULT(STDAPICALLTYPE*)();
-
-EntryPoint FindEntry(HMODULE library, const char* name) {
-    if (!library) return nullptr;
-    return reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
 
 }  // namespace
 
@@ -65,7 +61,7 @@ bool RegisterComponent(const std::string& path, bool registerIt) {
     }
     bool registered = false;
     if (registerIt) {
-        EntryPoint entry = FindEntry(library, "DllRegisterServer");
+        EntryPoint entry = ModuleFunction<EntryPoint>(library, "DllRegisterServer");
         if (!entry) {
             ShowMessageBox(path + "のDllRegisterServerエントリが見つかりません。", "OCX/DLL登録エラー(GetProcAddress)", 48);
         } else if (entry() == 0) {
@@ -73,7 +69,7 @@ bool RegisterComponent(const std::string& path, bool registerIt) {
         } else {
             ShowMessageBox(path + "のDllRegisterServer関数が失敗しました。", "OCX/DLL登録エラー(Procedure)", 48);
         }
-    } else if (EntryPoint entry = FindEntry(library, "DllUnregisterServer")) {
+    } else if (EntryPoint entry = ModuleFunction<EntryPoint>(library, "DllUnregisterServer")) {
         entry();
     }
     if (library) FreeLibrary(library);

@@ -4,8 +4,6 @@
 #include <initializer_list>
 #include <vector>
 
-#include "system_dll_win.h"
-
 namespace {
 
 const wchar_t* const kProgIds[] = {L"Msxml2.XMLHTTP.4.0", L"Msxml2.XMLHTTP.3.0", L"Msxml2.XMLHTTP.2.6",
@@ -14,15 +12,6 @@ constexpr LONG kReadyStateComplete = 4;
 constexpr DWORD kPollMs = 20;
 
 IDispatch* CreateXmlHttp() {
-    // COM loads a component's DLL by the name its registration gives, which need not be a
-    // full path (Wine's are bare names): taken from the system folder first, it is found
-    // loaded, and no file of that name beside the program is looked for.
-    static bool preloaded = false;
-    if (!preloaded) {
-        SystemDll("MSXML4.DLL");
-        SystemDll("MSXML3.DLL");
-        preloaded = true;
-    }
     for (const wchar_t* progId : kProgIds) {
         CLSID clsid;
         IDispatch* object = nullptr;

@@ -14,10 +14,10 @@ from test_startup import MINIMAL_SCRIPT, wait_for_start_up
 # VERSION.DLL is left out: Wine's own user32 imports it, so with the override Wine itself
 # loads a planted one before the program starts, which Windows' user32 never does.
 # test_program_size.py holds setup.exe to not importing it.
-# MSXML3.DLL too: Wine registers its COM servers by bare name, where Windows registers full
-# paths, so COM under Wine looks beside the program. (Loading it from the system folder first
-# crashed Wine's XMLHTTP.)
-PLANTED = ["lz32", "wininet", "winmm", "wsock32", "urlmon", "shfolder"]
+# MSXML3.DLL and URLMON.DLL too: Wine registers its COM servers by bare name, where Windows
+# registers full paths, and Wine's msxml3 then imports urlmon by name, so under Wine both are
+# looked for beside the program. (Loading them from the system folder first crashed Wine's XMLHTTP.)
+PLANTED = ["lz32", "wininet", "winmm", "wsock32", "shfolder"]
 MARKER = "C:\\planted.txt"
 PLANTED_DLL = os.path.join(BUILD, "tools", "win", "planted", "planted.dll")
 

@@ -2,8 +2,11 @@
 # GoogleTest first: the Shift-JIS execution charset below must not reach it.
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 add_compile_options(-fexec-charset=CP932 -Wall -Wextra)
-add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
-add_link_options(-fsanitize=address,undefined)
+option(KELVO_SANITIZE "Address and undefined-behaviour sanitizers (off for the released checker)" ON)
+if(KELVO_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=address,undefined)
+endif()
 
 
 add_library(setup_core STATIC ${SETUP_CORE_SRC})
@@ -24,6 +27,10 @@ add_executable(setupcheck src/check/setupcheck_main.cpp)
 target_link_libraries(setupcheck PRIVATE check_core)
 # On the build machine the findings follow the terminal's locale.
 target_compile_definitions(setupcheck PRIVATE KELVO_ENCODING_FROM_LOCALE)
+if(NOT KELVO_SANITIZE)
+    # The shipped checker: stripped, and needing nothing of the machine beyond its C library.
+    target_link_options(setupcheck PRIVATE -s -static-libstdc++ -static-libgcc)
+endif()
 
 file(GLOB UNIT_TEST_SRC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
 add_executable(unit_tests ${UNIT_TEST_SRC} tests/unit_main_native.cpp)

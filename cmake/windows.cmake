@@ -6,7 +6,7 @@ add_compile_options(-fexec-charset=CP932 -Wall -Wextra)
 # One thread in each program: a function-local static needs no lock around its first use.
 add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
 add_compile_options(-DWIN32_LEAN_AND_MEAN -DNOMINMAX -DWINVER=0x0501 -D_WIN32_WINNT=0x0501 -D_WIN32_IE=0x0600)
-add_link_options(-static -static-libgcc -static-libstdc++)
+add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)
 # setup.exe goes onto every package's first disk: release builds optimise for size and put
 # each function and datum in a section of its own, so that the programs' link drops what
 # nothing calls, and the programs carry no symbols.
@@ -41,6 +41,7 @@ add_library(check_core STATIC ${CHECK_CORE_SRC})
 target_link_libraries(check_core PUBLIC setup_core)
 add_executable(setupcheck src/check/setupcheck_main.cpp)
 target_link_libraries(setupcheck PRIVATE check_core)
+target_link_options(setupcheck PRIVATE ${KELVO_PROGRAM_LINK_OPTIONS})
 
 if(MONITOR_CORE_SRC)
     add_library(monitor_core STATIC ${MONITOR_CORE_SRC})

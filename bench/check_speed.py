@@ -1,19 +1,16 @@
 """How long setupcheck takes over a package of 10,000 script entries (4,000 files beside the
 script, 2,000 folders, 2,000 registry values, 1,000 shortcuts, 1,000 INI entries), checking
-and planning: with the native build (sanitizers on) and with an optimised build of the same
-sources that this script compiles into build/bench/ (python3 bench/check_speed.py)."""
-import glob
+and planning: the released checker (the release-native preset, which this script builds) against
+the test build (the native preset, sanitizers on). python3 bench/check_speed.py"""
 import os
-import re
 import shutil
 import subprocess
-import sys
 import tempfile
 import time
 
 REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
 NATIVE = os.path.join(REPO, "build", "native", "setupcheck")
-OPTIMISED = os.path.join(REPO, "build", "bench", "setupcheck")
+RELEASED = os.path.join(REPO, "build", "release-native", "setupcheck")
 FILES, FOLDERS, VALUES, SHORTCUTS, INI = 4000, 2000, 2000, 1000, 1000
 
 
@@ -31,16 +28,9 @@ def script():
     return ("\r\n".join(lines) + "\r\n").encode("cp932")
 
 
-def build_optimised():
-    """The checker and the portable core at -O2, without the sanitizers of the native preset."""
-    sources = [f for d in ("engine", "wizard", "install", "uninstall", "windows", "check")
-               for f in glob.glob(os.path.join(REPO, "src", d, "*.cpp")) if not f.endswith("_win.cpp")]
-    os.makedirs(os.path.dirname(OPTIMISED), exist_ok=True)
-    with open(os.path.join(REPO, "CMakeLists.txt")) as f:
-        version = re.search(r"project\(\S+ VERSION (\S+)", f.read()).group(1)
-    subprocess.run(["g++", "-O2", "-std=c++20", "-fexec-charset=CP932", "-DKELVO_UTF8_NAMES",
-                    "-DKELVO_ENCODING_FROM_LOCALE", f'-DKELVO_VERSION="{version}"', "-I", os.path.join(REPO, "src"),
-                    *sources, "-o", OPTIMISED], check=True)
+def build_released():
+    for step in (["--preset", "release-native"], ["--build", "--preset", "release-native"]):
+        subprocess.run(["cmake", *step], cwd=REPO, check=True, stdout=subprocess.DEVNULL)
 
 
 def best_of(program, args, rounds=5):
@@ -60,10 +50,10 @@ def main():
         for n in range(1, FILES + 1):
             with open(os.path.join(folder, f"FILE{n}.DAT"), "wb") as f:
                 f.write(b"x")
-        build_optimised()
+        build_released()
         status = subprocess.run([NATIVE, folder], capture_output=True).returncode
         print(f"entries: {FILES + FOLDERS + VALUES + SHORTCUTS + INI}, check exit status {status}")
-        for label, program in (("optimised", OPTIMISED), ("native, sanitizers", NATIVE)):
+        for label, program in (("released", RELEASED), ("test build, sanitizers", NATIVE)):
             print(f"{label}: check {best_of(program, [folder]):.3f} s, plan {best_of(program, ['--plan', folder]):.3f} s")
     finally:
         shutil.rmtree(folder)

@@ -57,6 +57,8 @@ step "fuzz corpus replay" build/native/fuzz_replay tests/fuzz/corpus
 build_step mingw
 # The package checker (native) on its broken packages and the example package, whose component the mingw build made.
 step "setupcheck packages" env -C tests/check python3 -m unittest -v test_setupcheck
+# tools/release.sh twice, from two clones of the last commit: the same bytes, and the .deb installed and used.
+step "release" python3 -m unittest -v tests/tools/test_release.py
 
 source tools/wine/env.sh
 kelvo_wine_env

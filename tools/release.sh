@@ -8,6 +8,9 @@ cd "$(dirname "$0")/.."
 if [ "$(id -u)" = 0 ]; then ./tools/install-deps.sh; fi
 
 SOURCE_DATE_EPOCH="$(git log -1 --format=%ct)"
+if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
+    echo "release.sh: warning: changes that no commit holds go into this release; nobody can rebuild it" >&2
+fi
 export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C.UTF-8
 umask 022
 VERSION="$(sed -n 's/^project([A-Za-z]* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "test_support_win.h"
 
 namespace {
@@ -17,6 +20,22 @@ int CountEntries(const std::string& folder) {
     FindClose(find);
     return n;
 }
+
+FILETIME WriteTime(const std::string& path) {
+    WIN32_FIND_DATAA data{};
+    HANDLE find = FindFirstFileA(path.c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+    return data.ftLastWriteTime;
+}
+
+void SetWriteTime(const std::string& path, DWORD low, DWORD high) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const FILETIME time{low, high};
+    SetFileTime(h, nullptr, nullptr, &time);
+    CloseHandle(h);
+}
+
+bool SameTime(const FILETIME& a, const FILETIME& b) { return CompareFileTime(&a, &b) == 0; }
 
 }  // namespace
 
@@ -55,6 +74,63 @@ TEST(CopyOneFile, ReplacesReadOnlyTargetsAndClearsTheMark) {
     EXPECT_EQ(GetFileAttributesA((dir / "dst.txt").c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u);
     EXPECT_EQ(CopyOneFile(dir / "nothing.txt", dir / "x.txt"), static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
     SetFileAttributesA((dir / "src.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(CopyOneFile, HiddenOrSystemTargetsAreReplacedAndTheSourceTimeKept) {
+    ScratchFolder dir;
+    WriteFile(dir / "src.txt", "new");
+    WriteFile(dir / "dst.txt", "old");
+    SetWriteTime(dir / "src.txt", 0x12345600, 0x01c00000);  // a day in 1998
+    SetFileAttributesA((dir / "dst.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    EXPECT_EQ(CopyOneFile(dir / "src.txt", dir / "dst.txt"), 0u);
+    EXPECT_EQ(ReadFile(dir / "dst.txt"), "new");
+    EXPECT_EQ(GetFileAttributesA((dir / "dst.txt").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_TRUE(SameTime(WriteTime(dir / "dst.txt"), WriteTime(dir / "src.txt")));
+}
+
+TEST(CopyOneFile, EmptyAndMultiChunkFilesArriveWhole) {
+    ScratchFolder dir;
+    std::string big;
+    for (int i = 0; big.size() < 700 * 1024 + 3; ++i) big += std::to_string(i * 7919) + ",";  // crosses chunk ends
+    WriteFile(dir / "big.bin", big);
+    WriteFile(dir / "empty.bin", "");
+    std::vector<char> buffer;
+    EXPECT_EQ(CopyOneFile(dir / "big.bin", dir / "big.out", buffer), 0u);
+    EXPECT_EQ(ReadFile(dir / "big.out"), big);
+    WriteFile(dir / "empty.out", "was longer");
+    EXPECT_EQ(CopyOneFile(dir / "empty.bin", dir / "empty.out", buffer), 0u);  // the buffer kept for the next
+    EXPECT_EQ(ReadFile(dir / "empty.out"), "");
+}
+
+TEST(CopyOneFile, LockedTargetIsASharingViolationAndKeepsItsBytes) {
+    ScratchFolder dir;
+    WriteFile(dir / "src.txt", "new");
+    WriteFile(dir / "dst.txt", "old");
+    HANDLE held = CreateFileA((dir / "dst.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(CopyOneFile(dir / "src.txt", dir / "dst.txt"), static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
+    CloseHandle(held);
+    EXPECT_EQ(ReadFile(dir / "dst.txt"), "old");
+    // A missing source leaves a missing target missing, not created empty.
+    EXPECT_EQ(CopyOneFile(dir / "none.txt", dir / "none.out"), static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(FileExists(dir / "none.out"));
+}
+
+TEST(BackgroundCopy, ResultsComeInOrderAndAPendingCopyIsFinishedOnTheWayOut) {
+    ScratchFolder dir;
+    WriteFile(dir / "a.txt", "alpha");
+    WriteFile(dir / "b.txt", "beta");
+    {
+        BackgroundCopy copier;
+        copier.Start(dir / "a.txt", dir / "a.out");
+        EXPECT_EQ(copier.Finish(), 0u);
+        EXPECT_EQ(ReadFile(dir / "a.out"), "alpha");
+        copier.Start(dir / "missing.txt", dir / "m.out");
+        EXPECT_EQ(copier.Finish(), static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
+        EXPECT_EQ(copier.Finish(), static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));  // asked twice, same answer
+        copier.Start(dir / "b.txt", dir / "b.out");  // not finished: the end waits for it
+    }
+    EXPECT_EQ(ReadFile(dir / "b.out"), "beta");
 }
 
 TEST(ShellDeleteFile, PlainMissingPathIsTwoAndWildcardsDeleteEveryMatch) {

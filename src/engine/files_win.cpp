@@ -89,6 +89,11 @@ bool FolderExists(const std::string& path) {
     return FileExists(RemovePathDelimiter(path, "B") + "\\*.*");
 }
 
+bool NamesFolder(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool CreateFolderPath(const std::string& path) {
     const std::string full = AddPathDelimiter(path, "B");
     bool result = true;

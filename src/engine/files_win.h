@@ -8,6 +8,8 @@
 
 bool FileExists(const std::string& path);  // a directory search finds an entry
 bool FolderExists(const std::string& path);
+// The path itself is a folder: one attribute query, no directory search.
+bool NamesFolder(const std::string& path);
 bool CreateFolderPath(const std::string& path);
 unsigned long RemoveFolderWithPatterns(const std::string& folder, const std::string& patterns);
 // Replaces the destination (read-only, hidden or system marks cleared) with the source's

@@ -10,11 +10,13 @@
 
 namespace {
 
-HKEY OpenSharedDlls() {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return nullptr;
+// Opened once and kept open: the uninstaller asks for a count per logged file, thousands of
+// them, and each opening is a round trip of its own.
+HKEY SharedDlls() {
+    static HKEY key = nullptr;
+    if (!key && RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key,
+                                nullptr) != ERROR_SUCCESS)
+        key = nullptr;
     return key;
 }
 
@@ -23,11 +25,10 @@ using EntryPoint = HRESULT(STDAPICALLTYPE*)();
 }  // namespace
 
 unsigned long ReadSharedCount(const std::string& path) {
-    HKEY key = OpenSharedDlls();
+    HKEY key = SharedDlls();
     if (!key) return 0;
     DWORD type = 0, value = 0, size = sizeof(value);
     LONG r = RegQueryValueExA(key, path.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    RegCloseKey(key);
     return (r == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(value)) ? value : 0;
 }
 
@@ -40,7 +41,7 @@ unsigned long ChangeSharedCount(const std::string& path, bool raise) {
     } else if (count > 0) {
         --count;
     }
-    HKEY key = OpenSharedDlls();
+    HKEY key = SharedDlls();
     if (!key) return count;
     if (count > 0) {
         DWORD value = count;
@@ -48,7 +49,6 @@ unsigned long ChangeSharedCount(const std::string& path, bool raise) {
     } else {
         RegDeleteValueA(key, path.c_str());
     }
-    RegCloseKey(key);
     return count;
 }
 

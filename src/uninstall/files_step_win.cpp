@@ -60,7 +60,7 @@ void UninstallRun::DeleteOne(const std::string& value, bool report) {
     // A log in a writable folder may have been changed: never delete system folders for it.
     // The install run logs only files here, so a folder (a log cut off mid-path, say) is
     // refused too rather than deleted with everything in it.
-    if (IsRefusedLogPath(path) || (report && FolderExists(path))) {
+    if (IsRefusedLogPath(path) || (report && NamesFolder(path))) {
         status_.AddFailure("<File> " + path + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
         return;
     }

@@ -63,6 +63,17 @@ TEST(FolderExists, FilesAreNoFoldersAndEmptyRootsCountAsMissing) {
     }
 }
 
+TEST(NamesFolder, OnlyAFolderItselfAndNoFileOrMissingPath) {
+    ScratchFolder dir;
+    WriteFile(dir / "f.txt", "x");
+    CreateFolderPath(dir / "sub\\");
+    EXPECT_TRUE(NamesFolder(dir / "sub"));
+    EXPECT_TRUE(NamesFolder(dir / "sub\\"));
+    EXPECT_FALSE(NamesFolder(dir / "f.txt"));
+    EXPECT_FALSE(NamesFolder(dir / "missing"));
+    EXPECT_FALSE(NamesFolder(dir / "s*"));  // a pattern is no folder, even when a folder matches it
+}
+
 TEST(CopyOneFile, ReplacesReadOnlyTargetsAndClearsTheMark) {
     ScratchFolder dir;
     WriteFile(dir / "src.txt", "new");

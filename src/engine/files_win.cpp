@@ -163,8 +163,9 @@ DWORD MoveBytes(HANDLE from, HANDLE to, std::vector<char>& buffer) {
 unsigned long CopyOneFile(const std::string& source, const std::string& destination, std::vector<char>& buffer) {
     // Each name is opened once: the system's copy looks the destination up twice more, and
     // under Wine every lookup of a name not there yet reads its whole folder.
-    HANDLE from = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    // Shared as the system's copy shares it (Windows 95 knows no sharing of deletes).
+    HANDLE from = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (from == INVALID_HANDLE_VALUE) return GetLastError();
     HANDLE to = ReplaceDestination(destination);
     if (to == INVALID_HANDLE_VALUE) {

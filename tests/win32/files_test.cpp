@@ -113,7 +113,7 @@ TEST(CopyOneFile, EmptyAndMultiChunkFilesArriveWhole) {
     EXPECT_EQ(ReadFile(dir / "empty.out"), "");
 }
 
-TEST(CopyOneFile, LockedTargetIsASharingViolationAndKeepsItsBytes) {
+TEST(CopyOneFile, LockedTargetIsASharingViolationAndKeepsItsBytesWhileAWrittenSourceIsRead) {
     ScratchFolder dir;
     WriteFile(dir / "src.txt", "new");
     WriteFile(dir / "dst.txt", "old");
@@ -122,6 +122,13 @@ TEST(CopyOneFile, LockedTargetIsASharingViolationAndKeepsItsBytes) {
     EXPECT_EQ(CopyOneFile(dir / "src.txt", dir / "dst.txt"), static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
     CloseHandle(held);
     EXPECT_EQ(ReadFile(dir / "dst.txt"), "old");
+    // A source that another program has open for writing is read all the same.
+    HANDLE writer = CreateFileA((dir / "src.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(CopyOneFile(dir / "src.txt", dir / "dst.txt"), 0u);
+    CloseHandle(writer);
+    EXPECT_EQ(ReadFile(dir / "dst.txt"), "new");
     // A missing source leaves a missing target missing, not created empty.
     EXPECT_EQ(CopyOneFile(dir / "none.txt", dir / "none.out"), static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
     EXPECT_FALSE(FileExists(dir / "none.out"));

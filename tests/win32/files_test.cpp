@@ -166,6 +166,20 @@ TEST(ShellDeleteFile, PlainMissingPathIsTwoAndWildcardsDeleteEveryMatch) {
     EXPECT_FALSE(FileExists(dir / "keep.txt"));
 }
 
+TEST(ShellDeleteFile, ReadOnlyFilesAndFoldersGoTooAndWhatIsGoneIsTwo) {
+    ScratchFolder dir;
+    WriteFile(dir / "ro.txt", "r");
+    SetFileAttributesA((dir / "ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(ShellDeleteFile(dir / "ro.txt"), 0u);
+    EXPECT_FALSE(FileExists(dir / "ro.txt"));
+    EXPECT_EQ(ShellDeleteFile(dir / "ro.txt"), 2u);
+    CreateFolderPath(dir / "sub\\");
+    WriteFile(dir / "sub\\in.txt", "i");
+    EXPECT_EQ(ShellDeleteFile(dir / "sub"), 0u);  // a folder goes through the shell, with what it holds
+    EXPECT_FALSE(NamesFolder(dir / "sub"));
+    EXPECT_EQ(ShellDeleteFile(dir / "nofolder\\x.txt"), 2u);
+}
+
 TEST(RemoveFolderWithPatterns, EmptiesWithPatternsOrRemovesOnlyEmptyFolders) {
     ScratchFolder dir;
     CreateFolderPath(dir / "full\\");

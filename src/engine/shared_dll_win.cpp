@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "engine/environment.h"
 #include "engine/files_win.h"
 #include "engine/messages_win.h"
@@ -30,6 +32,24 @@ unsigned long ReadSharedCount(const std::string& path) {
     DWORD type = 0, value = 0, size = sizeof(value);
     LONG r = RegQueryValueExA(key, path.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     return (r == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(value)) ? value : 0;
+}
+
+SharedCountNames::SharedCountNames() {
+    HKEY key = SharedDlls();
+    if (!key) return;
+    std::vector<char> name(32768);  // the longest value name the registry allows, and its end
+    LONG r = ERROR_SUCCESS;
+    for (DWORD i = 0; r == ERROR_SUCCESS; ++i) {
+        DWORD length = static_cast<DWORD>(name.size());
+        r = RegEnumValueA(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        if (r == ERROR_SUCCESS) keys_[SharedNameKey(std::string(name.data(), length))] = 0;
+    }
+    complete_ = r == ERROR_NO_MORE_ITEMS;
+}
+
+unsigned long SharedCountNames::Read(const std::string& path) const {
+    if (complete_ && keys_.find(SharedNameKey(path)) == keys_.end()) return 0;
+    return ReadSharedCount(path);
 }
 
 unsigned long ChangeSharedCount(const std::string& path, bool raise) {

@@ -44,8 +44,9 @@ bool IsRefusedLogPath(const std::string& path) {
 void UninstallRun::DeleteFiles() {
     BeginStep("ファイルの" + context_.unSetupString + "処理．．．");
     SetCurrentDirectoryA(FolderMacros().Get("(Tmp)").c_str());
-    for (const std::string& value : LogList("DeleteFile", "File")) DeleteOne(value, true);
-    for (const std::string& value : LogList("AddDeleteFile", "File")) DeleteOne(value, false);
+    const SharedCountNames counted;
+    for (const std::string& value : LogList("DeleteFile", "File")) DeleteOne(value, true, counted);
+    for (const std::string& value : LogList("AddDeleteFile", "File")) DeleteOne(value, false, counted);
 }
 
 bool UninstallRun::AskYesNo(const std::string& text) {
@@ -53,7 +54,7 @@ bool UninstallRun::AskYesNo(const std::string& text) {
                           {IDNO, "無人実行では確認の要るファイルを残します"}) == IDYES;
 }
 
-void UninstallRun::DeleteOne(const std::string& value, bool report) {
+void UninstallRun::DeleteOne(const std::string& value, bool report, const SharedCountNames& counted) {
     const std::string path = GetField(value, ",", 1);
     std::string options = GetField(value, ",", 2);
     if (path.empty()) return;
@@ -65,7 +66,7 @@ void UninstallRun::DeleteOne(const std::string& value, bool report) {
         return;
     }
     unsigned long result = 0;
-    const unsigned long count = ReadSharedCount(path);
+    const unsigned long count = counted.Read(path);
     switch (DecideFileAction(count, options, path, MapString(FolderMacros().Get("(Win)"), kMapUpperCase),
                              MapString(FolderMacros().Get("(Sys)"), kMapUpperCase))) {
         case FileAction::LowerShared:

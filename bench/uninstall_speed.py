@@ -1,8 +1,9 @@
 """Uninstall speed under Wine: removing the 10,000-file install benchmark package through
 the uninstaller against a plain DeleteFileA loop over the same files, in one prefix.
 
-The package is installed once with setup.exe (SetupSpeed 1, through the wizard) and once
-copied with the copy loop. Then, side by side:
+The package is copied with the copy loop and removed by the delete loop, then installed
+with setup.exe (SetupSpeed 1, through the wizard) and removed by the uninstaller, each
+removal right after its install:
   deleteloop  tools/win/copyloop --delete: DeleteFileA for each copied file (its own timer)
   uninstall   UNKELVO.EXE started with the log, as the program list starts it, walked to
               its start button with the UI driver; timed from the click to the "next"
@@ -76,14 +77,16 @@ def main():
         time.sleep(2)
         sizes = bench.size_plan()
         os.makedirs(wine.unix(bench.WORK), exist_ok=True)
-        print(f"writing the package ({len(sizes)} files) and installing it twice ...", flush=True)
+        print(f"writing the package ({len(sizes)} files) ...", flush=True)
         bench.write_package(wine.unix(bench.PACKAGE), sizes, args.setup)
         drv = bench.Driver(wine)
-        bench.run_setup(wine, drv, os.path.join(wine.unix(bench.PACKAGE), "setup.exe"), sizes, quiet=True)
+        # Each install is removed right after it was made: files written last go measurably
+        # faster (a plain loop took 1.37 s over the older folder against 0.96 s over the newer).
+        print("copyloop, deleteloop ...", flush=True)
         bench.run_copyloop(wine, len(sizes))
-        print("deleteloop ...", flush=True)
         loop = run_deleteloop(wine, len(sizes))
-        print("uninstall ...", flush=True)
+        print("setup.exe, uninstall ...", flush=True)
+        bench.run_setup(wine, drv, os.path.join(wine.unix(bench.PACKAGE), "setup.exe"), sizes, quiet=True)
         uninstall = run_uninstall(wine, drv)
         left = os.path.exists(wine.unix(bench.APP_DIR))
     finally:

@@ -3,7 +3,8 @@ set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 # GoogleTest first: the Shift-JIS execution charset below must not reach it.
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 add_compile_options(-fexec-charset=CP932 -Wall -Wextra)
-# One thread in each program: a function-local static needs no lock around its first use.
+# Function-local statics are used by the user-interface thread alone (the copy step's second
+# thread only moves bytes), so none needs a lock around its first use.
 add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
 add_compile_options(-DWIN32_LEAN_AND_MEAN -DNOMINMAX -DWINVER=0x0501 -D_WIN32_WINNT=0x0501 -D_WIN32_IE=0x0600)
 add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)

@@ -9,7 +9,11 @@ public:
     std::string Map(const std::string& text, unsigned flags) const override;
 
 private:
+    std::string MapBySystem(const std::string& text, unsigned flags) const;
     bool lead_[256] = {};
+    // The locale puts ASCII into upper case as ASCII does (a Turkish one does not): such
+    // text is then mapped here, without the system's three conversions a call.
+    bool plainAsciiUpper_ = false;
 };
 
 // Builds the system code page once and makes it the process's current one.

@@ -89,6 +89,11 @@ bool FolderExists(const std::string& path) {
     return FileExists(RemovePathDelimiter(path, "B") + "\\*.*");
 }
 
+bool NamesFolder(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool CreateFolderPath(const std::string& path) {
     const std::string full = AddPathDelimiter(path, "B");
     bool result = true;
@@ -114,24 +119,126 @@ unsigned long RemoveFolderWithPatterns(const std::string& folder, const std::str
     return GetLastError();
 }
 
-unsigned long CopyOneFile(const std::string& source, const std::string& destination) {
-    // No look at the destination first: for a name that is not there yet that costs a scan
-    // of its folder, which adds up over thousands of files. A read-only one refuses the copy.
-    BOOL ok = CopyFileA(source.c_str(), destination.c_str(), FALSE);
-    DWORD error = ok ? 0 : GetLastError();
-    if (!ok && error == ERROR_ACCESS_DENIED) {
-        const DWORD old = GetFileAttributesA(destination.c_str());
-        if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY)) {
-            SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
-            ok = CopyFileA(source.c_str(), destination.c_str(), FALSE);
-            error = ok ? 0 : GetLastError();
-        }
+namespace {
+
+// Large enough that even the package's biggest files take a few calls, small enough for Windows 95.
+constexpr DWORD kCopyChunk = 256 * 1024;
+
+HANDLE CreateDestination(const std::string& destination) {
+    return CreateFileA(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_ARCHIVE | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
+
+// Read-only, hidden and system files refuse to be replaced; the copy clears those marks.
+HANDLE ReplaceDestination(const std::string& destination) {
+    HANDLE to = CreateDestination(destination);
+    if (to != INVALID_HANDLE_VALUE || GetLastError() != ERROR_ACCESS_DENIED) return to;
+    const DWORD old = GetFileAttributesA(destination.c_str());
+    const DWORD marks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    if (old == INVALID_FILE_ATTRIBUTES || !(old & marks)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return to;
     }
-    // The copy takes the source's attributes: files from read-only media would stay read-only.
-    const DWORD copied = ok ? GetFileAttributesA(destination.c_str()) : INVALID_FILE_ATTRIBUTES;
-    if (copied != INVALID_FILE_ATTRIBUTES && copied != FILE_ATTRIBUTE_ARCHIVE)
-        SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    return CreateDestination(destination);
+}
+
+// The bytes, then the source's times; 0 or the system's error.
+DWORD MoveBytes(HANDLE from, HANDLE to, std::vector<char>& buffer) {
+    DWORD got = 0, put = 0;
+    for (;;) {
+        if (!ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) return GetLastError();
+        if (got == 0) break;
+        if (!WriteFile(to, buffer.data(), got, &put, nullptr)) return GetLastError();
+        if (put != got) return ERROR_DISK_FULL;
+    }
+    FILETIME access, write;
+    if (!GetFileTime(from, nullptr, &access, &write) || !SetFileTime(to, nullptr, &access, &write))
+        return GetLastError();
+    return 0;
+}
+
+}  // namespace
+
+unsigned long CopyOneFile(const std::string& source, const std::string& destination, std::vector<char>& buffer) {
+    // Each name is opened once: the system's copy looks the destination up twice more, and
+    // under Wine every lookup of a name not there yet reads its whole folder.
+    // Shared as the system's copy shares it (Windows 95 knows no sharing of deletes).
+    HANDLE from = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (from == INVALID_HANDLE_VALUE) return GetLastError();
+    HANDLE to = ReplaceDestination(destination);
+    if (to == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        CloseHandle(from);
+        return error;
+    }
+    buffer.resize(kCopyChunk);
+    const DWORD error = MoveBytes(from, to, buffer);
+    BY_HANDLE_FILE_INFORMATION info;
+    // An existing file keeps marks such as "compressed"; the copy is to carry the archive mark alone.
+    const bool marked = !error && GetFileInformationByHandle(to, &info) && info.dwFileAttributes != FILE_ATTRIBUTE_ARCHIVE;
+    CloseHandle(from);
+    CloseHandle(to);
+    // As the system's copy does: a copy that failed half-way is not left looking installed.
+    if (error) DeleteFileA(destination.c_str());
+    if (marked) SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
     return error;
+}
+
+unsigned long CopyOneFile(const std::string& source, const std::string& destination) {
+    std::vector<char> buffer;
+    return CopyOneFile(source, destination, buffer);
+}
+
+void BackgroundCopy::StartThread() {
+    start_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    done_ = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+    DWORD id = 0;  // Windows 95 refuses a thread without a place for its id
+    if (start_ && done_) thread_ = CreateThread(nullptr, 0, Work, this, 0, &id);
+}
+
+unsigned long __stdcall BackgroundCopy::Work(void* self) {
+    auto& copy = *static_cast<BackgroundCopy*>(self);
+    for (;;) {
+        WaitForSingleObject(copy.start_, INFINITE);
+        if (copy.quit_) return 0;
+        copy.result_ = CopyOneFile(copy.source_, copy.destination_, copy.buffer_);
+        SetEvent(copy.done_);
+    }
+}
+
+void BackgroundCopy::Start(const std::string& source, const std::string& destination) {
+    source_ = source;
+    destination_ = destination;
+    buffer_.resize(kCopyChunk);  // grown here: an allocation failure is no business of the thread
+    if (!start_) StartThread();
+    if (!thread_) {
+        result_ = CopyOneFile(source_, destination_, buffer_);
+        return;
+    }
+    ResetEvent(done_);
+    SetEvent(start_);
+}
+
+unsigned long BackgroundCopy::Finish() {
+    if (thread_) {
+        WaitWithMessages(done_);
+        WaitForSingleObject(done_, INFINITE);  // the wait above also ends on a quit message
+    }
+    return result_;
+}
+
+BackgroundCopy::~BackgroundCopy() {
+    if (thread_) {
+        WaitForSingleObject(done_, INFINITE);  // never leave a file half-written behind
+        quit_ = true;
+        SetEvent(start_);
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+    }
+    if (start_) CloseHandle(start_);
+    if (done_) CloseHandle(done_);
 }
 
 std::string ReadWholeFile(const std::string& path) {
@@ -189,6 +296,9 @@ unsigned long WriteWholeFile(const std::string& path, const std::string& text) {
 
 unsigned long ShellDeleteFile(const std::string& path) {
     const bool wildcard = path.find_first_of("*?") != std::string::npos;
+    // Nearly always one plain file that is there: deleting it straight away spares a lookup
+    // per file of a long log. A folder, a marked or a missing file fails here and is handled below.
+    if (!wildcard && !IsComponentFile(path) && DeleteFileA(path.c_str())) return 0;
     const DWORD attributes = wildcard ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
     if (!wildcard && attributes == INVALID_FILE_ATTRIBUTES) return 2;
     if (IsComponentFile(path)) RegisterComponent(path, false);

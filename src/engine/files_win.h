@@ -4,12 +4,43 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 bool FileExists(const std::string& path);  // a directory search finds an entry
 bool FolderExists(const std::string& path);
+// The path itself is a folder: one attribute query, no directory search.
+bool NamesFolder(const std::string& path);
 bool CreateFolderPath(const std::string& path);
 unsigned long RemoveFolderWithPatterns(const std::string& folder, const std::string& patterns);
+// Replaces the destination (read-only, hidden or system marks cleared) with the source's
+// bytes and times and the archive mark alone; 0 or the system's error. A copy that fails
+// half-way is removed. The buffer is grown as needed and may be kept for the next call.
+unsigned long CopyOneFile(const std::string& source, const std::string& destination, std::vector<char>& buffer);
 unsigned long CopyOneFile(const std::string& source, const std::string& destination);
+// One CopyOneFile at a time on a second thread, so that a run's pause after an entry
+// overlaps its copy instead of following it. Where no thread can be had, Start copies.
+class BackgroundCopy {
+public:
+    BackgroundCopy() = default;
+    BackgroundCopy(const BackgroundCopy&) = delete;
+    BackgroundCopy& operator=(const BackgroundCopy&) = delete;
+    ~BackgroundCopy();
+    void Start(const std::string& source, const std::string& destination);
+    // Waits for the copy, handling window messages meanwhile; CopyOneFile's result.
+    unsigned long Finish();
+
+private:
+    void StartThread();
+    static unsigned long __stdcall Work(void* self);
+    void* thread_ = nullptr;
+    void* start_ = nullptr;  // auto-reset: one copy to do, or the end
+    void* done_ = nullptr;   // manual reset: set while no copy is under way
+    bool quit_ = false;
+    std::string source_;
+    std::string destination_;
+    std::vector<char> buffer_;
+    unsigned long result_ = 0;
+};
 // The whole file as bytes; empty when it cannot be opened or read.
 std::string ReadWholeFile(const std::string& path);
 // Copies a file and holds the copy open against writing, renaming and deleting until

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "engine/environment.h"
 #include "engine/files_win.h"
 #include "engine/messages_win.h"
@@ -10,11 +12,13 @@
 
 namespace {
 
-HKEY OpenSharedDlls() {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return nullptr;
+// Opened once and kept open: the uninstaller asks for a count per logged file, thousands of
+// them, and each opening is a round trip of its own.
+HKEY SharedDlls() {
+    static HKEY key = nullptr;
+    if (!key && RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key,
+                                nullptr) != ERROR_SUCCESS)
+        key = nullptr;
     return key;
 }
 
@@ -23,12 +27,29 @@ using EntryPoint = HRESULT(STDAPICALLTYPE*)();
 }  // namespace
 
 unsigned long ReadSharedCount(const std::string& path) {
-    HKEY key = OpenSharedDlls();
+    HKEY key = SharedDlls();
     if (!key) return 0;
     DWORD type = 0, value = 0, size = sizeof(value);
     LONG r = RegQueryValueExA(key, path.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    RegCloseKey(key);
     return (r == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(value)) ? value : 0;
+}
+
+SharedCountNames::SharedCountNames() {
+    HKEY key = SharedDlls();
+    if (!key) return;
+    std::vector<char> name(32768);  // the longest value name the registry allows, and its end
+    LONG r = ERROR_SUCCESS;
+    for (DWORD i = 0; r == ERROR_SUCCESS; ++i) {
+        DWORD length = static_cast<DWORD>(name.size());
+        r = RegEnumValueA(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        if (r == ERROR_SUCCESS) keys_[SharedNameKey(std::string(name.data(), length))] = 0;
+    }
+    complete_ = r == ERROR_NO_MORE_ITEMS;
+}
+
+unsigned long SharedCountNames::Read(const std::string& path) const {
+    if (complete_ && keys_.find(SharedNameKey(path)) == keys_.end()) return 0;
+    return ReadSharedCount(path);
 }
 
 unsigned long ChangeSharedCount(const std::string& path, bool raise) {
@@ -40,7 +61,7 @@ unsigned long ChangeSharedCount(const std::string& path, bool raise) {
     } else if (count > 0) {
         --count;
     }
-    HKEY key = OpenSharedDlls();
+    HKEY key = SharedDlls();
     if (!key) return count;
     if (count > 0) {
         DWORD value = count;
@@ -48,7 +69,6 @@ unsigned long ChangeSharedCount(const std::string& path, bool raise) {
     } else {
         RegDeleteValueA(key, path.c_str());
     }
-    RegCloseKey(key);
     return count;
 }
 

@@ -72,3 +72,12 @@ bool EndsWithChar(const std::string& text, char c) { return !text.empty() && IsC
 bool IsPathDelimiterAt(const std::string& text, std::size_t index) { return IsCharAt(text, index, '\\'); }
 
 bool EndsWithPathDelimiter(const std::string& text) { return EndsWithChar(text, '\\'); }
+
+std::string ZeroPadded(long long value, int width) {
+    const bool negative = value < 0;
+    std::string digits = std::to_string(negative ? 0 - static_cast<unsigned long long>(value)
+                                                 : static_cast<unsigned long long>(value));
+    const std::size_t room = width > negative ? static_cast<std::size_t>(width - negative) : 0;
+    if (digits.size() < room) digits.insert(0, room - digits.size(), '0');
+    return negative ? "-" + digits : digits;
+}

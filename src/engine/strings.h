@@ -22,3 +22,6 @@ bool EndsWithChar(const std::string& text, char c);
 // Whether the byte at index (0-based) starts a character, i.e. is not a trail byte.
 bool IsPathDelimiterAt(const std::string& text, std::size_t index);
 bool EndsWithPathDelimiter(const std::string& text);
+// The number in decimal, zeros in front up to width characters, a minus sign counting
+// as one (as printf's "%0*d" writes it, without printf's formatting code in the program).
+std::string ZeroPadded(long long value, int width);

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include "engine/strings.h"
 
 UnattendedRun& Unattended() {
     static UnattendedRun run;
@@ -14,10 +14,8 @@ namespace {
 std::string Stamp() {
     SYSTEMTIME t;
     GetLocalTime(&t);
-    char text[32];
-    std::snprintf(text, sizeof(text), "%04u/%02u/%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
-                  t.wSecond);
-    return text;
+    return ZeroPadded(t.wYear, 4) + "/" + ZeroPadded(t.wMonth, 2) + "/" + ZeroPadded(t.wDay, 2) + " " +
+           ZeroPadded(t.wHour, 2) + ":" + ZeroPadded(t.wMinute, 2) + ":" + ZeroPadded(t.wSecond, 2);
 }
 
 // Appends and closes at once, so that whatever stops the program later finds the log complete.

@@ -104,10 +104,12 @@ void InstallRun::CopyFiles() {
 void InstallRun::CopyOne(int n, const std::string& value) {
     CopyEntry entry = ParseCopyEntry(value, Environment().SourceFolder);
     if (entry.diskChange) AskForDisk(entry.source);
-    unsigned long error = 0;
     // One search of the source serves the copy decision and the progress in bytes.
     const FileStamp source = ReadFileStamp(entry.source);
-    const Outcome outcome = InstallFile(entry, source, error);
+    const FileJob job = StartFile(entry, source);
+    Pause();  // the copy goes on meanwhile
+    unsigned long error = 0;
+    const Outcome outcome = FinishFile(entry, job, error);
     switch (outcome) {
         case Outcome::Scheduled:
             state_.lockedFile = true;
@@ -139,7 +141,6 @@ void InstallRun::CopyOne(int n, const std::string& value) {
     progressPercent_ = CopyProgressPercent(state_, n);
     if (DisplayDue() || n == state_.entryCount) ShowPendingEntry();
     Checkpoint();
-    Pause();
 }
 
 void InstallRun::AskForDisk(const std::string& source) {
@@ -160,22 +161,24 @@ void InstallRun::AskForDisk(const std::string& source) {
     }
 }
 
-InstallRun::Outcome InstallRun::InstallFile(CopyEntry& entry, const FileStamp& source, unsigned long& error) {
+InstallRun::FileJob InstallRun::StartFile(CopyEntry& entry, const FileStamp& source) {
+    FileJob job;
     if (!source.exists) {
         ShowEntry(MissingSourceText(entry.source, entry.destination));
-        return Outcome::SourceMissing;
+        job.missing = true;
+        return job;
     }
-    const std::string compressedSource = entry.source;
-    long sourceAge = source.age;
+    job.sourceAge = source.age;
     if (entry.compressed) {
+        job.compressedSource = entry.source;
         std::tie(entry.source, entry.destination) = ExpandCompressedFile(entry.source, entry.destination);
-        sourceAge = FileAge(entry.source);
+        job.sourceAge = FileAge(entry.source);
     }
     ShowEntry(CopyEntryText(entry.source, entry.destination));
 
     const FolderListing::Entry existing = destinations_.Find(entry.destination);
     bool copy = true;
-    switch (DecideOverwrite(existing.exists, state_.overwrite, sourceAge, existing.age)) {
+    switch (DecideOverwrite(existing.exists, state_.overwrite, job.sourceAge, existing.age)) {
         case OverwriteAction::Ask:
             ShowPendingEntry();
             copy = ShowMessageBox(entry.destination + "\r\n\r\nこのファイルは既に存在します。\r\n上書きしてもよろしいですか？",
@@ -189,11 +192,17 @@ InstallRun::Outcome InstallRun::InstallFile(CopyEntry& entry, const FileStamp& s
             break;
     }
     if (HasOption(entry.options, "/S")) ChangeSharedCount(entry.destination, true);
-    if (HasOption(entry.options, "/W")) copy = true;
-    error = copy ? CopyOneFile(entry.source, entry.destination) : 0;
+    job.copying = copy || HasOption(entry.options, "/W");
+    if (job.copying) copier_.Start(entry.source, entry.destination);
+    return job;
+}
+
+InstallRun::Outcome InstallRun::FinishFile(CopyEntry& entry, const FileJob& job, unsigned long& error) {
+    if (job.missing) return Outcome::SourceMissing;
+    error = job.copying ? copier_.Finish() : 0;
     // A copy keeps the source's time; after a failure the folder has to be asked.
-    if (copy && error == 0) destinations_.Record(entry.destination, sourceAge);
-    else if (copy) destinations_.Update(entry.destination);
+    if (job.copying && error == 0) destinations_.Record(entry.destination, job.sourceAge);
+    else if (job.copying) destinations_.Update(entry.destination);
     if (HasOption(entry.options, "/R") && destinations_.Find(entry.destination).exists) {
         ShowPendingEntry();  // a registration problem is shown over its entry
         RegisterComponent(entry.destination, true);
@@ -208,7 +217,7 @@ InstallRun::Outcome InstallRun::InstallFile(CopyEntry& entry, const FileStamp& s
     }
     if (entry.compressed) {
         ShellDeleteFile(entry.source);
-        entry.source = compressedSource;
+        entry.source = job.compressedSource;
     }
     return outcome;
 }

@@ -69,7 +69,15 @@ private:
     void CopyFiles();
     void CopyOne(int n, const std::string& value);
     enum class Outcome { Copied, Scheduled, Failed, SourceMissing };
-    Outcome InstallFile(CopyEntry& entry, const FileStamp& source, unsigned long& error);
+    // An entry between its decision and its result, while the copy may still be under way.
+    struct FileJob {
+        bool missing = false;
+        bool copying = false;
+        long sourceAge = -1;
+        std::string compressedSource;  // the package file, when the copy is of its expansion
+    };
+    FileJob StartFile(CopyEntry& entry, const FileStamp& source);
+    Outcome FinishFile(CopyEntry& entry, const FileJob& job, unsigned long& error);
     void AskForDisk(const std::string& source);
 
     // Folders and shortcuts (folders_shortcuts_win.cpp).
@@ -104,4 +112,5 @@ private:
     int progressPercent_ = 0;
     unsigned long lastDisplay_ = 0;
     FolderListing destinations_;  // what the destination folders hold, read once each
+    BackgroundCopy copier_;
 };

@@ -44,8 +44,9 @@ bool IsRefusedLogPath(const std::string& path) {
 void UninstallRun::DeleteFiles() {
     BeginStep("ファイルの" + context_.unSetupString + "処理．．．");
     SetCurrentDirectoryA(FolderMacros().Get("(Tmp)").c_str());
-    for (const std::string& value : LogList("DeleteFile", "File")) DeleteOne(value, true);
-    for (const std::string& value : LogList("AddDeleteFile", "File")) DeleteOne(value, false);
+    const SharedCountNames counted;
+    for (const std::string& value : LogList("DeleteFile", "File")) DeleteOne(value, true, counted);
+    for (const std::string& value : LogList("AddDeleteFile", "File")) DeleteOne(value, false, counted);
 }
 
 bool UninstallRun::AskYesNo(const std::string& text) {
@@ -53,19 +54,19 @@ bool UninstallRun::AskYesNo(const std::string& text) {
                           {IDNO, "無人実行では確認の要るファイルを残します"}) == IDYES;
 }
 
-void UninstallRun::DeleteOne(const std::string& value, bool report) {
+void UninstallRun::DeleteOne(const std::string& value, bool report, const SharedCountNames& counted) {
     const std::string path = GetField(value, ",", 1);
     std::string options = GetField(value, ",", 2);
     if (path.empty()) return;
     // A log in a writable folder may have been changed: never delete system folders for it.
     // The install run logs only files here, so a folder (a log cut off mid-path, say) is
     // refused too rather than deleted with everything in it.
-    if (IsRefusedLogPath(path) || (report && FolderExists(path))) {
+    if (IsRefusedLogPath(path) || (report && NamesFolder(path))) {
         status_.AddFailure("<File> " + path + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
         return;
     }
     unsigned long result = 0;
-    const unsigned long count = ReadSharedCount(path);
+    const unsigned long count = counted.Read(path);
     switch (DecideFileAction(count, options, path, MapString(FolderMacros().Get("(Win)"), kMapUpperCase),
                              MapString(FolderMacros().Get("(Sys)"), kMapUpperCase))) {
         case FileAction::LowerShared:

@@ -9,6 +9,8 @@
 #include "windows/status_form_win.h"
 #include "windows/win_reboot_win.h"
 
+class SharedCountNames;
+
 struct UninstallContext {
     Form& main;  // the wizard window: folder field, option boxes, pages of the end
     TfrmStatus& status;
@@ -44,7 +46,7 @@ private:
 
     // Files and shared files (files_win.cpp).
     void DeleteFiles();
-    void DeleteOne(const std::string& value, bool report);
+    void DeleteOne(const std::string& value, bool report, const SharedCountNames& counted);
     unsigned long LowerShared(const std::string& path, std::string& options);
     bool AskYesNo(const std::string& text);
 

@@ -1,7 +1,8 @@
 #include "windows/file_version.h"
 
-#include <cstdio>
 #include <limits>
+
+#include "engine/strings.h"
 
 namespace {
 
@@ -16,12 +17,6 @@ std::int32_t DecimalValue(const std::string& text) {
         if (value > std::numeric_limits<std::int32_t>::max()) return 0;
     }
     return static_cast<std::int32_t>(text[0] == '-' ? -value : value);
-}
-
-std::string Padded(std::int32_t value, int digits) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof(buffer), "%0*d", digits, static_cast<int>(value));
-    return buffer;
 }
 
 }  // namespace
@@ -39,7 +34,7 @@ FileVersionInfo ParseFileVersion(std::string text) {
 
 std::string VersionText(const FileVersionInfo& v) {
     const std::int32_t joined = DecimalValue(std::to_string(v.minor) + std::to_string(v.release));
-    return std::to_string(v.major) + "." + Padded(joined, 2) + "(Build:" + Padded(v.build, 4) + "/D3)";
+    return std::to_string(v.major) + "." + ZeroPadded(joined, 2) + "(Build:" + ZeroPadded(v.build, 4) + "/D3)";
 }
 
 std::string VersionCaption(const FileVersionInfo& version) { return "Kelvo Setup Version" + VersionText(version); }

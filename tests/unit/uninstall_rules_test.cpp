@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/paths.h"
+#include "engine/shared_dll.h"
 
 namespace {
 
@@ -98,4 +99,16 @@ TEST(UninstallInstallFolder, ProtectedFoldersAndBlocks) {
               "Sフォルダを削除できませんでした。エクスプローラなどから、直接削除してください。\r\n\r\n");
     EXPECT_EQ(InstallFolderBlock("C:\\A\\", 3, "パスが見つかりません。\r\n", "S", false),
               "<SetupFolder> C:\\A\\\r\nパスが見つかりません。\r\n\r\n");
+}
+
+TEST(SharedNameKey, NamesTheRegistryTakesForOneValueShareAKeyAndOthersDiffer) {
+    EXPECT_EQ(SharedNameKey("c:\\windows\\system\\vbrun.dll"), SharedNameKey("C:\\WINDOWS\\SYSTEM\\VBRUN.DLL"));
+    // Full-width Ａ (82 60) and ａ (82 81): the registry takes them for one letter, and a
+    // trail byte in the ASCII range must not part them.
+    EXPECT_EQ(SharedNameKey("C:\\\x82\x60.DLL"), SharedNameKey("c:\\\x82\x81.dll"));
+    EXPECT_NE(SharedNameKey("C:\\A.DLL"), SharedNameKey("C:\\B.DLL"));
+    EXPECT_NE(SharedNameKey("C:\\A.DLL"), SharedNameKey("C:\\A.DLL2"));
+    EXPECT_NE(SharedNameKey("C:\\\xB1.DLL"), SharedNameKey("C:\\\xB2.DLL"));  // half-width kana have no case
+    EXPECT_EQ(SharedNameKey("C:\\\x82"), "C:\\\x82");                          // a cut-off lead byte stays itself
+    EXPECT_EQ(SharedNameKey(""), "");
 }

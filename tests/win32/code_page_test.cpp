@@ -92,3 +92,19 @@ TEST(CodePageAgreement, UnicodeOfEveryCharacter) {
     }
     EXPECT_GT(compared, 7000);
 }
+
+TEST(CodePageAgreement, UpperCaseOfWholeTextsAsTheSystemMapsThem) {
+    const SystemCodePage system;
+    auto bySystem = [](const std::string& text) {
+        char buffer[512] = {};
+        LCMapStringA(LOCALE_SYSTEM_DEFAULT, LCMAP_UPPERCASE, text.c_str(), static_cast<int>(text.size()), buffer,
+                     sizeof(buffer) - 1);
+        return std::string(buffer);
+    };
+    std::string ascii;
+    for (unsigned c = 1; c < 0x80; ++c) ascii += static_cast<char>(c);
+    for (const std::string& text : {ascii, std::string("c:\\program files\\app\\f00001.dat,/s/w"),
+                                    std::string("c:\\ｱﾌﾟﾘ\\ａｂｃ表\\x.dll"), std::string("")})
+        EXPECT_EQ(Hex(system.Map(text, kMapUpperCase)), Hex(bySystem(text))) << text;
+    EXPECT_EQ(system.Map(std::string("ab\0cd", 5), kMapUpperCase), "AB");  // the system's mapping ends at a NUL
+}

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "test_support_win.h"
 
 namespace {
@@ -17,6 +20,22 @@ int CountEntries(const std::string& folder) {
     FindClose(find);
     return n;
 }
+
+FILETIME WriteTime(const std::string& path) {
+    WIN32_FIND_DATAA data{};
+    HANDLE find = FindFirstFileA(path.c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+    return data.ftLastWriteTime;
+}
+
+void SetWriteTime(const std::string& path, DWORD low, DWORD high) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const FILETIME time{low, high};
+    SetFileTime(h, nullptr, nullptr, &time);
+    CloseHandle(h);
+}
+
+bool SameTime(const FILETIME& a, const FILETIME& b) { return CompareFileTime(&a, &b) == 0; }
 
 }  // namespace
 
@@ -44,6 +63,17 @@ TEST(FolderExists, FilesAreNoFoldersAndEmptyRootsCountAsMissing) {
     }
 }
 
+TEST(NamesFolder, OnlyAFolderItselfAndNoFileOrMissingPath) {
+    ScratchFolder dir;
+    WriteFile(dir / "f.txt", "x");
+    CreateFolderPath(dir / "sub\\");
+    EXPECT_TRUE(NamesFolder(dir / "sub"));
+    EXPECT_TRUE(NamesFolder(dir / "sub\\"));
+    EXPECT_FALSE(NamesFolder(dir / "f.txt"));
+    EXPECT_FALSE(NamesFolder(dir / "missing"));
+    EXPECT_FALSE(NamesFolder(dir / "s*"));  // a pattern is no folder, even when a folder matches it
+}
+
 TEST(CopyOneFile, ReplacesReadOnlyTargetsAndClearsTheMark) {
     ScratchFolder dir;
     WriteFile(dir / "src.txt", "new");
@@ -55,6 +85,70 @@ TEST(CopyOneFile, ReplacesReadOnlyTargetsAndClearsTheMark) {
     EXPECT_EQ(GetFileAttributesA((dir / "dst.txt").c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u);
     EXPECT_EQ(CopyOneFile(dir / "nothing.txt", dir / "x.txt"), static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
     SetFileAttributesA((dir / "src.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(CopyOneFile, HiddenOrSystemTargetsAreReplacedAndTheSourceTimeKept) {
+    ScratchFolder dir;
+    WriteFile(dir / "src.txt", "new");
+    WriteFile(dir / "dst.txt", "old");
+    SetWriteTime(dir / "src.txt", 0x12345600, 0x01c00000);  // a day in 1998
+    SetFileAttributesA((dir / "dst.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    EXPECT_EQ(CopyOneFile(dir / "src.txt", dir / "dst.txt"), 0u);
+    EXPECT_EQ(ReadFile(dir / "dst.txt"), "new");
+    EXPECT_EQ(GetFileAttributesA((dir / "dst.txt").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_TRUE(SameTime(WriteTime(dir / "dst.txt"), WriteTime(dir / "src.txt")));
+}
+
+TEST(CopyOneFile, EmptyAndMultiChunkFilesArriveWhole) {
+    ScratchFolder dir;
+    std::string big;
+    for (int i = 0; big.size() < 700 * 1024 + 3; ++i) big += std::to_string(i * 7919) + ",";  // crosses chunk ends
+    WriteFile(dir / "big.bin", big);
+    WriteFile(dir / "empty.bin", "");
+    std::vector<char> buffer;
+    EXPECT_EQ(CopyOneFile(dir / "big.bin", dir / "big.out", buffer), 0u);
+    EXPECT_EQ(ReadFile(dir / "big.out"), big);
+    WriteFile(dir / "empty.out", "was longer");
+    EXPECT_EQ(CopyOneFile(dir / "empty.bin", dir / "empty.out", buffer), 0u);  // the buffer kept for the next
+    EXPECT_EQ(ReadFile(dir / "empty.out"), "");
+}
+
+TEST(CopyOneFile, LockedTargetIsASharingViolationAndKeepsItsBytesWhileAWrittenSourceIsRead) {
+    ScratchFolder dir;
+    WriteFile(dir / "src.txt", "new");
+    WriteFile(dir / "dst.txt", "old");
+    HANDLE held = CreateFileA((dir / "dst.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(CopyOneFile(dir / "src.txt", dir / "dst.txt"), static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
+    CloseHandle(held);
+    EXPECT_EQ(ReadFile(dir / "dst.txt"), "old");
+    // A source that another program has open for writing is read all the same.
+    HANDLE writer = CreateFileA((dir / "src.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(CopyOneFile(dir / "src.txt", dir / "dst.txt"), 0u);
+    CloseHandle(writer);
+    EXPECT_EQ(ReadFile(dir / "dst.txt"), "new");
+    // A missing source leaves a missing target missing, not created empty.
+    EXPECT_EQ(CopyOneFile(dir / "none.txt", dir / "none.out"), static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(FileExists(dir / "none.out"));
+}
+
+TEST(BackgroundCopy, ResultsComeInOrderAndAPendingCopyIsFinishedOnTheWayOut) {
+    ScratchFolder dir;
+    WriteFile(dir / "a.txt", "alpha");
+    WriteFile(dir / "b.txt", "beta");
+    {
+        BackgroundCopy copier;
+        copier.Start(dir / "a.txt", dir / "a.out");
+        EXPECT_EQ(copier.Finish(), 0u);
+        EXPECT_EQ(ReadFile(dir / "a.out"), "alpha");
+        copier.Start(dir / "missing.txt", dir / "m.out");
+        EXPECT_EQ(copier.Finish(), static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
+        EXPECT_EQ(copier.Finish(), static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));  // asked twice, same answer
+        copier.Start(dir / "b.txt", dir / "b.out");  // not finished: the end waits for it
+    }
+    EXPECT_EQ(ReadFile(dir / "b.out"), "beta");
 }
 
 TEST(ShellDeleteFile, PlainMissingPathIsTwoAndWildcardsDeleteEveryMatch) {
@@ -70,6 +164,20 @@ TEST(ShellDeleteFile, PlainMissingPathIsTwoAndWildcardsDeleteEveryMatch) {
     ShellDeleteFile(dir / "*.none");  // a wildcard that matches nothing goes to the shell and is harmless
     EXPECT_EQ(ShellDeleteFile(dir / "keep.txt"), 0u);
     EXPECT_FALSE(FileExists(dir / "keep.txt"));
+}
+
+TEST(ShellDeleteFile, ReadOnlyFilesAndFoldersGoTooAndWhatIsGoneIsTwo) {
+    ScratchFolder dir;
+    WriteFile(dir / "ro.txt", "r");
+    SetFileAttributesA((dir / "ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(ShellDeleteFile(dir / "ro.txt"), 0u);
+    EXPECT_FALSE(FileExists(dir / "ro.txt"));
+    EXPECT_EQ(ShellDeleteFile(dir / "ro.txt"), 2u);
+    CreateFolderPath(dir / "sub\\");
+    WriteFile(dir / "sub\\in.txt", "i");
+    EXPECT_EQ(ShellDeleteFile(dir / "sub"), 0u);  // a folder goes through the shell, with what it holds
+    EXPECT_FALSE(NamesFolder(dir / "sub"));
+    EXPECT_EQ(ShellDeleteFile(dir / "nofolder\\x.txt"), 2u);
 }
 
 TEST(RemoveFolderWithPatterns, EmptiesWithPatternsOrRemovesOnlyEmptyFolders) {

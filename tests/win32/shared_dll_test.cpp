@@ -43,6 +43,21 @@ TEST(SharedCount, CountsUpFromOneOrTwoAndDisappearsAtZero) {
     RegCloseKey(key);
 }
 
+TEST(SharedCountNames, CountsReadOnceFindNamesInAnyCaseAndFollowLaterChanges) {
+    ScratchFolder dir;
+    const std::string counted = dir / "ＡCOUNTED.DLL";  // a full-width letter too
+    ChangeSharedCount(counted, true);
+    ChangeSharedCount(counted, true);
+    const SharedCountNames names;
+    EXPECT_EQ(names.Read(counted), 2u);
+    EXPECT_EQ(names.Read(dir / "ａcounted.dll"), 2u);  // the registry ignores letter case, full-width too
+    EXPECT_EQ(names.Read(dir / "OTHER.DLL"), 0u);
+    ChangeSharedCount(counted, false);
+    EXPECT_EQ(names.Read(counted), 1u);  // a count lowered since is read as it is now
+    ChangeSharedCount(counted, false);
+    EXPECT_EQ(names.Read(counted), 0u);
+}
+
 TEST(RegisterComponent, SuccessUnregisterAndFailureMessages) {
     Environment().RunMode = "SETUP";
     ScratchFolder dir;

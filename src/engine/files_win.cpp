@@ -294,11 +294,15 @@ unsigned long WriteWholeFile(const std::string& path, const std::string& text) {
     return error;
 }
 
+bool DeleteIfPlainFile(const std::string& path) {
+    return path.find_first_of("*?") == std::string::npos && !IsComponentFile(path) && DeleteFileA(path.c_str());
+}
+
 unsigned long ShellDeleteFile(const std::string& path) {
     const bool wildcard = path.find_first_of("*?") != std::string::npos;
     // Nearly always one plain file that is there: deleting it straight away spares a lookup
     // per file of a long log. A folder, a marked or a missing file fails here and is handled below.
-    if (!wildcard && !IsComponentFile(path) && DeleteFileA(path.c_str())) return 0;
+    if (DeleteIfPlainFile(path)) return 0;
     const DWORD attributes = wildcard ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
     if (!wildcard && attributes == INVALID_FILE_ATTRIBUTES) return 2;
     if (IsComponentFile(path)) RegisterComponent(path, false);

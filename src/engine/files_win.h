@@ -55,6 +55,9 @@ unsigned long WriteWholeFile(const std::string& path, const std::string& text);
 // Deletes a file, or what a pattern matches, silently; 0 when done, 2 for a missing file named
 // without wildcards. A component is unregistered first. For one plain file, 0 means it is gone.
 unsigned long ShellDeleteFile(const std::string& path);
+// Deletes at once a file named without wildcards that is no component; true when it is gone.
+// A folder, a marked or missing file, a component or a pattern is left as it was.
+bool DeleteIfPlainFile(const std::string& path);
 // What one directory search tells of a file: whether it is there, its time as the packed
 // local date and time of the file system (2-second steps; -1 for none or a folder), its size.
 struct FileStamp {

@@ -58,17 +58,19 @@ void UninstallRun::DeleteOne(const std::string& value, bool report, const Shared
     const std::string path = GetField(value, ",", 1);
     std::string options = GetField(value, ",", 2);
     if (path.empty()) return;
+    const auto refuse = [&] { status_.AddFailure("<File> " + path + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n"); };
     // A log in a writable folder may have been changed: never delete system folders for it.
+    if (IsRefusedLogPath(path)) return refuse();
+    const FileAction action = DecideFileAction(counted.Read(path), options, path,
+                                               MapString(FolderMacros().Get("(Win)"), kMapUpperCase),
+                                               MapString(FolderMacros().Get("(Sys)"), kMapUpperCase));
+    // Nearly every entry: a plain file, gone with one call, which no folder survives.
+    if (action == FileAction::Delete && DeleteIfPlainFile(path)) return;
     // The install run logs only files here, so a folder (a log cut off mid-path, say) is
     // refused too rather than deleted with everything in it.
-    if (IsRefusedLogPath(path) || (report && NamesFolder(path))) {
-        status_.AddFailure("<File> " + path + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
-        return;
-    }
+    if (report && NamesFolder(path)) return refuse();
     unsigned long result = 0;
-    const unsigned long count = counted.Read(path);
-    switch (DecideFileAction(count, options, path, MapString(FolderMacros().Get("(Win)"), kMapUpperCase),
-                             MapString(FolderMacros().Get("(Sys)"), kMapUpperCase))) {
+    switch (action) {
         case FileAction::LowerShared:
             result = LowerShared(path, options);
             break;

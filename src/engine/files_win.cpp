@@ -299,10 +299,13 @@ bool DeleteIfPlainFile(const std::string& path) {
 }
 
 unsigned long ShellDeleteFile(const std::string& path) {
-    const bool wildcard = path.find_first_of("*?") != std::string::npos;
     // Nearly always one plain file that is there: deleting it straight away spares a lookup
-    // per file of a long log. A folder, a marked or a missing file fails here and is handled below.
-    if (DeleteIfPlainFile(path)) return 0;
+    // per file of a long log. A folder, a marked or a missing file fails here.
+    return DeleteIfPlainFile(path) ? 0 : ShellDeleteRest(path);
+}
+
+unsigned long ShellDeleteRest(const std::string& path) {
+    const bool wildcard = path.find_first_of("*?") != std::string::npos;
     const DWORD attributes = wildcard ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
     if (!wildcard && attributes == INVALID_FILE_ATTRIBUTES) return 2;
     if (IsComponentFile(path)) RegisterComponent(path, false);

@@ -58,6 +58,9 @@ unsigned long ShellDeleteFile(const std::string& path);
 // Deletes at once a file named without wildcards that is no component; true when it is gone.
 // A folder, a marked or missing file, a component or a pattern is left as it was.
 bool DeleteIfPlainFile(const std::string& path);
+// ShellDeleteFile once DeleteIfPlainFile has failed for the path: a missing name is not
+// looked up twice.
+unsigned long ShellDeleteRest(const std::string& path);
 // What one directory search tells of a file: whether it is there, its time as the packed
 // local date and time of the file system (2-second steps; -1 for none or a folder), its size.
 struct FileStamp {

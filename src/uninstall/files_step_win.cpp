@@ -85,8 +85,8 @@ void UninstallRun::DeleteOne(const std::string& value, bool report, const Shared
             else options += "/L";
             break;
         }
-        case FileAction::Delete:
-            result = ShellDeleteFile(path);
+        case FileAction::Delete:  // a plain delete has already failed above
+            result = ShellDeleteRest(path);
             break;
     }
     std::string note;

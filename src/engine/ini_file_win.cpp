@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "engine/files_win.h"
 #include "engine/ini_slot.h"
 
 std::string ReadIniValue(const std::string& section, const std::string& key, const std::string& defaultValue,
@@ -29,8 +30,13 @@ std::vector<std::string> ReadNumberedValues(const std::string& section, const st
                                             const std::string& file) {
     // One read of the whole section instead of one search of the file per key: long lists
     // (thousands of files) would otherwise take quadratic time.
+    // A section's lines take no more room than the file holds them in, so one read is enough
+    // unless the file grows meanwhile; each further try makes the system convert it again.
+    const std::int64_t fileSize = FileSize(file);
+    DWORD first = 64 * 1024;
+    if (fileSize >= first && fileSize < 128 * 1024 * 1024) first = static_cast<DWORD>(fileSize) + 16;
     std::vector<char> buffer;
-    for (DWORD size = 64 * 1024;; size *= 2) {
+    for (DWORD size = first;; size *= 2) {
         buffer.assign(size, '\0');
         DWORD got = GetPrivateProfileSectionA(section.c_str(), buffer.data(), size, file.c_str());
         if (got < size - 2 || size >= 256u * 1024 * 1024) {

@@ -38,15 +38,28 @@ bool IsRefusedLogPath(const std::string& path) {
     // The entry as written too: resolving makes a relative entry look absolute.
     const std::string& windows = FolderMacros().Get("(Win)");
     const std::string& system = FolderMacros().Get("(Sys)");
-    return IsRefusedPath(path, windows, system) || IsRefusedPath(ResolvedLogPath(path), windows, system);
+    if (IsRefusedPath(path, windows, system)) return true;
+    const std::string resolved = ResolvedLogPath(path);
+    return resolved != path && IsRefusedPath(resolved, windows, system);
 }
 
 void UninstallRun::DeleteFiles() {
     BeginStep("ファイルの" + context_.unSetupString + "処理．．．");
     SetCurrentDirectoryA(FolderMacros().Get("(Tmp)").c_str());
+    upperWindows_ = MapString(FolderMacros().Get("(Win)"), kMapUpperCase);
+    upperSystem_ = MapString(FolderMacros().Get("(Sys)"), kMapUpperCase);
     const SharedCountNames counted;
-    for (const std::string& value : LogList("DeleteFile", "File")) DeleteOne(value, true, counted);
-    for (const std::string& value : LogList("AddDeleteFile", "File")) DeleteOne(value, false, counted);
+    DeleteListed(LogList("DeleteFile", "File"), true, counted);
+    DeleteListed(LogList("AddDeleteFile", "File"), false, counted);
+}
+
+void UninstallRun::DeleteListed(const std::vector<std::string>& values, bool report, const SharedCountNames& counted) {
+    // Every entry is judged before the first delete, so that the deletes follow each other
+    // as closely as in a plain loop: judging between them measured slower.
+    std::vector<char> refused;
+    refused.reserve(values.size());
+    for (const std::string& value : values) refused.push_back(IsRefusedLogPath(GetField(value, ",", 1)));
+    for (std::size_t i = 0; i < values.size(); ++i) DeleteOne(values[i], refused[i] != 0, report, counted);
 }
 
 bool UninstallRun::AskYesNo(const std::string& text) {
@@ -54,16 +67,14 @@ bool UninstallRun::AskYesNo(const std::string& text) {
                           {IDNO, "無人実行では確認の要るファイルを残します"}) == IDYES;
 }
 
-void UninstallRun::DeleteOne(const std::string& value, bool report, const SharedCountNames& counted) {
+void UninstallRun::DeleteOne(const std::string& value, bool refused, bool report, const SharedCountNames& counted) {
     const std::string path = GetField(value, ",", 1);
     std::string options = GetField(value, ",", 2);
     if (path.empty()) return;
     const auto refuse = [&] { status_.AddFailure("<File> " + path + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n"); };
     // A log in a writable folder may have been changed: never delete system folders for it.
-    if (IsRefusedLogPath(path)) return refuse();
-    const FileAction action = DecideFileAction(counted.Read(path), options, path,
-                                               MapString(FolderMacros().Get("(Win)"), kMapUpperCase),
-                                               MapString(FolderMacros().Get("(Sys)"), kMapUpperCase));
+    if (refused) return refuse();
+    const FileAction action = DecideFileAction(counted.Read(path), options, path, upperWindows_, upperSystem_);
     // Nearly every entry: a plain file, gone with one call, which no folder survives.
     if (action == FileAction::Delete && DeleteIfPlainFile(path)) return;
     // The install run logs only files here, so a folder (a log cut off mid-path, say) is

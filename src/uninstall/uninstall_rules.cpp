@@ -36,11 +36,14 @@ bool IsAbsolute(const std::string& path) {
     return drive || network;
 }
 
-// Whether folder is inner itself or holds it, ignoring case.
-bool HoldsFolder(const std::string& folder, const std::string& inner) {
-    if (folder.empty() || inner.empty()) return false;
-    const std::string outer = MapString(AddPathDelimiter(folder, "B"), kMapUpperCase);
-    return MapString(AddPathDelimiter(inner, "B"), kMapUpperCase).compare(0, outer.size(), outer) == 0;
+// A folder upper-cased and ending in a delimiter, as HoldsFolder compares it.
+std::string UpperFolder(const std::string& folder) {
+    return folder.empty() ? folder : MapString(AddPathDelimiter(folder, "B"), kMapUpperCase);
+}
+
+// Whether outer is inner itself or holds it; both made by UpperFolder.
+bool HoldsFolder(const std::string& outer, const std::string& inner) {
+    return !outer.empty() && !inner.empty() && inner.compare(0, outer.size(), outer) == 0;
 }
 
 bool HasWildcard(const std::string& text) { return text.find_first_of("*?") != std::string::npos; }
@@ -51,16 +54,19 @@ bool IsRefusedPath(const std::string& path, const std::string& windowsFolder, co
     if (!IsAbsolute(path) || FindText("\\..\\", AddPathDelimiter(path, "B"))) return true;
     // A wildcard before one trailing delimiter ("C:\*\") is judged as without it.
     const std::string trimmed = RemovePathDelimiter(path, "B");
-    const std::string folder = FolderOfPath(trimmed);
     const bool wildcard = HasWildcard(NameOfPath(trimmed));
+    const std::string folder = wildcard ? FolderOfPath(trimmed) : std::string();
     // A drive or share root itself or anything matched by a wildcard directly in it.
     const std::size_t root = DriveOfPath(path).size();
     if (trimmed.size() <= root) return true;
     if (wildcard && RemovePathDelimiter(folder, "B").size() <= root) return true;
-    // The system's folders, a folder that holds them, or a wildcard in any of those.
-    for (const std::string& system : {windowsFolder, systemFolder}) {
-        if (HoldsFolder(path, system)) return true;
-        if (wildcard && HoldsFolder(folder, system)) return true;
+    // The system's folders, a folder that holds them, or a wildcard in any of those. Each is
+    // upper-cased once: the uninstaller asks this for every logged file.
+    const std::string upperPath = UpperFolder(path);
+    const std::string upperFolder = UpperFolder(folder);
+    for (const std::string* system : {&windowsFolder, &systemFolder}) {
+        const std::string upperSystem = UpperFolder(*system);
+        if (HoldsFolder(upperPath, upperSystem) || HoldsFolder(upperFolder, upperSystem)) return true;
     }
     return false;
 }

@@ -2,6 +2,7 @@
 // The uninstall run: removes what the log lists, asks before deleting shared files, and
 // ends on a page that offers a restart when a file could only be scheduled.
 #include <string>
+#include <vector>
 
 #include "windows/custom_dlg_win.h"
 #include "windows/form_win.h"
@@ -46,7 +47,9 @@ private:
 
     // Files and shared files (files_win.cpp).
     void DeleteFiles();
-    void DeleteOne(const std::string& value, bool report, const SharedCountNames& counted);
+    void DeleteListed(const std::vector<std::string>& values, bool report, const SharedCountNames& counted);
+    // refused: the entry's path is one the uninstaller never deletes (IsRefusedLogPath).
+    void DeleteOne(const std::string& value, bool refused, bool report, const SharedCountNames& counted);
     unsigned long LowerShared(const std::string& path, std::string& options);
     bool AskYesNo(const std::string& text);
 
@@ -70,5 +73,6 @@ private:
     std::string cleanupPatterns_;
     bool deleteAll_ = false;
     std::string sharedAnswer_;
+    std::string upperWindows_, upperSystem_;  // the system's folders, upper-cased once for every file
     int leftForRestart_ = 0;  // files whose deletion waits for the restart
 };

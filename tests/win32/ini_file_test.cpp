@@ -37,3 +37,23 @@ TEST(IniFile, ShiftJisTrailBackslashesRoundTripInNamesAndValues) {
     // Written as code page 932 text with CR LF, so other programs can read it.
     EXPECT_EQ(ReadFile(file), "[表示]\r\nソフト=" + value + "\r\n");
 }
+
+TEST(IniFile, NumberedListsOfThousandsReadWholeInOrder) {
+    // A log of a large package: the section alone is several times the first read's 64 KiB,
+    // in a UTF-16 file twice the size of the text it gives.
+    ScratchFolder dir;
+    std::string lines = "[Other]\r\nFile1=not this\r\n[DeleteFile]\r\n";
+    for (int n = 1; n <= 6000; ++n)
+        lines += "File" + std::to_string(n) + "=C:\\App\\Data\\F" + std::to_string(n) + ".DAT,/S\r\n";
+    WriteFile(dir / "UNSETUP.INI", lines + "[Tail]\r\nKey=x\r\n");
+    std::string wide = "\xFF\xFE";
+    for (char c : lines) wide += std::string{c, '\0'};
+    WriteFile(dir / "WIDE.INI", wide);
+    for (const char* name : {"UNSETUP.INI", "WIDE.INI"}) {
+        const std::vector<std::string> values = ReadNumberedValues("DeleteFile", "File", dir / name);
+        ASSERT_EQ(values.size(), 6000u) << name;
+        EXPECT_EQ(values.front(), "C:\\App\\Data\\F1.DAT,/S") << name;
+        EXPECT_EQ(values.back(), "C:\\App\\Data\\F6000.DAT,/S") << name;
+    }
+    EXPECT_TRUE(ReadNumberedValues("DeleteFile", "File", dir / "none.ini").empty());
+}

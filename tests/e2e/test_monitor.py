@@ -405,15 +405,19 @@ class Resources(MonitorCase):
             finally:
                 del self.wine.env["TOVRA_TEST_RAPID_SCAN_MS"]
             scans = lambda: first.requests().count(FIRST_PATHS[0])  # noqa: E731
-            # Resident memory every 100 scans. Wine's heap grows once by about 1 MB in the
-            # first few hundred scans and then stays; a leak of a request per scan would not.
+            # Resident memory every 100 scans. Wine's heap grows once by 1 to 2 MB in the first
+            # few hundred scans (later under i386 emulation) and then stays; a leak of a request
+            # per scan would grow every hundred.
             samples = {}
             start = time.monotonic()
             for mark in range(100, self.scans + 1, 100):
                 self.wait_until(lambda: scans() >= mark, 600, f"fewer than {mark} scans")
                 samples[mark] = process_figures(self.proc.pid)[0]
             print(f"\nresident kB by scans {samples} ({time.monotonic() - start:.0f} s)")
-            self.assertLess(samples[self.scans] - samples[100], 1536)
+            marks = sorted(samples)
+            growth = [samples[b] - samples[a] for a, b in zip(marks, marks[1:])]
+            self.assertLessEqual(sum(g >= 512 for g in growth), 1, growth)
+            self.assertLess(samples[self.scans] - samples[100], 3072)
             self.assertEqual(len(self.output_lines()), 4)
             self.close_monitor()
 

@@ -51,7 +51,7 @@ long FileAge(const std::string& path) { return ReadFileStamp(path).age; }
 
 FolderListing::Entry FolderListing::Find(const std::string& path) {
     const std::string name = NameOfPath(path);
-    if (name.empty() || name.find_first_of("*?") != std::string::npos) return {FileExists(path), FileAge(path)};
+    if (name.empty() || HasWildcard(name)) return {FileExists(path), FileAge(path)};
     auto& folder = Listing(FolderOfPath(path));
     auto it = folder.find(UpperName(name));
     if (it == folder.end()) return {false, -1};
@@ -295,7 +295,7 @@ unsigned long WriteWholeFile(const std::string& path, const std::string& text) {
 }
 
 bool DeleteIfPlainFile(const std::string& path) {
-    return path.find_first_of("*?") == std::string::npos && !IsComponentFile(path) && DeleteFileA(path.c_str());
+    return !HasWildcard(path) && !IsComponentFile(path) && DeleteFileA(path.c_str());
 }
 
 unsigned long ShellDeleteFile(const std::string& path) {
@@ -305,7 +305,7 @@ unsigned long ShellDeleteFile(const std::string& path) {
 }
 
 unsigned long ShellDeleteRest(const std::string& path) {
-    const bool wildcard = path.find_first_of("*?") != std::string::npos;
+    const bool wildcard = HasWildcard(path);
     const DWORD attributes = wildcard ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
     if (!wildcard && attributes == INVALID_FILE_ATTRIBUTES) return 2;
     if (IsComponentFile(path)) RegisterComponent(path, false);

@@ -29,9 +29,9 @@ bool WriteIniValue(const std::string& section, const std::string& key, const std
 std::vector<std::string> ReadNumberedValues(const std::string& section, const std::string& prefix,
                                             const std::string& file) {
     // One read of the whole section instead of one search of the file per key: long lists
-    // (thousands of files) would otherwise take quadratic time.
-    // A section's lines take no more room than the file holds them in, so one read is enough
-    // unless the file grows meanwhile; each further try makes the system convert it again.
+    // (thousands of files) would otherwise take quadratic time. Its lines take no more room
+    // than the file holds them in, so a buffer of the file's size reads it at once; each
+    // further try would make the system convert the whole file again.
     const std::int64_t fileSize = FileSize(file);
     DWORD first = 64 * 1024;
     if (fileSize >= first && fileSize < 128 * 1024 * 1024) first = static_cast<DWORD>(fileSize) + 16;

@@ -57,6 +57,8 @@ std::string FolderOfPath(const std::string& path) {
     return last == std::string::npos ? "" : path.substr(0, last + 1);
 }
 
+bool HasWildcard(const std::string& text) { return text.find_first_of("*?") != std::string::npos; }
+
 std::string NameOfPath(const std::string& path) {
     std::size_t last = LastDelimiter(path);
     return last == std::string::npos ? path : path.substr(last + 1);

@@ -18,6 +18,8 @@ std::string FolderOfPath(const std::string& path);
 std::string NameOfPath(const std::string& path);
 // The drive part ("C:") of a path, without a trailing delimiter.
 std::string DriveOfPath(const std::string& path);
+// Whether a path or name holds a wildcard ("*" or "?"; neither is ever a trail byte).
+bool HasWildcard(const std::string& text);
 
 // The record of installed programs: "(Win)" without its trailing backslash + "\KELVO98.INI".
 std::string InstalledProgramsFile(const std::string& windowsFolder);

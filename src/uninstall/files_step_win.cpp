@@ -102,7 +102,7 @@ void UninstallRun::DeleteOne(const std::string& value, bool refused, bool report
     }
     std::string note;
     // A plain file whose delete succeeded is gone; asking again would scan its whole folder.
-    const bool gone = result == 0 && !ContainsText("/L", options) && path.find_first_of("*?") == std::string::npos;
+    const bool gone = result == 0 && !ContainsText("/L", options) && !HasWildcard(path);
     if (!gone && !ContainsText("/L", options) && FileExists(path)) {
         if (result == 0) result = ERROR_ACCESS_DENIED;
         if (ContainsText("/F", options)) {

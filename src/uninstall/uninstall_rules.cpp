@@ -46,8 +46,6 @@ bool HoldsFolder(const std::string& outer, const std::string& inner) {
     return !outer.empty() && !inner.empty() && inner.compare(0, outer.size(), outer) == 0;
 }
 
-bool HasWildcard(const std::string& text) { return text.find_first_of("*?") != std::string::npos; }
-
 }  // namespace
 
 bool IsRefusedPath(const std::string& path, const std::string& windowsFolder, const std::string& systemFolder) {

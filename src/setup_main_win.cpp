@@ -7,6 +7,7 @@
 
 #include "engine/code_page_win.h"
 #include "engine/files_win.h"
+#include "engine/handle_win.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"
 #include "engine/startup_win.h"
@@ -79,15 +80,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     UseSystemCodePage();
     const Switches switches = ParseSwitches(CommandArguments());
     if (const int code = AnswerSwitches(switches); code >= 0) return code;
-    HANDLE running = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, "KELVOSETUP");
-    if (running) {
+    // Made and tested in one call: two copies started together cannot both find it missing.
+    OwnedHandle mutex(CreateMutexA(nullptr, FALSE, "KELVOSETUP"));
+    if (!mutex.valid() || GetLastError() == ERROR_ALREADY_EXISTS) {
         // Another copy runs: leave without any window (a deployment tool learns why).
-        CloseHandle(running);
         if (!switches.any) return 0;
         Unattended().Log("ほかのセットアップが実行中です。");
         return Unattended().End(exit_code::kAlreadyRunning);
     }
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, "KELVOSETUP");
     CoInitialize(nullptr);
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
@@ -121,6 +121,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         }
     }
     CoUninitialize();
-    if (mutex) CloseHandle(mutex);
     return code;
 }

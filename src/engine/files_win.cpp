@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "engine/code_page.h"
+#include "engine/environment.h"
+#include "engine/handle_win.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"
 #include "engine/strings.h"
@@ -129,17 +131,27 @@ HANDLE CreateDestination(const std::string& destination) {
                        FILE_ATTRIBUTE_ARCHIVE | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 
+// Held by another program: what a copy onto it would meet.
+bool InUse(const std::string& path) {
+    OwnedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !file.valid() && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+// Read-only, hidden and system files refuse to be replaced; true when a mark was cleared.
+bool ClearMarks(const std::string& path) {
+    const DWORD old = GetFileAttributesA(path.c_str());
+    const DWORD marks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    return old != INVALID_FILE_ATTRIBUTES && (old & marks) && SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+}
+
 // Read-only, hidden and system files refuse to be replaced; the copy clears those marks.
 HANDLE ReplaceDestination(const std::string& destination) {
     HANDLE to = CreateDestination(destination);
     if (to != INVALID_HANDLE_VALUE || GetLastError() != ERROR_ACCESS_DENIED) return to;
-    const DWORD old = GetFileAttributesA(destination.c_str());
-    const DWORD marks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    if (old == INVALID_FILE_ATTRIBUTES || !(old & marks)) {
+    if (!ClearMarks(destination)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return to;
     }
-    SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
     return CreateDestination(destination);
 }
 
@@ -191,6 +203,85 @@ unsigned long CopyOneFile(const std::string& source, const std::string& destinat
     return CopyOneFile(source, destination, buffer);
 }
 
+namespace {
+
+// A move that failed for the destination: in use, or refused for its marks (then once more).
+template <typename Move>
+DWORD RetryRefusedMove(const std::string& destination, DWORD error, Move move) {
+    if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) return error;
+    if (InUse(destination)) return ERROR_SHARING_VIOLATION;
+    if (!ClearMarks(destination)) return error;
+    return move() ? 0 : GetLastError();
+}
+
+bool NoReplacingMove() { return Environment().OsFamily == "notNT"; }
+
+std::string AsideName(const std::string& temporary) { return temporary + ".OLD"; }
+
+DWORD RenameSequence(const std::string& temporary, const std::string& destination) {
+    if (MoveFileA(temporary.c_str(), destination.c_str())) return 0;  // nothing to replace
+    DWORD error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return error;
+    const std::string aside = AsideName(temporary);
+    auto toAside = [&] { return MoveFileA(destination.c_str(), aside.c_str()) != FALSE; };
+    if (!toAside() && (error = RetryRefusedMove(destination, GetLastError(), toAside)) != 0) return error;
+    if (!MoveFileA(temporary.c_str(), destination.c_str())) {
+        error = GetLastError();
+        MoveFileA(aside.c_str(), destination.c_str());
+        return error;
+    }
+    SetFileAttributesA(aside.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(aside.c_str());
+    return 0;
+}
+
+}  // namespace
+
+unsigned long PutInPlace(const std::string& temporary, const std::string& destination) {
+    if (NoReplacingMove()) return RenameSequence(temporary, destination);
+    auto move = [&] {
+        return MoveFileExA(temporary.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+               FALSE;
+    };
+    return move() ? 0 : RetryRefusedMove(destination, GetLastError(), move);
+}
+
+void RecoverPutInPlace(const std::string& temporary, const std::string& destination) {
+    const std::string aside = AsideName(temporary);
+    if (!FileExists(aside)) return;
+    if (!FileExists(destination)) {
+        MoveFileA(aside.c_str(), destination.c_str());
+        return;
+    }
+    SetFileAttributesA(aside.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(aside.c_str());
+}
+
+std::string StagingFolderOf(const std::string& destination) { return FolderOfPath(destination) + "~KSCOPY\\"; }
+
+unsigned long CopyIntoPlace(const std::string& source, const std::string& destination, const std::string& staging,
+                            std::vector<char>& buffer) {
+    const std::string staged = staging + NameOfPath(destination);
+    if (NoReplacingMove()) RecoverPutInPlace(staged, destination);
+    if (const unsigned long error = CopyOneFile(source, staged, buffer)) return error;
+    const unsigned long error = PutInPlace(staged, destination);
+    if (error) DeleteFileA(staged.c_str());
+    return error;
+}
+
+std::string StagingFolders::For(const std::string& destination) {
+    const std::string folder = StagingFolderOf(destination);
+    auto [it, added] = made_.try_emplace(UpperName(folder), folder);
+    // A folder left by a run cut short is taken as it is.
+    if (added) CreateDirectoryA(RemovePathDelimiter(folder, "B").c_str(), nullptr);
+    return it->second;
+}
+
+void StagingFolders::RemoveAll() {
+    for (const auto& [key, folder] : made_) RemoveFolderWithPatterns(folder, "*.*|");
+    made_.clear();
+}
+
 void BackgroundCopy::StartThread() {
     start_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     done_ = CreateEventA(nullptr, TRUE, TRUE, nullptr);
@@ -203,18 +294,19 @@ unsigned long __stdcall BackgroundCopy::Work(void* self) {
     for (;;) {
         WaitForSingleObject(copy.start_, INFINITE);
         if (copy.quit_) return 0;
-        copy.result_ = CopyOneFile(copy.source_, copy.destination_, copy.buffer_);
+        copy.result_ = CopyIntoPlace(copy.source_, copy.destination_, copy.staging_, copy.buffer_);
         SetEvent(copy.done_);
     }
 }
 
-void BackgroundCopy::Start(const std::string& source, const std::string& destination) {
+void BackgroundCopy::Start(const std::string& source, const std::string& destination, const std::string& staging) {
     source_ = source;
     destination_ = destination;
+    staging_ = staging;
     buffer_.resize(kCopyChunk);  // grown here: an allocation failure is no business of the thread
     if (!start_) StartThread();
     if (!thread_) {
-        result_ = CopyOneFile(source_, destination_, buffer_);
+        result_ = CopyIntoPlace(source_, destination_, staging_, buffer_);
         return;
     }
     ResetEvent(done_);

@@ -1,5 +1,6 @@
 #pragma once
 // One [CopyFile] entry: "(Dch)" destination [ "|" new-name ] [ "," options ].
+#include <cstdint>
 #include <string>
 
 struct CopyEntry {
@@ -24,3 +25,8 @@ OverwriteAction DecideOverwrite(bool destinationExists, bool overwriteChoice, lo
 // The texts the copy step shows for an entry.
 std::string CopyEntryText(const std::string& source, const std::string& destination);
 std::string MissingSourceText(const std::string& source, const std::string& destination);
+
+// The size a compressed package file says its expansion has: the 4 bytes after the magic
+// "SZDD", the method and the missing letter. -1 when the bytes start no such header.
+std::int64_t ExpandedSizeInHeader(const std::string& firstBytes);
+constexpr std::size_t kCompressedHeaderSize = 14;

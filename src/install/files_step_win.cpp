@@ -2,12 +2,12 @@
 #include <windows.h>
 #include <lzexpand.h>
 
-#include <tuple>
 #include <vector>
 
 #include "engine/code_page.h"
 #include "engine/environment.h"
 #include "engine/files_win.h"
+#include "engine/handle_win.h"
 #include "engine/ini_file_win.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"
@@ -35,8 +35,38 @@ const LzService& Lz() {
 
 std::vector<std::string> CopyFileEntries() { return ReadNumberedValues("CopyFile", "File", Environment().ScriptPath); }
 
-// Expands an LZ-compressed source into EXPAND.BST in the work folder; returns that file and the final destination.
-std::pair<std::string, std::string> ExpandCompressedFile(const std::string& source, std::string destination) {
+// The first bytes of a file, as many as it has up to n.
+std::string ReadFileStart(const std::string& path, std::size_t n) {
+    OwnedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string bytes(n, '\0');
+    DWORD got = 0;
+    if (!file.valid() || !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(n), &got, nullptr)) return "";
+    bytes.resize(got);
+    return bytes;
+}
+
+// The service's negative results as the system's errors; a short expansion ends the file too soon.
+unsigned long ExpansionError(LONG written, std::int64_t expected) {
+    switch (written) {
+        case LZERROR_READ: return ERROR_READ_FAULT;
+        case LZERROR_WRITE: return ERROR_WRITE_FAULT;
+        case LZERROR_GLOBALLOC: return ERROR_NOT_ENOUGH_MEMORY;
+        default: break;
+    }
+    if (written < 0) return ERROR_INVALID_DATA;
+    return expected >= 0 && written != expected ? ERROR_HANDLE_EOF : 0;
+}
+
+struct Expansion {
+    std::string temporary;    // EXPAND.BST in the work folder
+    std::string destination;  // the stored name decided
+    unsigned long error = 0;  // a cut or damaged package file: nothing of it is installed
+};
+
+// Expands an LZ-compressed source into EXPAND.BST in the work folder, checked against the
+// size the compressed file's header gives.
+Expansion ExpandCompressedFile(const std::string& source, std::string destination) {
     if (NameOfPath(destination) == "AUTO.EXT") {
         // The service writes a name as long as the source's path, without a size limit.
         std::vector<char> expanded(source.size() + MAX_PATH, '\0');
@@ -46,27 +76,28 @@ std::pair<std::string, std::string> ExpandCompressedFile(const std::string& sour
     }
     // In the folder start-up made, not loose in the temporary folder, where another program
     // could have left a link under that name for an elevated setup to write through.
-    const std::string temporary = Environment().WorkFolder + "EXPAND.BST";
+    Expansion result{Environment().WorkFolder + "EXPAND.BST", destination};
+    const std::string& temporary = result.temporary;
     if (FileExists(temporary)) ShellDeleteFile(temporary);
     OFSTRUCT from{}, to{};
     const LzService& lz = Lz();
     INT in = lz.Loaded() ? lz.open(const_cast<char*>(source.c_str()), &from, OF_READ | OF_SHARE_EXCLUSIVE) : -1;
     INT out = lz.Loaded() ? lz.open(const_cast<char*>(temporary.c_str()), &to, OF_CREATE) : -1;
-    // A failed expansion shows up as a failed copy of the temporary file.
-    if (in >= 0 && out >= 0) lz.copy(in, out);
+    LONG written = in < 0 ? in : out < 0 ? out : lz.copy(in, out);
     if (in >= 0) lz.close(in);
     if (out >= 0) lz.close(out);
+    if (!lz.Loaded()) written = LZERROR_BADINHANDLE;
+    result.error = ExpansionError(written, ExpandedSizeInHeader(ReadFileStart(source, kCompressedHeaderSize)));
     // The service gives the copy the compressed file's time; the expanded file is new, so
     // that with automatic overwrite it replaces whatever is installed.
-    HANDLE file =
-        CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
+    OwnedHandle file(
+        CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.valid()) {
         FILETIME now;
         GetSystemTimeAsFileTime(&now);
-        SetFileTime(file, nullptr, nullptr, &now);
-        CloseHandle(file);
+        SetFileTime(file.get(), nullptr, nullptr, &now);
     }
-    return {temporary, destination};
+    return result;
 }
 
 }  // namespace
@@ -96,6 +127,7 @@ void InstallRun::CopyFiles() {
     for (std::size_t i = 0; i < entries.size(); ++i) CopyOne(static_cast<int>(i + 1), entries[i]);
     if (state_.lockedFile)
         status_.StepStatus = FindText("一部失敗", status_.StepStatus) ? "一部失敗・ロックファイルあり" : "ロックファイルあり";
+    staging_.RemoveAll();
     EndStep();
     context_.status.SetVisible("fraStatus", false);
     state_.lists.files.current.push_back(Log());
@@ -171,10 +203,14 @@ InstallRun::FileJob InstallRun::StartFile(CopyEntry& entry, const FileStamp& sou
     job.sourceAge = source.age;
     if (entry.compressed) {
         job.compressedSource = entry.source;
-        std::tie(entry.source, entry.destination) = ExpandCompressedFile(entry.source, entry.destination);
+        const Expansion expansion = ExpandCompressedFile(entry.source, entry.destination);
+        entry.source = expansion.temporary;
+        entry.destination = expansion.destination;
         job.sourceAge = FileAge(entry.source);
+        job.error = expansion.error;
     }
     ShowEntry(CopyEntryText(entry.source, entry.destination));
+    if (job.error) return job;  // nothing of a cut file is installed, the installed copy stays
 
     const FolderListing::Entry existing = destinations_.Find(entry.destination);
     bool copy = true;
@@ -191,19 +227,24 @@ InstallRun::FileJob InstallRun::StartFile(CopyEntry& entry, const FileStamp& sou
         case OverwriteAction::Copy:
             break;
     }
-    if (HasOption(entry.options, "/S")) ChangeSharedCount(entry.destination, true);
+    // Raised before it is written down: a crash between the two leaves one count too many,
+    // which keeps a file, never one too few, which would remove another program's.
+    const bool counted = !takenOver_.counted.empty() &&
+                         takenOver_.counted.count(MapString(entry.destination, kMapUpperCase)) != 0;
+    if (HasOption(entry.options, "/S") && !counted) ChangeSharedCount(entry.destination, true);
+    Journal(InstallChange::File, entry.destination + entry.options);
     job.copying = copy || HasOption(entry.options, "/W");
-    if (job.copying) copier_.Start(entry.source, entry.destination);
+    if (job.copying) copier_.Start(entry.source, entry.destination, staging_.For(entry.destination));
     return job;
 }
 
 InstallRun::Outcome InstallRun::FinishFile(CopyEntry& entry, const FileJob& job, unsigned long& error) {
     if (job.missing) return Outcome::SourceMissing;
-    error = job.copying ? copier_.Finish() : 0;
+    error = job.copying ? copier_.Finish() : job.error;
     // A copy keeps the source's time; after a failure the folder has to be asked.
     if (job.copying && error == 0) destinations_.Record(entry.destination, job.sourceAge);
     else if (job.copying) destinations_.Update(entry.destination);
-    if (HasOption(entry.options, "/R") && destinations_.Find(entry.destination).exists) {
+    if (HasOption(entry.options, "/R") && !job.error && destinations_.Find(entry.destination).exists) {
         ShowPendingEntry();  // a registration problem is shown over its entry
         RegisterComponent(entry.destination, true);
     }

@@ -35,12 +35,12 @@ void InstallRun::Run() {
     if (state_.sizeProgress) CheckDiskSpace();
     CheckInstallFolder();
     LoadPreviousLog();
+    ReadDeletionLists();
     MakeFolders();
     CopyFiles();
     MakeShortcuts();
     WriteRegistry();
     WriteIniFiles();
-    ReadDeletionLists();
     SetAssociations();
     WriteUninstallInformation();
     ShowFailureDetails();
@@ -121,6 +121,7 @@ void InstallRun::MarkDone() {
 void InstallRun::EndStep() {
     status_.StatusLog += status_.StepStatus + "\r\n";
     ShowLog();
+    journal_.Flush();  // on disk before the next step's changes, even through a power cut
 }
 
 std::string InstallRun::ScriptValue(const std::string& section, const std::string& key) const {
@@ -180,21 +181,29 @@ void InstallRun::CheckInstallFolder() {
 void InstallRun::LoadPreviousLog() {
     const std::string log = Log();
     const std::string backup = Environment().WorkFolder + "UNSETUPB.INI";
-    if (!FileExists(log)) {
-        context_.status.SetEnabled("btnAbort", true);
-        return;
+    RecoverPutInPlace(FolderOfPath(log) + "UNSETUP.NEW", log);
+    if (FileExists(log)) {
+        CopyAndHold(log, backup);
+        for (int k = 1; k <= 20; ++k)
+            state_.relationSlots.LoadPrevious(ReadIniValue("RestoreRelate", "Key" + std::to_string(k), "", log));
+        auto carry = [&](const char* section, const char* prefix, UninstallList& list) {
+            list.carried = ReadNumberedValues(section, prefix, backup);
+        };
+        UninstallLists& lists = state_.lists;
+        carry("DeleteFolder", "Folder", lists.folders);
+        carry("DeleteFile", "File", lists.files);
+        carry("DeleteShortCut", "File", lists.shortcuts);
+        carry("DeleteRegistry", "Key", lists.registryKeys);
+        carry("AddDeleteFile", "File", lists.extraFiles);
     }
-    CopyAndHold(log, backup);
-    for (int k = 1; k <= 20; ++k)
-        state_.relationSlots.LoadPrevious(ReadIniValue("RestoreRelate", "Key" + std::to_string(k), "", log));
-    auto carry = [&](const char* section, const char* prefix, UninstallList& list) {
-        list.carried = ReadNumberedValues(section, prefix, backup);
-    };
-    UninstallLists& lists = state_.lists;
-    carry("DeleteFolder", "Folder", lists.folders);
-    carry("DeleteFile", "File", lists.files);
-    carry("DeleteShortCut", "File", lists.shortcuts);
-    carry("DeleteRegistry", "Key", lists.registryKeys);
-    carry("AddDeleteFile", "File", lists.extraFiles);
+    TakeOverJournal();
     context_.status.SetEnabled("btnAbort", true);
+}
+
+void InstallRun::TakeOverJournal() {
+    // A package that leaves no log has nothing a later run could remove.
+    if (IsSetupOnly(context_.unSetupTitle)) return;
+    std::string text;
+    if (journal_.Open(InstallJournalPath(FolderMacros().Get("(App)")), text) != 0) return;
+    takenOver_ = ::TakeOverJournal(ReadJournalLines(text), state_.lists, state_.relationSlots);
 }

@@ -3,8 +3,11 @@
 #include <string>
 
 #include "engine/files_win.h"
+#include "engine/journal_win.h"
 #include "install/copy_entry.h"
+#include "install/install_journal.h"
 #include "install/install_state.h"
+#include "install/settings_entries.h"
 #include "install/shortcut_entry.h"
 #include "windows/form_win.h"
 #include "windows/status_form_win.h"
@@ -57,12 +60,15 @@ private:
     void EndStep();
     std::string ScriptValue(const std::string& section, const std::string& key) const;
     std::string Log() const;
+    // Written ahead of the change it names (install_journal.h).
+    void Journal(InstallChange change, const std::string& value) { journal_.Append(static_cast<char>(change), value); }
 
     // Steps 1 to 5 (install_run_win.cpp).
     void ReadRelations();
     void CheckDiskSpace();
     void CheckInstallFolder();
     void LoadPreviousLog();
+    void TakeOverJournal();
 
     // Files (files_step_win.cpp).
     void MeasurePackage();
@@ -74,6 +80,7 @@ private:
         bool missing = false;
         bool copying = false;
         long sourceAge = -1;
+        unsigned long error = 0;       // the entry failed before any copy: a cut compressed file
         std::string compressedSource;  // the package file, when the copy is of its expansion
     };
     FileJob StartFile(CopyEntry& entry, const FileStamp& source);
@@ -90,13 +97,15 @@ private:
     void WriteIniFiles();
     void ReadDeletionLists();
     void SetAssociations();
-    std::string WriteUninstallEntry();
+    UninstallEntryName EntryName() const;
+    std::string UninstallEntryPath() const;
+    void WriteUninstallEntry(const std::string& path);
     void ReportRegistryFailure(const std::string& key, long error);
 
     // Uninstall information (uninstall_info_win.cpp).
     void WriteUninstallInformation();
     void UpdateUninstaller();
-    void SaveLog(const std::string& text);
+    bool SaveLog(const std::string& text);  // false when no log at all could be written
 
     // Failure details, completion and the final page (completion_win.cpp).
     void ShowFailureDetails();
@@ -112,5 +121,8 @@ private:
     int progressPercent_ = 0;
     unsigned long lastDisplay_ = 0;
     FolderListing destinations_;  // what the destination folders hold, read once each
+    JournalFile journal_;
+    TakenOverJournal takenOver_;  // what a run cut short already did in this folder
+    StagingFolders staging_;      // removed after the copier, which may still be writing into one
     BackgroundCopy copier_;
 };

@@ -91,6 +91,8 @@ void InstallRun::ReadDeletionLists() {
     state_.lists.registryKeys.current = ReadNumberedValues("DeleteRegistry", "Key", script);
     for (const std::string& file : ReadNumberedValues("AddDeleteFile", "File", script))
         state_.lists.extraFiles.current.push_back(ExpandFolderMacros(file));
+    for (const std::string& key : state_.lists.registryKeys.current) Journal(InstallChange::RegistryKey, key);
+    for (const std::string& file : state_.lists.extraFiles.current) Journal(InstallChange::ExtraFile, file);
 }
 
 void InstallRun::SetAssociations() {
@@ -102,7 +104,9 @@ void InstallRun::SetAssociations() {
         if (ShowMessageBox(AssociationQuestion(a), "関連付けの確認", MB_YESNO | MB_ICONQUESTION,
                            {IDYES, "無人実行では関連付けを受け入れます"}) != IDYES) continue;
         const std::string extensionKey = "." + a.extension;
-        state_.relationSlots.Save(a.extension, ReadRegistryText(HKEY_CLASSES_ROOT, extensionKey, ""));
+        const std::string previous = ReadRegistryText(HKEY_CLASSES_ROOT, extensionKey, "");
+        if (!state_.relationSlots.Holds(a.extension)) Journal(InstallChange::Relation, a.extension + "," + previous);
+        state_.relationSlots.Save(a.extension, previous);
         bool failed = false;
         for (const auto& [path, text] : AssociationKeys(a)) {
             const LONG error = WriteRegistryValue(HKEY_CLASSES_ROOT, path, "", TextData(text));
@@ -114,10 +118,15 @@ void InstallRun::SetAssociations() {
     EndStep();
 }
 
-std::string InstallRun::WriteUninstallEntry() {
-    const UninstallEntryName name = NameUninstallEntry(ScriptValue("Title", "UnSetupKey"),
-                                                       ScriptValue("Title", "UnSetupDisplay"), context_.unSetupTitle);
-    const std::string path = std::string(kUninstallKeyRoot) + name.key;
+UninstallEntryName InstallRun::EntryName() const {
+    return NameUninstallEntry(ScriptValue("Title", "UnSetupKey"), ScriptValue("Title", "UnSetupDisplay"),
+                              context_.unSetupTitle);
+}
+
+std::string InstallRun::UninstallEntryPath() const { return std::string(kUninstallKeyRoot) + EntryName().key; }
+
+void InstallRun::WriteUninstallEntry(const std::string& path) {
+    const UninstallEntryName name = EntryName();
     const std::string uninstaller = FolderMacros().Get("(Win)") + "UNKELVO.EXE";
     const auto values = UninstallEntryValues(name.display, uninstaller, Log(),
                                              [this](const char* key) { return ScriptValue("Support", key); });
@@ -128,5 +137,4 @@ std::string InstallRun::WriteUninstallEntry() {
             break;
         }
     }
-    return path;
 }

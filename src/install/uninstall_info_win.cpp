@@ -8,18 +8,7 @@
 #include "engine/messages_win.h"
 #include "engine/paths.h"
 #include "install/install_run_win.h"
-
-namespace {
-
-// Puts the finished temporary file in the log's place, replacing an older log.
-bool PutInPlace(const std::string& temporary, const std::string& log) {
-    if (MoveFileExA(temporary.c_str(), log.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    // The 95 platform has no replacing move: remove the old log, then rename.
-    if (FileExists(log) && !DeleteFileA(log.c_str())) return false;
-    return MoveFileA(temporary.c_str(), log.c_str()) != FALSE;
-}
-
-}  // namespace
+#include "install/program_image.h"
 
 void InstallRun::WriteUninstallInformation() {
     BeginStep(context_.unSetupString + "情報を更新しています", "．．．完了");
@@ -50,16 +39,24 @@ void InstallRun::WriteUninstallInformation() {
     log.checkBox4 = ScriptValue("Extend", "UnSetupCheckBox4");
     log.readmeFile = ScriptValue("BeforeUnInstall", "ReadmeFile");
     log.beforeFile = ScriptValue("BeforeUnInstall", "File");
-    log.registryKey = WriteUninstallEntry();
+    log.registryKey = UninstallEntryPath();
     log.programId = context_.programId;
-    SaveLog(BuildUninstallLog(log, dots));
+    // The entry points at the log, so it comes only once a log is whole on disk; until then
+    // the journal stays for the next run.
+    if (!SaveLog(BuildUninstallLog(log, dots))) return;
+    WriteUninstallEntry(log.registryKey);
+    journal_.Remove();
 }
 
 void InstallRun::UpdateUninstaller() {
     const std::string uninstaller = FolderMacros().Get("(Win)") + "UNKELVO.EXE";
+    const std::string temporary = FolderMacros().Get("(Win)") + "UNKELVO.NEW";
     const std::string self = Environment().WorkFolder + "SETUPB.EXE";
+    RecoverPutInPlace(temporary, uninstaller);
     if (IsSetupOnly(context_.unSetupTitle) && !FileExists(uninstaller)) return;
-    if (FileAge(self) <= FileAge(uninstaller)) return;  // a newer uninstaller stays
+    // A newer uninstaller stays, unless it is no whole program of ours (one cut by a crash
+    // during its copy is newer than any).
+    if (FileAge(self) <= FileAge(uninstaller) && IsWholeSetupProgram(ReadWholeFile(uninstaller))) return;
     // The work folder is the user's to write: what becomes the uninstaller, which later runs
     // with the rights of whoever removes the product, must be the very program that runs.
     if (ReadWholeFile(self) != ReadWholeFile(ModulePath())) {
@@ -67,20 +64,24 @@ void InstallRun::UpdateUninstaller() {
         ++status_.FailureCount;
         return;
     }
-    if (const unsigned long error = CopyOneFile(self, uninstaller)) {
+    // Written beside it and moved over it in one step: every product's removal needs it whole.
+    unsigned long error = CopyOneFile(self, temporary);
+    if (error == 0) error = PutInPlace(temporary, uninstaller);
+    if (error) {
+        DeleteFileA(temporary.c_str());
         status_.FailureReport += "<SetupFile> " + uninstaller + "\r\n" + SystemErrorText(error);
         ++status_.FailureCount;
     }
 }
 
-void InstallRun::SaveLog(const std::string& text) {
+bool InstallRun::SaveLog(const std::string& text) {
     // Written beside the log first, then put in its place: a crash or a full disk leaves
     // the old log or the new one, never a cut one.
     const std::string log = Log();
     const std::string folder = FolderOfPath(log);
     const std::string temporary = folder + "UNSETUP.NEW";
     DWORD error = WriteWholeFile(temporary, text);
-    if (error == 0 && PutInPlace(temporary, log)) return;
+    if (error == 0 && PutInPlace(temporary, log) == 0) return true;
     if (error == 0) {
         DeleteFileA(temporary.c_str());
         ShowMessageBox("既存の「UNSETUP.INI」が削除できませんでした。\r\n" + context_.unSetupString +
@@ -92,15 +93,17 @@ void InstallRun::SaveLog(const std::string& text) {
         fallback = "UNTMP" + std::to_string(k) + ".INI";
         if (!FileExists(folder + fallback)) break;
     }
-    error = WriteWholeFile(folder + fallback, text);
-    if (error != 0) {
-        // Not even the fallback could be written: say so among the failures instead of ending the run.
-        status_.FailureReport += "<File> " + log + "\r\n" + SystemErrorText(error);
+    if (const DWORD fallbackError = WriteWholeFile(folder + fallback, text)) {
+        // Not even the fallback could be written: say so among the failures instead of ending
+        // the run, and make no entry that would point at no log.
+        status_.FailureReport += "<File> " + log + "\r\n" + SystemErrorText(fallbackError) + context_.unSetupString +
+                                 "情報を保存できなかったため、「プログラム(アプリケーション)の追加と削除」に登録していません。\r\n";
         ++status_.FailureCount;
-        return;
+        return false;
     }
     ShowMessageBox("インストールフォルダに仮ファイル" + fallback + "を作成しました\r\n" +
                        "上記ファイルを「UNSETUP.INI」にリネームしてください。\r\n" + "リネームを行わないと、正常に" +
                        context_.unSetupString + "できません。",
                    "警告", MB_ICONEXCLAMATION);
+    return true;
 }

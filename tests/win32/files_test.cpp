@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/environment.h"
 #include "test_support_win.h"
 
 namespace {
@@ -139,16 +140,95 @@ TEST(BackgroundCopy, ResultsComeInOrderAndAPendingCopyIsFinishedOnTheWayOut) {
     WriteFile(dir / "a.txt", "alpha");
     WriteFile(dir / "b.txt", "beta");
     {
+        StagingFolders staging;
         BackgroundCopy copier;
-        copier.Start(dir / "a.txt", dir / "a.out");
+        copier.Start(dir / "a.txt", dir / "a.out", staging.For(dir / "a.out"));
         EXPECT_EQ(copier.Finish(), 0u);
         EXPECT_EQ(ReadFile(dir / "a.out"), "alpha");
-        copier.Start(dir / "missing.txt", dir / "m.out");
+        copier.Start(dir / "missing.txt", dir / "m.out", staging.For(dir / "m.out"));
         EXPECT_EQ(copier.Finish(), static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
         EXPECT_EQ(copier.Finish(), static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));  // asked twice, same answer
-        copier.Start(dir / "b.txt", dir / "b.out");  // not finished: the end waits for it
+        copier.Start(dir / "b.txt", dir / "b.out", staging.For(dir / "b.out"));  // not finished: the end waits for it
     }
     EXPECT_EQ(ReadFile(dir / "b.out"), "beta");
+    EXPECT_FALSE(FolderExists(dir / "~KSCOPY"));  // the staging folder goes with the run
+}
+
+// Both ways of putting a file in place: the replacing move, and the 95 platform's renames.
+class CopyIntoPlaceTest : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        saved_ = Environment().OsFamily;
+        Environment().OsFamily = GetParam();
+    }
+    void TearDown() override { Environment().OsFamily = saved_; }
+    unsigned long Copy(const std::string& source, const std::string& destination) {
+        return CopyIntoPlace(source, destination, staging_.For(destination), buffer_);
+    }
+    ScratchFolder dir_;
+    StagingFolders staging_;
+    std::vector<char> buffer_;
+
+private:
+    std::string saved_;
+};
+
+TEST_P(CopyIntoPlaceTest, NewAndReplacedFilesArriveWholeWithTheSourceTimeAndNothingBeside) {
+    WriteFile(dir_ / "src.txt", "version 2");
+    SetWriteTime(dir_ / "src.txt", 0x12345600, 0x01c00000);
+    EXPECT_EQ(Copy(dir_ / "src.txt", dir_ / "new.txt"), 0u);
+    WriteFile(dir_ / "old.txt", "version 1, longer");
+    SetFileAttributesA((dir_ / "old.txt").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(Copy(dir_ / "src.txt", dir_ / "old.txt"), 0u);
+    for (const char* name : {"new.txt", "old.txt"}) {
+        EXPECT_EQ(ReadFile(dir_ / name), "version 2") << name;
+        EXPECT_EQ(GetFileAttributesA((dir_ / name).c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE)) << name;
+        EXPECT_TRUE(SameTime(WriteTime(dir_ / name), WriteTime(dir_ / "src.txt"))) << name;
+    }
+    EXPECT_EQ(CountEntries(dir_ / "~KSCOPY\\"), 0);
+    staging_.RemoveAll();
+    EXPECT_EQ(CountEntries(dir_.path()), 3);
+}
+
+TEST_P(CopyIntoPlaceTest, AFailedCopyLeavesThePreviousVersionAndAHeldOneIsASharingViolation) {
+    WriteFile(dir_ / "dst.txt", "version 1");
+    // A source that cannot be read: the destination keeps its bytes, nothing is left beside it.
+    EXPECT_EQ(Copy(dir_ / "missing.txt", dir_ / "dst.txt"), static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
+    HANDLE source = CreateFileA((dir_ / "locked.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    EXPECT_EQ(Copy(dir_ / "locked.txt", dir_ / "dst.txt"), static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
+    CloseHandle(source);
+    EXPECT_EQ(ReadFile(dir_ / "dst.txt"), "version 1");
+    // A destination another program holds: reported as in use, so that the restart replaces it.
+    WriteFile(dir_ / "src.txt", "version 2");
+    HANDLE held = CreateFileA((dir_ / "dst.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Copy(dir_ / "src.txt", dir_ / "dst.txt"), static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
+    CloseHandle(held);
+    EXPECT_EQ(ReadFile(dir_ / "dst.txt"), "version 1");
+    EXPECT_EQ(CountEntries(dir_ / "~KSCOPY\\"), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Platforms, CopyIntoPlaceTest, ::testing::Values("NT", "notNT"));
+
+TEST(PutInPlace, A95RunCutBetweenItsRenamesIsUndoneOrFinishedByTheNext) {
+    ScratchFolder dir;
+    const std::string saved = Environment().OsFamily;
+    Environment().OsFamily = "notNT";
+    StagingFolders staging;
+    std::vector<char> buffer;
+    const std::string folder = staging.For(dir / "a.txt");
+    WriteFile(dir / "src.txt", "version 2");
+    // Cut after the old file went aside: it comes back before anything else happens.
+    WriteFile(folder + "a.txt.OLD", "version 1");
+    WriteFile(folder + "a.txt", "version 2, cut");
+    RecoverPutInPlace(folder + "a.txt", dir / "a.txt");
+    EXPECT_EQ(ReadFile(dir / "a.txt"), "version 1");
+    // Cut after the new one came in: the old one goes, and a copy goes on as usual.
+    WriteFile(folder + "a.txt.OLD", "version 1");
+    EXPECT_EQ(CopyIntoPlace(dir / "src.txt", dir / "a.txt", folder, buffer), 0u);
+    EXPECT_EQ(ReadFile(dir / "a.txt"), "version 2");
+    EXPECT_EQ(CountEntries(folder), 0);
+    Environment().OsFamily = saved;
 }
 
 TEST(ShellDeleteFile, PlainMissingPathIsTwoAndWildcardsDeleteEveryMatch) {

@@ -1,0 +1,22 @@
+#include "engine/journal.h"
+
+std::string JournalLine(char kind, const std::string& value) { return std::string(1, kind) + "=" + value + "\r\n"; }
+
+std::size_t WholeLinesLength(const std::string& text) {
+    const std::size_t end = text.rfind("\r\n");
+    return end == std::string::npos ? 0 : end + 2;
+}
+
+std::vector<JournalRecord> ReadJournalLines(const std::string& text) {
+    std::vector<JournalRecord> records;
+    const std::size_t whole = WholeLinesLength(text);
+    for (std::size_t at = 0; at < whole;) {
+        const std::size_t end = text.find("\r\n", at);
+        const std::string line = text.substr(at, end - at);
+        at = end + 2;
+        // A line of another form (a write taken back half-way) is skipped, never guessed at.
+        if (line.size() >= 2 && line[1] == '=' && line.find('\0') == std::string::npos)
+            records.push_back({line[0], line.substr(2)});
+    }
+    return records;
+}

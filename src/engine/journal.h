@@ -1,0 +1,16 @@
+#pragma once
+// A run's journal: one line per change it is about to make, "K=value" with a letter for the
+// kind, so that the next run knows what one cut short may have left.
+#include <string>
+#include <vector>
+
+struct JournalRecord {
+    char kind;
+    std::string value;
+};
+
+std::string JournalLine(char kind, const std::string& value);
+// The records of the whole lines; a last line cut short by a crash is none.
+std::vector<JournalRecord> ReadJournalLines(const std::string& text);
+// The length of the text up to the end of its last whole line.
+std::size_t WholeLinesLength(const std::string& text);

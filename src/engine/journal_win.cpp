@@ -33,6 +33,13 @@ void JournalFile::Append(char kind, const std::string& value) {
     SetEndOfFile(file_.get());
 }
 
+void JournalFile::Clear() {
+    if (!file_.valid()) return;
+    end_ = 0;
+    SetFilePointer(file_.get(), 0, nullptr, FILE_BEGIN);
+    SetEndOfFile(file_.get());
+}
+
 void JournalFile::Flush() {
     if (file_.valid()) FlushFileBuffers(file_.get());
 }

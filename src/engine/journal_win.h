@@ -11,6 +11,8 @@ public:
     [[nodiscard]] unsigned long Open(const std::string& path, std::string& text);
     // Appends one line (an entry not written is the only loss: a short write is taken back).
     void Append(char kind, const std::string& value);
+    // Drops every line: the file was another's.
+    void Clear();
     // At a step's end: what is written reaches the disk before the next step's changes.
     void Flush();
     // The run finished what the journal guards: closed and deleted.

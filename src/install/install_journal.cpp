@@ -1,10 +1,24 @@
 #include "install/install_journal.h"
 
+#include <cstdint>
+
 #include "engine/code_page.h"
 #include "engine/strings.h"
 #include "install/copy_entry.h"
 
-std::string InstallJournalPath(const std::string& installFolder) { return installFolder + "UNSETUP.JNL"; }
+std::string InstallJournalPath(const std::string& windowsFolder, const std::string& installFolder) {
+    std::uint32_t hash = 2166136261u;  // FNV-1a
+    for (const char c : MapString(installFolder, kMapUpperCase)) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string name = "KS";
+    for (int shift = 20; shift >= 0; shift -= 4) name += kDigits[(hash >> shift) & 0xf];
+    return windowsFolder + name + ".JNL";
+}
+
+bool IsJournalOf(const std::vector<JournalRecord>& records, const std::string& installFolder) {
+    return !records.empty() && records.front().kind == static_cast<char>(InstallChange::InstallFolder) &&
+           SameText(records.front().value, installFolder);
+}
 
 TakenOverJournal TakeOverJournal(const std::vector<JournalRecord>& records, UninstallLists& lists,
                                  RestoreRelateSlots& slots) {
@@ -16,7 +30,11 @@ TakenOverJournal TakeOverJournal(const std::vector<JournalRecord>& records, Unin
             case InstallChange::Shortcut: lists.shortcuts.carried.push_back(record.value); break;
             case InstallChange::RegistryKey: lists.registryKeys.carried.push_back(record.value); break;
             case InstallChange::ExtraFile: lists.extraFiles.carried.push_back(record.value); break;
-            case InstallChange::Relation: slots.LoadPrevious(record.value); break;
+            case InstallChange::Relation:
+                // The first class recorded for an extension is the one from before any attempt.
+                if (!slots.Holds(GetField(record.value, ",", 1))) slots.LoadPrevious(record.value);
+                break;
+            case InstallChange::InstallFolder: break;
             case InstallChange::File:
                 lists.files.carried.push_back(record.value);
                 if (HasOption(GetField(record.value, ",", 2), "/S"))

@@ -1,6 +1,7 @@
 #pragma once
-// The install run's journal, UNSETUP.JNL beside the log: each change written ahead of it,
-// taken over by the next run into the same folder the way a previous log is.
+// The install run's journal: each change written ahead of it, taken over by the next run
+// into the same folder the way a previous log is. It lives in the Windows folder, named after
+// the install folder, so that an aborted or stopped run leaves the install folder as it was.
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "install/uninstall_log.h"
 
 enum class InstallChange : char {
+    InstallFolder = 'P',  // the first line: whose journal this is
     Folder = 'D',       // [DeleteFolder]
     File = 'F',         // [DeleteFile], path + options; "/S" once its count was raised
     Shortcut = 'L',     // [DeleteShortCut]
@@ -17,7 +19,10 @@ enum class InstallChange : char {
     Relation = 'E',     // [RestoreRelate], "extension,previous class"
 };
 
-std::string InstallJournalPath(const std::string& installFolder);
+// (Win) + "KS" + six hex digits of the install folder's upper-case name + ".JNL" (8.3 on every system).
+std::string InstallJournalPath(const std::string& windowsFolder, const std::string& installFolder);
+// Whether the records are this install folder's journal (the name's digits can meet another's).
+bool IsJournalOf(const std::vector<JournalRecord>& records, const std::string& installFolder);
 
 // What a run cut short recorded: its entries join the carried-over halves of the lists, its
 // associations' previous classes the slots, and the shared files whose counts it raised are

@@ -203,7 +203,14 @@ void InstallRun::LoadPreviousLog() {
 void InstallRun::TakeOverJournal() {
     // A package that leaves no log has nothing a later run could remove.
     if (IsSetupOnly(context_.unSetupTitle)) return;
+    const std::string app = FolderMacros().Get("(App)");
     std::string text;
-    if (journal_.Open(InstallJournalPath(FolderMacros().Get("(App)")), text) != 0) return;
-    takenOver_ = ::TakeOverJournal(ReadJournalLines(text), state_.lists, state_.relationSlots);
+    if (journal_.Open(InstallJournalPath(FolderMacros().Get("(Win)"), app), text) != 0) return;
+    const std::vector<JournalRecord> records = ReadJournalLines(text);
+    if (IsJournalOf(records, app)) {
+        takenOver_ = ::TakeOverJournal(records, state_.lists, state_.relationSlots);
+        return;
+    }
+    journal_.Clear();
+    Journal(InstallChange::InstallFolder, app);
 }

@@ -16,7 +16,7 @@ void UninstallRun::RemoveInstallFolder() {
     const std::string resolved = AddPathDelimiter(ResolvedLogPath(installFolder_), "B");
     if (!IsProtectedInstallFolder(installFolder_) && !IsProtectedInstallFolder(resolved)) {
         const unsigned long result = RemoveFolderWithPatterns(installFolder_, deleteAll_ ? "*.*|" : cleanupPatterns_);
-        if (result != 0) {
+        if (Reported(result)) {
             status_.FailureReport +=
                 InstallFolderBlock(installFolder_, result, SystemErrorText(result), s, deleteAll_);
             ++status_.FailureCount;

@@ -62,6 +62,12 @@ void UninstallRun::DeleteListed(const std::vector<std::string>& values, bool rep
     for (std::size_t i = 0; i < values.size(); ++i) DeleteOne(values[i], refused[i] != 0, report, counted);
 }
 
+namespace {
+
+bool HasSharedMark(const std::string& options) { return ContainsText("/S", options) != 0; }
+
+}  // namespace
+
 bool UninstallRun::AskYesNo(const std::string& text) {
     return ShowMessageBox(text, "ファイル削除の確認", MB_YESNO | MB_ICONQUESTION,
                           {IDNO, "無人実行では確認の要るファイルを残します"}) == IDYES;
@@ -71,10 +77,18 @@ void UninstallRun::DeleteOne(const std::string& value, bool refused, bool report
     const std::string path = GetField(value, ",", 1);
     std::string options = GetField(value, ",", 2);
     if (path.empty()) return;
+    // The log goes last, with the entry that starts the removal again should this one be cut short.
+    if (report && SameText(path, logPath_)) {
+        logListed_ = true;
+        return;
+    }
     const auto refuse = [&] { status_.AddFailure("<File> " + path + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n"); };
     // A log in a writable folder may have been changed: never delete system folders for it.
     if (refused) return refuse();
-    const FileAction action = DecideFileAction(counted.Read(path), options, path, upperWindows_, upperSystem_);
+    const unsigned long count = counted.Read(path);
+    const bool lowered = !lowered_.empty() && HasSharedMark(options) && lowered_.count(MapString(path, kMapUpperCase));
+    const FileAction action =
+        lowered ? FileAction::LowerShared : DecideFileAction(count, options, path, upperWindows_, upperSystem_);
     // Nearly every entry: a plain file, gone with one call, which no folder survives.
     if (action == FileAction::Delete && DeleteIfPlainFile(path)) return;
     // The install run logs only files here, so a folder (a log cut off mid-path, say) is
@@ -83,7 +97,7 @@ void UninstallRun::DeleteOne(const std::string& value, bool refused, bool report
     unsigned long result = 0;
     switch (action) {
         case FileAction::LowerShared:
-            result = LowerShared(path, options);
+            result = LowerShared(path, options, lowered, count);
             break;
         case FileAction::KeepShared:
         case FileAction::Keep:
@@ -111,11 +125,19 @@ void UninstallRun::DeleteOne(const std::string& value, bool refused, bool report
             if (report) ++leftForRestart_;
         }
     }
-    if (report && result != 0) status_.AddFailure("<File> " + path + "\r\n" + SystemErrorText(result) + note + "\r\n");
+    if (report && Reported(result)) status_.AddFailure("<File> " + path + "\r\n" + SystemErrorText(result) + note + "\r\n");
 }
 
-unsigned long UninstallRun::LowerShared(const std::string& path, std::string& options) {
-    if (ChangeSharedCount(path, false) != 0) {
+unsigned long UninstallRun::LowerShared(const std::string& path, std::string& options, bool lowered,
+                                        unsigned long count) {
+    // Once per installation: an attempt cut short already took its one, and only asks again.
+    if (lowered && !FileExists(path)) return 0;
+    if (!lowered) {
+        journal_.Append('S', path);
+        journal_.Flush();
+        count = ChangeSharedCount(path, false);
+    }
+    if (count != 0) {
         options += "/L";  // other programs still use it
         return 0;
     }

@@ -37,7 +37,7 @@ void UninstallRun::DeleteShortcuts() {
             continue;
         }
         const unsigned long result = ShellDeleteFile(path);
-        if (result != 0) status_.AddFailure("<ShortCut> " + path + "\r\n" + SystemErrorText(result) + "\r\n");
+        if (Reported(result)) status_.AddFailure("<ShortCut> " + path + "\r\n" + SystemErrorText(result) + "\r\n");
         const std::string folder = AddPathDelimiter(FolderOfPath(path), "B");
         if (!IsShellFolder(folder) && !IsRefusedLogPath(folder)) RemoveFolderWithPatterns(folder, "");
     }
@@ -58,7 +58,7 @@ void UninstallRun::DeleteFolders() {
         } else {
             result = RemoveFolderWithPatterns(folder, "");  // only an empty folder goes
         }
-        if (result != 0) status_.AddFailure("<Folder> " + folder + "\r\n" + SystemErrorText(result) + "\r\n");
+        if (Reported(result)) status_.AddFailure("<Folder> " + folder + "\r\n" + SystemErrorText(result) + "\r\n");
     }
 }
 
@@ -110,4 +110,12 @@ void UninstallRun::DeleteUninstallEntry() {
         return;
     }
     DeleteRegistryKey("(Local)", key);
+}
+
+void UninstallRun::DeleteLog() {
+    if (logListed_) {
+        const unsigned long result = ShellDeleteFile(logPath_);
+        if (Reported(result)) status_.AddFailure("<File> " + logPath_ + "\r\n" + SystemErrorText(result) + "\r\n");
+    }
+    journal_.Remove();
 }

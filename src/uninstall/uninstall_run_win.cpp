@@ -1,7 +1,9 @@
 #include "uninstall/uninstall_run_win.h"
 
+#include "engine/code_page.h"
 #include "engine/environment.h"
 #include "engine/files_win.h"
+#include "engine/journal.h"
 #include "engine/ini_file_win.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"
@@ -18,7 +20,7 @@ UninstallRun::UninstallRun(const UninstallContext& context) : context_(context),
 
 void UninstallRun::Run() {
     if (!Prepare()) return;
-    ForgetProgram();
+    OpenJournal();
     RunBeforeProgram();
     DeleteFiles();
     DeleteShortcuts();
@@ -26,6 +28,8 @@ void UninstallRun::Run() {
     DeleteRegistryKeys();
     RestoreAssociations();
     DeleteUninstallEntry();
+    ForgetProgram();
+    DeleteLog();
     RemoveInstallFolder();
     ShowFailureDetails();
     Complete();
@@ -79,11 +83,21 @@ bool UninstallRun::Prepare() {
     }
     installFolder_ = AddPathDelimiter(installFolder_, "B");
     FolderMacros().Set("(App)", installFolder_);
+    logPath_ = installFolder_ + "UNSETUP.INI";
     return true;
 }
 
+void UninstallRun::OpenJournal() {
+    const std::string path = installFolder_ + "UNSETUP.RMV";
+    resumed_ = FileExists(path);
+    std::string text;
+    if (journal_.Open(path, text) != 0) return;
+    for (const JournalRecord& record : ReadJournalLines(text))
+        if (record.kind == 'S') lowered_.insert(MapString(record.value, kMapUpperCase));
+}
+
 void UninstallRun::ForgetProgram() {
-    // First of all: the record goes even when later steps fail.
+    // With the entry, once everything else is gone: a removal cut short is still on record.
     const std::string id = LogValue("ProgramID", "ID");
     if (id.empty()) return;
     const std::string record = InstalledProgramsFile(FolderMacros().Get("(Win)"));

@@ -2,7 +2,10 @@
 // The uninstall run: removes what the log lists, asks before deleting shared files, and
 // ends on a page that offers a restart when a file could only be scheduled.
 #include <string>
+#include <unordered_set>
 #include <vector>
+
+#include "engine/journal_win.h"
 
 #include "windows/custom_dlg_win.h"
 #include "windows/form_win.h"
@@ -42,15 +45,19 @@ private:
     std::string LogValue(const std::string& section, const std::string& key) const;
     std::vector<std::string> LogList(const std::string& section, const std::string& prefix) const;
     bool Prepare();
+    void OpenJournal();
     void ForgetProgram();
     void RunBeforeProgram();
+    // A missing item is a failure, except where an earlier attempt of this removal took it.
+    bool Reported(unsigned long result) const { return result != 0 && !(resumed_ && IsMissing(result)); }
+    static bool IsMissing(unsigned long result) { return result == 2 || result == 3; }
 
     // Files and shared files (files_win.cpp).
     void DeleteFiles();
     void DeleteListed(const std::vector<std::string>& values, bool report, const SharedCountNames& counted);
     // refused: the entry's path is one the uninstaller never deletes (IsRefusedLogPath).
     void DeleteOne(const std::string& value, bool refused, bool report, const SharedCountNames& counted);
-    unsigned long LowerShared(const std::string& path, std::string& options);
+    unsigned long LowerShared(const std::string& path, std::string& options, bool lowered, unsigned long count);
     bool AskYesNo(const std::string& text);
 
     // Shortcuts, folders, registry, associations (items_win.cpp).
@@ -59,6 +66,7 @@ private:
     void DeleteRegistryKeys();
     void RestoreAssociations();
     void DeleteUninstallEntry();
+    void DeleteLog();
 
     // The install folder and the end (completion_win.cpp).
     void RemoveInstallFolder();
@@ -75,4 +83,11 @@ private:
     std::string sharedAnswer_;
     std::string upperWindows_, upperSystem_;  // the system's folders, upper-cased once for every file
     int leftForRestart_ = 0;  // files whose deletion waits for the restart
+    // UNSETUP.RMV beside the log: the shared counts this removal lowered, written ahead of each,
+    // so that a removal cut short and started again lowers none twice.
+    JournalFile journal_;
+    bool resumed_ = false;                // an earlier attempt of this removal was cut short
+    std::unordered_set<std::string> lowered_;  // upper-case paths
+    std::string logPath_;                 // goes last, with the entry: the removal can be started again until then
+    bool logListed_ = false;
 };

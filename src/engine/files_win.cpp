@@ -222,6 +222,7 @@ DWORD RenameSequence(const std::string& temporary, const std::string& destinatio
     if (MoveFileA(temporary.c_str(), destination.c_str())) return 0;  // nothing to replace
     DWORD error = GetLastError();
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return error;
+    if (NamesFolder(destination)) return ERROR_ACCESS_DENIED;  // as a replacing move answers: a folder is no file
     const std::string aside = AsideName(temporary);
     auto toAside = [&] { return MoveFileA(destination.c_str(), aside.c_str()) != FALSE; };
     if (!toAside() && (error = RetryRefusedMove(destination, GetLastError(), toAside)) != 0) return error;

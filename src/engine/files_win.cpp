@@ -278,9 +278,17 @@ std::string StagingFolders::For(const std::string& destination) {
     return it->second;
 }
 
+void StagingFolders::Note(const std::string& destination) {
+    const std::string folder = StagingFolderOf(destination);
+    noted_.try_emplace(UpperName(folder), folder);
+}
+
 void StagingFolders::RemoveAll() {
+    for (const auto& [key, folder] : noted_)
+        if (!made_.count(key) && FolderExists(folder)) made_.emplace(key, folder);
     for (const auto& [key, folder] : made_) RemoveFolderWithPatterns(folder, "*.*|");
     made_.clear();
+    noted_.clear();
 }
 
 void BackgroundCopy::StartThread() {

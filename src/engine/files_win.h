@@ -42,10 +42,13 @@ public:
     StagingFolders& operator=(const StagingFolders&) = delete;
     ~StagingFolders() { RemoveAll(); }  // also when a run is aborted or stopped
     std::string For(const std::string& destination);
+    // A destination left as it is: a folder that a run cut short left beside it goes too.
+    void Note(const std::string& destination);
     void RemoveAll();
 
 private:
     std::unordered_map<std::string, std::string> made_;  // upper-case folder -> the folder
+    std::unordered_map<std::string, std::string> noted_;
 };
 // One CopyIntoPlace at a time on a second thread, so that a run's pause after an entry
 // overlaps its copy instead of following it. Where no thread can be had, Start copies.

@@ -1,5 +1,10 @@
 #include "engine/journal.h"
 
+#include <cstdint>
+
+#include "engine/code_page.h"
+#include "engine/strings.h"
+
 std::string JournalLine(char kind, const std::string& value) { return std::string(1, kind) + "=" + value + "\r\n"; }
 
 std::size_t WholeLinesLength(const std::string& text) {
@@ -19,4 +24,13 @@ std::vector<JournalRecord> ReadJournalLines(const std::string& text) {
             records.push_back({line[0], line.substr(2)});
     }
     return records;
+}
+
+std::string InstallJournalPath(const std::string& windowsFolder, const std::string& installFolder) {
+    std::uint32_t hash = 2166136261u;  // FNV-1a
+    for (const char c : MapString(installFolder, kMapUpperCase)) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string name = "KS";
+    for (int shift = 20; shift >= 0; shift -= 4) name += kDigits[(hash >> shift) & 0xf];
+    return windowsFolder + name + ".JNL";
 }

@@ -14,3 +14,8 @@ std::string JournalLine(char kind, const std::string& value);
 std::vector<JournalRecord> ReadJournalLines(const std::string& text);
 // The length of the text up to the end of its last whole line.
 std::size_t WholeLinesLength(const std::string& text);
+
+// Where the install run keeps its journal: (Win) + "KS" + six hex digits of the install
+// folder's upper-case name + ".JNL" (8.3 on every system), so that an aborted run leaves the
+// install folder as it was. The removal deletes it with the product.
+std::string InstallJournalPath(const std::string& windowsFolder, const std::string& installFolder);

@@ -235,6 +235,7 @@ InstallRun::FileJob InstallRun::StartFile(CopyEntry& entry, const FileStamp& sou
     Journal(InstallChange::File, entry.destination + entry.options);
     job.copying = copy || HasOption(entry.options, "/W");
     if (job.copying) copier_.Start(entry.source, entry.destination, staging_.For(entry.destination));
+    else staging_.Note(entry.destination);
     return job;
 }
 

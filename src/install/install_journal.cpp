@@ -1,19 +1,8 @@
 #include "install/install_journal.h"
 
-#include <cstdint>
-
 #include "engine/code_page.h"
 #include "engine/strings.h"
 #include "install/copy_entry.h"
-
-std::string InstallJournalPath(const std::string& windowsFolder, const std::string& installFolder) {
-    std::uint32_t hash = 2166136261u;  // FNV-1a
-    for (const char c : MapString(installFolder, kMapUpperCase)) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string name = "KS";
-    for (int shift = 20; shift >= 0; shift -= 4) name += kDigits[(hash >> shift) & 0xf];
-    return windowsFolder + name + ".JNL";
-}
 
 bool IsJournalOf(const std::vector<JournalRecord>& records, const std::string& installFolder) {
     return !records.empty() && records.front().kind == static_cast<char>(InstallChange::InstallFolder) &&

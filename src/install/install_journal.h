@@ -19,8 +19,6 @@ enum class InstallChange : char {
     Relation = 'E',     // [RestoreRelate], "extension,previous class"
 };
 
-// (Win) + "KS" + six hex digits of the install folder's upper-case name + ".JNL" (8.3 on every system).
-std::string InstallJournalPath(const std::string& windowsFolder, const std::string& installFolder);
 // Whether the records are this install folder's journal (the name's digits can meet another's).
 bool IsJournalOf(const std::vector<JournalRecord>& records, const std::string& installFolder);
 

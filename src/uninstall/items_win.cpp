@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "engine/files_win.h"
+#include "engine/journal.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"
 #include "engine/registry_win.h"
@@ -120,4 +121,7 @@ void UninstallRun::DeleteLog() {
         if (Reported(result)) status_.AddFailure("<File> " + logPath_ + "\r\n" + SystemErrorText(result) + "\r\n");
     }
     journal_.Remove();
+    // What an installation cut short recorded goes with the product: a later installation into
+    // the folder must not take over counts that this removal has settled.
+    DeleteFileA(InstallJournalPath(FolderMacros().Get("(Win)"), installFolder_).c_str());
 }

@@ -1,12 +1,18 @@
 """Helpers for end-to-end scenarios: the real programs under Wine on an Xvfb display,
 driven from outside through tools/win/uidriver, each scenario in its own prefix."""
+import fcntl
+import glob
 import hashlib
 import os
+import re
 import select
 import shutil
+import signal
+import struct
 import subprocess
 import time
 import unittest
+from collections import Counter
 from dataclasses import dataclass
 
 REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
@@ -15,6 +21,8 @@ WINE_ROOT = os.environ.get("KELVO_WINE_ROOT", os.path.join(REPO, "build", "wine"
 ARTIFACTS = os.environ.get("KELVO_ARTIFACTS", os.path.join(REPO, "build", "artifacts"))
 ENV_SH = os.path.join(REPO, "tools", "wine", "env.sh")
 DRIVER = os.path.join(BUILD, "tools", "win", "uidriver", "uidriver.exe")
+# How much of a program's stderr a failure message quotes.
+STDERR_TAIL = 2000
 
 
 def _bash(script, env=None):
@@ -35,6 +43,74 @@ def file_hash(path):
         for block in iter(lambda: f.read(1 << 20), b""):
             digest.update(block)
     return digest.hexdigest()
+
+# The wineserver of a prefix -----------------------------------------------------------
+def _server_dirs(prefix, env):
+    """The folders where a prefix's wineserver keeps its lock and socket. Wine names the folder
+    after the prefix's device and inode, below /tmp/.wine-UID or, with Debian's Wine, below the
+    user's runtime folder or a random temporary folder that the prefix's file "wineserver" records."""
+    try:
+        st = os.stat(prefix)
+    except FileNotFoundError:
+        return []
+    name = f"server-{st.st_dev:x}-{st.st_ino:x}"
+    tmp = env.get("TMPDIR") or "/tmp"
+    uid = os.getuid()
+    roots = [f"/tmp/.wine-{uid}", f"/run/user/{uid}/wine", *glob.glob(os.path.join(tmp, "wine-*"))]
+    try:
+        with open(os.path.join(prefix, "wineserver")) as f:
+            roots.append(os.path.join(tmp, f.read().strip()))
+    except OSError:
+        pass
+    return sorted({os.path.join(r, name) for r in roots if os.path.isdir(os.path.join(r, name))})
+
+
+def _lock_holder(lock):
+    """The process that holds the server lock (0 when it is not ours to see), or None. The
+    server holds it from its start until its process is gone; wineserver -k asks the same."""
+    try:
+        fd = os.open(lock, os.O_RDONLY)
+    except OSError:
+        return None
+    try:
+        probe = struct.pack("hhqqi4x", fcntl.F_WRLCK, os.SEEK_SET, 0, 0, 0)
+        kind, _, _, _, pid = struct.unpack("hhqqi4x", fcntl.fcntl(fd, fcntl.F_GETLK, probe))
+        return None if kind == fcntl.F_UNLCK else pid
+    finally:
+        os.close(fd)
+
+
+def _server_processes(prefix):
+    """wineserver processes that hold the prefix open: found wherever their folder is."""
+    prefix = os.path.realpath(prefix)
+    found = set()
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            if not os.path.basename(os.readlink(f"/proc/{pid}/exe")).startswith("wineserver"):
+                continue
+            fds = os.listdir(f"/proc/{pid}/fd")
+        except OSError:
+            continue
+        for fd in fds:
+            try:
+                if os.readlink(f"/proc/{pid}/fd/{fd}") == prefix:
+                    found.add(int(pid))
+                    break
+            except OSError:
+                pass
+    return found
+
+
+def server_pids(prefix, env=os.environ):
+    """The live wineserver of a prefix, as a set of process ids (empty once it is gone; 0
+    stands for a lock holder whose id cannot be seen)."""
+    pids = _server_processes(prefix)
+    for folder in _server_dirs(prefix, env):
+        holder = _lock_holder(os.path.join(folder, "lock"))
+        if holder is not None:
+            pids.add(holder)
+    return pids
+
 
 _display = None
 
@@ -96,20 +172,28 @@ def _unescape(text):
     return "".join(out)
 
 
+class DriverEnded(Exception):
+    """The UI driver's process ended before it answered a command."""
+
+
 class UiDriver:
     """One uidriver process per prefix, answering commands over a pipe. A Wine process
     start costs about 0.1 s natively and 0.7 s when i386 code is emulated, and a scenario
     sends hundreds of commands."""
 
-    def __init__(self, env):
-        self.env = env
+    def __init__(self, launch):
+        self.launch = launch  # starts a Wine process of the prefix, keeping its stderr
         self.proc = None
+        self.ended = None  # the last driver that ended on its own, for failure reports
+
+    def running(self):
+        return self.proc is not None and self.proc.poll() is None
 
     def call(self, args, timeout):
         """(exit code, output, failure) of one command; TimeoutExpired when it takes too long."""
-        if self.proc is None or self.proc.poll() is not None:
-            self.proc = subprocess.Popen(["wine", DRIVER, "serve"], env=self.env, stdin=subprocess.PIPE,
-                                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        if not self.running():
+            self.close()
+            self.proc = self.launch(DRIVER, ["serve"], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
         line = " ".join(arg.encode("cp932").hex() for arg in args) + "\n"
         self.proc.stdin.write(line.encode("ascii"))
         self.proc.stdin.flush()
@@ -118,7 +202,11 @@ class UiDriver:
         # Wine's services may inherit the pipe when the driver starts the prefix, so the
         # driver's end shows as its process ending, not as the end of the pipe.
         while not (answer.startswith(b"\x1e") or b"\n\x1e" in answer) or not answer.endswith(b"\n"):
-            if time.time() > deadline or self.proc.poll() is not None:
+            if self.proc.poll() is not None:
+                self.ended = self.proc
+                self.close()
+                raise DriverEnded(args)
+            if time.time() > deadline:
                 self.close()
                 raise subprocess.TimeoutExpired(["uidriver", *args], timeout)
             if select.select([self.proc.stdout], [], [], 0.1)[0]:
@@ -130,19 +218,47 @@ class UiDriver:
     def close(self):
         if self.proc is None:
             return
-        if self.proc.poll() is None:
+        try:
             self.proc.stdin.close()
-            try:
-                self.proc.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        except OSError:
+            pass  # the driver is gone already
+        try:
+            self.proc.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+            self.proc.wait()
         self.proc.stdout.close()
         self.proc = None
 
 
+class ExitCode(int):
+    """A program's exit code from Wine.run, carrying the end of the program's stderr; a
+    WineTestCase's assertEqual on it quotes that when it fails."""
+
+    def __new__(cls, code, program, stderr):
+        self = super().__new__(cls, code)
+        self.detail = f"{program} exit code {code}, stderr: {_tail(stderr) or '(empty)'}"
+        return self
+
+
+def _tail(data):
+    return data[-STDERR_TAIL:].decode("utf-8", "replace").strip()
+
+
+def _program(exe):
+    """The file name of a program given by a Unix or a Windows path."""
+    return re.split(r"[\\/]", exe)[-1]
+
+
 class Wine:
-    """A fresh prefix emulating one Windows version, and the processes started in it."""
+    """A fresh prefix emulating one Windows version, and the processes started in it.
+
+    From the first program until stop() or idle(), the UI driver stays connected, so the
+    prefix's wineserver never ends under a program. A server whose last client has gone ends
+    about 2 s later natively, and a program that connects just as it goes down dies with
+    "recvmsg: Connection reset by peer". A program that follows another on the same server
+    also starts in 0.1 s instead of 3 s (waiting for the old server, then a new one and the
+    prefix's services)."""
 
     def __init__(self, name, version="winxp"):
         self.name = name
@@ -154,9 +270,13 @@ class Wine:
             "WINEDLLOVERRIDES": "winemenubuilder.exe=d;winedbg.exe=d;mscoree=d;mshtml=d",
             "DISPLAY": ensure_display(), "KELVO_WINE_ROOT": WINE_ROOT,
         })
-        _bash(f'kelvo_new_prefix "{self.prefix}" {version}', env=self.env)
         self.processes = []
-        self.ui = UiDriver(self.env)
+        self._starts = Counter()
+        self.ui = UiDriver(self._launch)
+        _bash(f'kelvo_new_prefix "{self.prefix}" {version}', env=self.env)
+        # Its "reg add" leaves the server going down: ended at once, which is quicker than its
+        # own 2 s and writes the registry all the same.
+        self.end_server()
 
     # Paths -----------------------------------------------------------------
     @property
@@ -179,22 +299,76 @@ class Wine:
         return os.path.join(users, user, "Temp")
 
     # Processes -------------------------------------------------------------
+    def _launch(self, exe, args, cwd=None, **popen):
+        """Starts a Wine process with its stderr in ARTIFACTS, named after the scenario, the
+        program and its count (Name-Tovra.exe-2.stderr), for failure messages and for later."""
+        program = _program(exe)
+        self._starts[program] += 1
+        os.makedirs(ARTIFACTS, exist_ok=True)
+        path = os.path.join(ARTIFACTS, f"{self.name}-{program}-{self._starts[program]}.stderr")
+        with open(path, "wb") as err:
+            proc = subprocess.Popen(["wine", exe, *args], env=self.env, cwd=cwd, stderr=err, **popen)
+        proc.kelvo_label = f"{program} #{self._starts[program]}"
+        proc.kelvo_stderr = path
+        return proc
+
+    def _keep_server(self):
+        """Makes sure the UI driver holds the prefix's server up before a program starts."""
+        if self.ui.running():
+            return
+        if not any(proc.poll() is None for proc in self.processes):
+            # The driver ended without stop() or idle() and no program of ours is left: the
+            # server may be going down. A child of a program may keep it up, so wait only so long.
+            self.await_server_end(30, check=False)
+        self._call(("foreground",), 120)
+
+    def _call(self, args, timeout):
+        try:
+            return self.ui.call(args, timeout)
+        except DriverEnded:
+            raise AssertionError(self._report(f"uidriver {' '.join(args)}: the driver ended")) from None
+        except subprocess.TimeoutExpired:
+            raise AssertionError(self._report(f"uidriver {' '.join(args)}: no answer in {timeout} s")) from None
+
+    def ended(self):
+        """A line for each program of the prefix that has ended: exit code and stderr's end."""
+        lines = []
+        for proc in [*self.processes, *([self.ui.ended] if self.ui.ended else [])]:
+            if proc.poll() is None:
+                continue
+            label = getattr(proc, "kelvo_label", " ".join(map(str, proc.args)))
+            path = getattr(proc, "kelvo_stderr", None)
+            tail = "(not kept)"
+            if path:
+                with open(path, "rb") as f:
+                    tail = _tail(f.read()) or "(empty)"
+            lines.append(f"{label} ended with exit code {proc.returncode}; stderr: {tail}")
+        return lines
+
+    def _report(self, message):
+        ended = self.ended()
+        return message + ("\nended in this prefix:\n  " + "\n  ".join(ended) if ended else "")
+
     def start(self, exe, *args, cwd=None):
-        proc = subprocess.Popen(["wine", exe, *args], env=self.env, cwd=cwd or os.path.dirname(exe),
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self._keep_server()
+        proc = self._launch(exe, args, cwd=cwd or os.path.dirname(exe), stdout=subprocess.DEVNULL)
         self.processes.append(proc)
         return proc
 
     def run(self, exe, *args, timeout=120):
-        """Runs a program to its end and returns its exit code and output.
+        """Runs a program to its end and returns its exit code (which shows the end of stderr
+        in a failed assertion) and output.
         Output goes through files, not pipes: when this is the first Wine process of
         the prefix, Wine's own services inherit its handles and would keep a pipe open."""
         import tempfile
+        self._keep_server()
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             res = subprocess.run(["wine", exe, *args], env=self.env, stdout=out, stderr=err, timeout=timeout)
             out.seek(0)
             err.seek(0)
-            return subprocess.CompletedProcess(res.args, res.returncode, out.read(), err.read())
+            stdout, stderr = out.read(), err.read()
+            return subprocess.CompletedProcess(res.args, ExitCode(res.returncode, _program(exe), stderr),
+                                               stdout, stderr)
 
     def reg_query(self, key, value):
         out = self.run("reg", "query", key, "/v", value).stdout.decode("cp932", "replace")
@@ -205,19 +379,43 @@ class Wine:
         return None
 
     def reg_add(self, key, value, data, kind="REG_SZ"):
-        self.run("reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f")
+        res = self.run("reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f")
+        if res.returncode != 0:
+            raise AssertionError(f"reg add {key} /v {value} failed: {res.returncode.detail}")
+
+    # The prefix's server ---------------------------------------------------
+    def await_server_end(self, timeout=120, check=True):
+        """Waits until the prefix's wineserver process is gone (about 2 s after its last client
+        natively), so that the next program starts a server of its own."""
+        deadline = time.monotonic() + timeout
+        while server_pids(self.prefix, self.env):
+            if time.monotonic() > deadline:
+                if check:
+                    raise AssertionError(self._report(f"the wineserver of {self.name} did not end in {timeout} s"))
+                return False
+            time.sleep(0.01)
+        return True
+
+    def end_server(self, timeout=60):
+        """Ends the prefix's server and every process of it, as wineserver -k does (SIGINT, the
+        server writes the registry first), and waits until it is gone."""
+        for pid in server_pids(self.prefix, self.env) - {0}:
+            try:
+                os.kill(pid, signal.SIGINT)
+                os.kill(pid, signal.SIGCONT)
+            except ProcessLookupError:
+                pass
+        self.await_server_end(timeout)
 
     def idle(self):
         """Waits until every process of the prefix has ended and Wine has written its registry files."""
         self.ui.close()
-        subprocess.run(["wineserver", "-w"], env=self.env, timeout=120, capture_output=True)
+        self.await_server_end(120)
 
     def stop(self):
         """Ends every process of this prefix (and only of it), keeping the prefix."""
         self.ui.close()
-        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
-        # A program started while the old server is still going down would go down with it.
-        subprocess.run(["wineserver", "-w"], env=self.env, capture_output=True, timeout=60)
+        self.end_server()
         for proc in self.processes:
             try:
                 proc.wait(timeout=10)
@@ -234,9 +432,10 @@ class Wine:
         # A window's text is asked for by a message, which Wine lets wait until a busy program
         # answers, whatever the driver's own limit: a log with a 70 KB line kept setup's
         # status window busy 5 s natively and 37 s under i386 emulation.
-        code, out, failure = self.ui.call(args, timeout)
+        self._keep_server()
+        code, out, failure = self._call(args, timeout)
         if check and code != 0:
-            raise AssertionError(f"uidriver {' '.join(args)} failed: {failure}")
+            raise AssertionError(self._report(f"uidriver {' '.join(args)} failed: {failure}"))
         return out if code == 0 else None
 
     def wait(self, cls, timeout_ms=15000):
@@ -304,6 +503,13 @@ class WineTestCase(unittest.TestCase):
 
     def setUp(self):
         self.wine = self.make_wine(self.version)
+
+    def assertEqual(self, first, second, msg=None):
+        # assertEqual(wine.run(...).returncode, 0) then says why the program failed.
+        for code in (first, second):
+            if isinstance(code, ExitCode) and first != second:
+                msg = f"{msg}\n{code.detail}" if msg else code.detail
+        super().assertEqual(first, second, msg)
 
     def make_wine(self, version, suffix=""):
         name = f"{type(self).__name__}.{self._testMethodName}{suffix}"

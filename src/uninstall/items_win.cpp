@@ -50,11 +50,11 @@ void UninstallRun::DeleteFolders() {
     // Last listed first, so a folder made inside another goes before it.
     for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
         const std::string& folder = *it;
-        // The install folder itself still holds the log, which goes last: the last step removes it.
-        if (SameText(AddPathDelimiter(folder, "B"), installFolder_)) continue;
         unsigned long result;
         if (IsRefusedLogPath(folder)) {
             result = ERROR_ACCESS_DENIED;
+        } else if (SameText(AddPathDelimiter(folder, "B"), installFolder_)) {
+            continue;  // it still holds the log, which goes last: the last step removes it
         } else if (ContainsText(installFolder_, folder)) {
             result = RemoveFolderWithPatterns(folder, cleanupPatterns_);
             if (deleteAll_) result = 0;  // the install folder step empties everything anyway

@@ -10,9 +10,9 @@
 #include <atomic>
 #include <cstdio>
 #include <string>
-#include <thread>
 
 #include "monitor/address_rules.h"
+#include "test_support_win.h"
 #include "monitor/lookup_win.h"
 #include "monitor/xml_http_win.h"
 
@@ -40,7 +40,7 @@ public:
         getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
         port_ = ntohs(address.sin_port);
         listen(listener_, 4);
-        thread_ = std::thread([this] { Serve(); });
+        thread_.Start([this] { Serve(); });
     }
     ~LocalHttpServer() {
         stop_ = true;
@@ -72,7 +72,7 @@ private:
     SOCKET listener_;
     unsigned short port_ = 0;
     std::atomic<bool> stop_{false};
-    std::thread thread_;
+    TestThread thread_;
 };
 
 int ClosedPort() {

@@ -71,7 +71,7 @@ HWND FindOwnMessageBox() {
 }  // namespace
 
 MessageBoxWatcher::MessageBoxWatcher() : done_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
-    thread_ = std::thread([this] {
+    thread_.Start([this] {
         for (int i = 0; i < 400; ++i) {
             if (HWND box = FindOwnMessageBox()) {
                 caption = TextOf(box);

@@ -3,8 +3,8 @@
 // that answers the next message box of this process and remembers what it said.
 #include <windows.h>
 
+#include <functional>
 #include <string>
-#include <thread>
 
 #include "engine/files_win.h"
 #include "engine/paths.h"
@@ -24,6 +24,34 @@ std::string FixturePath(const std::string& folder, const std::string& file);
 void WriteFile(const std::string& path, const std::string& content);
 std::string ReadFile(const std::string& path);
 
+// A helper thread of a test (the programs' toolchain has no std::thread); joined when it goes.
+class TestThread {
+public:
+    TestThread() = default;
+    TestThread(const TestThread&) = delete;
+    TestThread& operator=(const TestThread&) = delete;
+    ~TestThread() { join(); }
+    void Start(std::function<void()> body) {
+        body_ = std::move(body);
+        DWORD id = 0;
+        handle_ = CreateThread(nullptr, 0, Run, this, 0, &id);
+    }
+    void join() {
+        if (!handle_) return;
+        WaitForSingleObject(handle_, INFINITE);
+        CloseHandle(handle_);
+        handle_ = nullptr;
+    }
+
+private:
+    static DWORD WINAPI Run(void* self) {
+        static_cast<TestThread*>(self)->body_();
+        return 0;
+    }
+    std::function<void()> body_;
+    HANDLE handle_ = nullptr;
+};
+
 class MessageBoxWatcher {
 public:
     MessageBoxWatcher();
@@ -34,6 +62,6 @@ public:
     std::string text;
 
 private:
-    std::thread thread_;
+    TestThread thread_;
     HANDLE done_;
 };

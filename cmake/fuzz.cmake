@@ -50,6 +50,8 @@ add_library(fuzz_core STATIC ${CORE_COPIES})
 add_dependencies(fuzz_core fuzz_headers)
 target_include_directories(fuzz_core PUBLIC ${CP}/src)
 target_compile_options(fuzz_core PRIVATE ${FUZZ_FLAGS} -fsanitize=fuzzer-no-link)
+find_package(ZLIB REQUIRED)
+target_link_libraries(fuzz_core PUBLIC ZLIB::ZLIB)
 
 add_custom_target(fuzzers)
 foreach(src IN LISTS FUZZ_SRC)

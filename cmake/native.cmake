@@ -9,8 +9,14 @@ if(KELVO_SANITIZE)
 endif()
 
 
+# zlib inflates a packed program's payload; zopfli deflates it when the checker packs one.
+find_package(ZLIB REQUIRED)
+find_library(ZOPFLI_LIBRARY NAMES libzopfli.a zopfli REQUIRED)
+find_path(ZOPFLI_INCLUDE_DIR zopfli/zopfli.h REQUIRED)
+
 add_library(setup_core STATIC ${SETUP_CORE_SRC})
 target_include_directories(setup_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(setup_core PUBLIC ZLIB::ZLIB)
 set(CORE_LIBS setup_core)
 if(MONITOR_CORE_SRC)
     add_library(monitor_core STATIC ${MONITOR_CORE_SRC})
@@ -19,7 +25,9 @@ if(MONITOR_CORE_SRC)
 endif()
 
 add_library(check_core STATIC ${CHECK_CORE_SRC})
-target_link_libraries(check_core PUBLIC setup_core)
+target_link_libraries(check_core PUBLIC setup_core ${ZOPFLI_LIBRARY})
+target_include_directories(check_core PRIVATE ${ZOPFLI_INCLUDE_DIR})
+target_compile_definitions(check_core PRIVATE KELVO_HAVE_ZOPFLI)
 # Linux tools name files in UTF-8: the native checker finds a package file by either name.
 target_compile_definitions(check_core PRIVATE KELVO_UTF8_NAMES)
 list(APPEND CORE_LIBS check_core)

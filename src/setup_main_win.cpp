@@ -10,6 +10,7 @@
 #include "engine/handle_win.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"
+#include "engine/payload_win.h"
 #include "engine/startup_win.h"
 #include "engine/unattended_win.h"
 #include "install/install_run_win.h"
@@ -73,6 +74,15 @@ int RunWithoutUser(RunUi ui) {
     return Unattended().End();
 }
 
+// A one-file package whose payload is not as it was packed installs nothing: not even a
+// work folder is made.
+int RefuseDamagedPackage(const Switches& switches) {
+    const char text[] = "このセットアッププログラムは壊れています。\r\nもう一度入手してください。";
+    Unattended().Log(text);
+    if (switches.ui != RunUi::Quiet) MessageBoxA(nullptr, text, "致命的エラー", MB_OK | MB_ICONSTOP);
+    return switches.any ? Unattended().End(exit_code::kStopped) : exit_code::kStopped;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -80,6 +90,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     UseSystemCodePage();
     const Switches switches = ParseSwitches(CommandArguments());
     if (const int code = AnswerSwitches(switches); code >= 0) return code;
+    if (OwnPayloadState() == PayloadState::kDamaged) return RefuseDamagedPackage(switches);
     // Made and tested in one call: two copies started together cannot both find it missing.
     OwnedHandle mutex(CreateMutexA(nullptr, FALSE, "KELVOSETUP"));
     if (!mutex.valid() || GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -120,6 +131,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             DispatchMessageA(&msg);
         }
     }
+    RemoveUnpackedPackage();
     CoUninitialize();
     return code;
 }

@@ -102,6 +102,14 @@ std::optional<std::string> PackageFolder::FindRelative(const std::string& relati
     }
 }
 
+std::vector<PackageFolder::Entry> PackageFolder::Entries() const {
+    std::vector<Entry> entries;
+    for (const auto& [upper, file] : files_) entries.push_back(file);
+    for (const auto& [disk, listing] : disks_)
+        for (const auto& [upper, file] : listing) entries.push_back(file);
+    return entries;
+}
+
 std::optional<std::string> PackageFolder::ReadScript() const {
     const std::optional<std::string> path = Find(kScriptName);
     return path ? Read(*path) : std::nullopt;

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 class PackageFolder {
 public:
@@ -23,6 +24,8 @@ public:
     const Entry* FindEntry(const std::string& name, int disk = 1) const;
     // The same for a name with subfolders, relative to the package ("TOOLS\CHECK.EXE").
     std::optional<std::string> FindRelative(const std::string& relativePath) const;
+    // Every file and folder beside the script and on the later disks' folders.
+    std::vector<Entry> Entries() const;
     // The script's bytes, or nullopt when the package has no readable script.
     std::optional<std::string> ReadScript() const;
     // The whole file, or nullopt when it cannot be read.

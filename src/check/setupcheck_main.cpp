@@ -2,12 +2,14 @@
 // Exit status: 0 clean, 1 errors found (or warnings with --strict), 2 the package could not be read.
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "check/cp932_unicode.h"
 #include "check/install_plan.h"
+#include "check/pack_contents.h"
 #include "check/package_rules.h"
 #include "check/sample_folders.h"
 
@@ -39,6 +41,7 @@ struct Arguments {
     Encoding encoding = LocaleEncoding();
     SampleMachine machine;
     std::string folder;
+    std::string pack;  // --pack: the one-file program to write
 };
 
 int Usage() {
@@ -48,6 +51,7 @@ int Usage() {
                  "usage: setupcheck --version\n"
                  "       setupcheck [--strict] [--json] [--os SYSTEM] [--folder (Xxx)=PATH]... PACKAGE_FOLDER\n"
                  "       setupcheck --plan [--json] [--os SYSTEM] [--folder (Xxx)=PATH]... PACKAGE_FOLDER\n"
+                 "       setupcheck --pack OUT.exe [--os SYSTEM] [--folder (Xxx)=PATH]... PACKAGE_FOLDER\n"
                  "SYSTEM: %s (default winxp); --folder replaces one folder of the sample machine\n"
                  "--encoding cp932|utf-8: the findings' lines (JSON is always UTF-8)\n",
                  systems.c_str());
@@ -64,6 +68,7 @@ std::optional<Arguments> Parse(int argc, char** argv) {
         else if (arg == "--plan") a.plan = true;
         else if (arg == "--json") a.json = true;
         else if (arg == "--strict") a.strict = true;
+        else if (arg == "--pack" && hasValue) a.pack = argv[++i];
         else if (arg == "--os" && hasValue) a.machine.system = FindSampleSystem(argv[++i]);
         else if (arg == "--encoding" && hasValue) {
             const std::string name = argv[++i];
@@ -112,6 +117,34 @@ int Plan(const Arguments& a) {
     return kClean;
 }
 
+// Packs only a package without errors: a mistake shipped inside one file is as shipped.
+int Pack(const Arguments& a) {
+    const CheckResult result = CheckPackage(a.folder, a.machine);
+    const std::string findings = Encoded(FindingsText(result.findings, kScriptName), a.encoding);
+    std::fwrite(findings.data(), 1, findings.size(), result.readable ? stdout : stderr);
+    if (!result.readable) return kUnreadable;
+    if (result.findings.HasErrors()) return kFound;
+    std::string error;
+    const std::optional<PackContents> contents = CollectPackContents(a.folder, error);
+    const std::string packed = contents ? PackPackage(contents->program, contents->files) : "";
+    if (contents && packed.empty()) error = "setup.exe is no setup program that can carry a package";
+    std::unique_ptr<FILE, int (*)(FILE*)> out(packed.empty() ? nullptr : std::fopen(a.pack.c_str(), "wb"), std::fclose);
+    if (out && (std::fwrite(packed.data(), 1, packed.size(), out.get()) != packed.size() || std::fflush(out.get()) != 0)) {
+        out.reset();
+        std::remove(a.pack.c_str());
+        error = "cannot write \"" + a.pack + "\"";
+    } else if (!packed.empty() && !out) {
+        error = "cannot write \"" + a.pack + "\"";
+    }
+    if (!error.empty()) {
+        std::fprintf(stderr, "setupcheck: %s\n", Encoded(error, a.encoding).c_str());
+        return kUnreadable;
+    }
+    for (const std::string& name : contents->leftOut) std::printf("left out: %s\n", Encoded(name, a.encoding).c_str());
+    std::printf("packed %zu files into %s (%zu bytes)\n", contents->files.size(), a.pack.c_str(), packed.size());
+    return kClean;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,5 +154,6 @@ int main(int argc, char** argv) {
         std::printf("setupcheck %s\n", KELVO_VERSION);
         return kClean;
     }
+    if (!arguments->pack.empty()) return Pack(*arguments);
     return arguments->plan ? Plan(*arguments) : Check(*arguments);
 }

@@ -10,6 +10,7 @@ struct EnvironmentInfo {
     std::string ScriptPath;    // the copy of SETUP.INI or UNSETUP.INI that all reading uses
     std::string RunMode;       // "SETUP" or "UNSETUP"
     bool HasShfolder = false;
+    bool FromPayload = false;  // the package came out of the program itself into SourceFolder
     std::string StartupErrors;
 };
 

@@ -7,6 +7,7 @@
 #include "engine/environment.h"
 #include "engine/files_win.h"
 #include "engine/os_version.h"
+#include "engine/payload_win.h"
 #include "engine/paths.h"
 #include "engine/unattended.h"
 
@@ -16,6 +17,7 @@ const char kFatalWindows[] = "【致命的エラー → Windowsフォルダ取�
 const char kFatalSystem[] = "【致命的エラー → WindowsSystemフォルダ取得失敗】";
 const char kFatalScript[] = "【致命的エラー → iniファイル読み込み失敗】";
 const char kFatalWorkFolder[] = "【致命的エラー → 作業フォルダ作成失敗】";
+const char kFatalUnpack[] = "【致命的エラー → パッケージ展開失敗】";
 
 void AddStartupError(const char* line) { Environment().StartupErrors += std::string(line) + "\r\n"; }
 
@@ -166,7 +168,20 @@ void PrepareWorkFolder(const std::string& firstArgument) {
         AddStartupError(allTaken ? kFatalWorkFolder : kFatalScript);
         return;
     }
-    CopyAndHold(ModulePath(), env.WorkFolder + "SETUPB.EXE");
+    if (env.RunMode == "SETUP" && OwnPayloadState() == PayloadState::kWhole) {
+        // A package in one file: its files come out beside the program's copy, and the copy is
+        // the plain program that was packed, as the uninstaller must be.
+        const std::string package = env.WorkFolder + "PACKAGE\\";
+        if (!UnpackOwnPackage(package) ||
+            !WriteAndHoldFile(env.WorkFolder + "SETUPB.EXE", RunningSetupProgram(), PackedProgramTime())) {
+            AddStartupError(kFatalUnpack);
+            return;
+        }
+        env.SourceFolder = package;
+        env.FromPayload = true;
+    } else {
+        CopyAndHold(ModulePath(), env.WorkFolder + "SETUPB.EXE");
+    }
     const std::string script = env.RunMode == "UNSETUP" ? "UNSETUP.INI" : "SETUP.INI";
     const std::string source = env.RunMode == "UNSETUP" ? firstArgument : env.SourceFolder + "SETUP.INI";
     env.ScriptPath = env.WorkFolder + script;

@@ -19,6 +19,17 @@
 
 namespace {
 
+// The entry with its source where this run finds it: a package taken out of the program keeps
+// a later disk's files in DISKn below its folder, as the distributor kept them, or beside the script.
+CopyEntry EntryOnDisk(const std::string& value, int disk) {
+    const std::string& folder = Environment().SourceFolder;
+    if (Environment().FromPayload && disk >= 2) {
+        CopyEntry entry = ParseCopyEntry(value, folder + "DISK" + std::to_string(disk) + "\\");
+        if (FileExists(entry.source)) return entry;
+    }
+    return ParseCopyEntry(value, folder);
+}
+
 // The LZ expansion service, from the system folder.
 struct LzService {
     decltype(&GetExpandedNameA) expandedName = SystemFunction<decltype(&GetExpandedNameA)>("LZ32.DLL", "GetExpandedNameA");
@@ -81,7 +92,8 @@ Expansion ExpandCompressedFile(const std::string& source, std::string destinatio
     if (FileExists(temporary)) ShellDeleteFile(temporary);
     OFSTRUCT from{}, to{};
     const LzService& lz = Lz();
-    INT in = lz.Loaded() ? lz.open(const_cast<char*>(source.c_str()), &from, OF_READ | OF_SHARE_EXCLUSIVE) : -1;
+    // Readers may share it (a one-file package's own files are held open for reading).
+    INT in = lz.Loaded() ? lz.open(const_cast<char*>(source.c_str()), &from, OF_READ | OF_SHARE_DENY_WRITE) : -1;
     INT out = lz.Loaded() ? lz.open(const_cast<char*>(temporary.c_str()), &to, OF_CREATE) : -1;
     LONG written = in < 0 ? in : out < 0 ? out : lz.copy(in, out);
     if (in >= 0) lz.close(in);
@@ -109,9 +121,11 @@ void InstallRun::MeasurePackage() {
     // The same source the copy step will take, so "(App)NAME" entries are measured too;
     // the install folder is the one the folder step will confirm.
     FolderMacros().Set("(App)", AddPathDelimiter(context_.main.Text("txtFolder"), "B"));
+    int disk = 1;
     for (const std::string& value : CopyFileEntries()) {
         ++state_.entryCount;
-        const std::int64_t size = FileSize(ParseCopyEntry(value, Environment().SourceFolder).source);
+        if (ParseCopyEntry(value, "").diskChange) ++disk;
+        const std::int64_t size = FileSize(EntryOnDisk(value, disk).source);
         if (size < 0) state_.sizeProgress = false;  // e.g. on a later disk: progress by entries
         else state_.totalBytes += CountedSize(size, state_.sizeProgress);
     }
@@ -136,6 +150,7 @@ void InstallRun::CopyFiles() {
 void InstallRun::CopyOne(int n, const std::string& value) {
     CopyEntry entry = ParseCopyEntry(value, Environment().SourceFolder);
     if (entry.diskChange) AskForDisk(entry.source);
+    if (Environment().FromPayload) entry = EntryOnDisk(value, state_.diskNumber);
     // One search of the source serves the copy decision and the progress in bytes.
     const FileStamp source = ReadFileStamp(entry.source);
     const FileJob job = StartFile(entry, source);
@@ -179,6 +194,7 @@ void InstallRun::AskForDisk(const std::string& source) {
     // The question comes at least once, even when the file is already there.
     ++state_.diskNumber;
     ShowPendingEntry();
+    if (Environment().FromPayload) return;  // every disk came inside the program
     if (Unattended().Active() && FileExists(source)) {
         // Deployed from one folder that holds every disk: nobody needs to change one.
         Unattended().Log(std::to_string(state_.diskNumber) + "枚目のディスクのファイルはすでにあります: " + source);

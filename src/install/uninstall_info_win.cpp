@@ -4,6 +4,7 @@
 
 #include "engine/environment.h"
 #include "engine/files_win.h"
+#include "engine/payload_win.h"
 #include "engine/ini_file_win.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"
@@ -58,8 +59,8 @@ void InstallRun::UpdateUninstaller() {
     // during its copy is newer than any).
     if (FileAge(self) <= FileAge(uninstaller) && IsWholeSetupProgram(ReadWholeFile(uninstaller))) return;
     // The work folder is the user's to write: what becomes the uninstaller, which later runs
-    // with the rights of whoever removes the product, must be the very program that runs.
-    if (ReadWholeFile(self) != ReadWholeFile(ModulePath())) {
+    // with the rights of whoever removes the product, must be the very program that runs (for a one-file package, the program that was packed).
+    if (ReadWholeFile(self) != RunningSetupProgram()) {
         status_.FailureReport += "<SetupFile> " + uninstaller + "\r\n" + self + "が実行中のプログラムと一致しません。\r\n";
         ++status_.FailureCount;
         return;

@@ -6,6 +6,7 @@
 #include "engine/files_win.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"
+#include "engine/payload_win.h"
 #include "engine/startup_win.h"
 #include "windows/back_form_win.h"
 #include "wizard/main_form_layout_win.h"
@@ -119,6 +120,7 @@ bool TfrmMain::FormCloseQuery() {
 void TfrmMain::FormClose() {
     ProcessMessages();
     ReleaseHeldFiles();
+    RemoveUnpackedPackage();
     const std::string tmp = FolderMacros().Get("(Tmp)");
     for (int n = 1; n <= 99 && !tmp.empty(); ++n) {
         const std::string folder = WorkFolderName(tmp, n);

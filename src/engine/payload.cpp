@@ -1,0 +1,317 @@
+#include "engine/payload.h"
+
+#include "engine/code_page.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+using namespace payload_format;
+
+bool MemorySource::Read(std::uint64_t offset, void* out, std::size_t count) {
+    if (offset > bytes_.size() || count > bytes_.size() - offset) return false;
+    std::memcpy(out, bytes_.data() + offset, count);
+    return true;
+}
+
+namespace {
+
+constexpr std::size_t kRecordFixed = 2 + 1 + 4 + 8 + 8 + 4;  // an index record without its name
+constexpr std::size_t kBlockHeader = 9;
+constexpr std::size_t kReadChunk = 256 * 1024;
+
+std::uint64_t Little(const char* bytes, int count) {
+    std::uint64_t value = 0;
+    for (int i = count; i-- > 0;) value = value * 256 + static_cast<unsigned char>(bytes[i]);
+    return value;
+}
+
+// Reads a little-endian number of the given width at offset; false past the end.
+bool ReadLittle(ByteSource& in, std::uint64_t offset, int count, std::uint64_t& value) {
+    char bytes[8];
+    if (!in.Read(offset, bytes, static_cast<std::size_t>(count))) return false;
+    value = Little(bytes, count);
+    return true;
+}
+
+// CRC-32 of count bytes of the source from offset, read in pieces.
+bool CrcOf(ByteSource& in, std::uint64_t offset, std::uint64_t count, std::uint32_t& crc) {
+    std::vector<char> buffer(kReadChunk);
+    while (count > 0) {
+        const std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(count, buffer.size()));
+        if (!in.Read(offset, buffer.data(), piece)) return false;
+        crc = Crc(crc, buffer.data(), piece);
+        offset += piece;
+        count -= piece;
+    }
+    return true;
+}
+
+// The first offset at or after the image's end that holds the payload's magic; 0 for none.
+std::uint64_t FindStart(ByteSource& in, std::uint64_t imageEnd) {
+    char bytes[kScanLimit + sizeof(kMagic)] = {};
+    const std::uint64_t available = in.Size() > imageEnd ? in.Size() - imageEnd : 0;
+    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(available, sizeof(bytes)));
+    if (count < sizeof(kMagic) || !in.Read(imageEnd, bytes, count)) return 0;
+    for (std::size_t at = 0; at + sizeof(kMagic) <= count; ++at)
+        if (std::memcmp(bytes + at, kMagic, sizeof(kMagic)) == 0) return imageEnd + at;
+    return 0;
+}
+
+// A name a file may have inside the package: plain names below its folder, "\\" between
+// them (a double-byte character's second byte is no delimiter). Nothing may lead out of the
+// folder the files are taken into.
+bool IsSafeName(const std::string& name) {
+    if (name.empty() || name.size() > 200) return false;
+    std::string level;
+    for (std::size_t i = 0; i <= name.size(); ++i) {
+        const unsigned char c = i < name.size() ? static_cast<unsigned char>(name[i]) : '\\';
+        if (c == '\\') {
+            if (level.empty() || level.back() == '.' || level.back() == ' ') return false;  // also "." and ".."
+            level.clear();
+        } else if (CurrentCodePage().IsLeadByte(c) && i + 1 < name.size()) {
+            level += name.substr(i++, 2);
+        } else if (c < 0x20 || std::strchr("/:*?\"<>|", c)) {
+            return false;
+        } else {
+            level += static_cast<char>(c);
+        }
+    }
+    return true;
+}
+
+bool ReadIndex(ByteSource& in, std::uint64_t at, std::uint64_t end, std::uint32_t count, Payload& payload) {
+    for (std::uint32_t i = 0; i < count; ++i) {
+        char fixed[kRecordFixed];
+        if (at + kRecordFixed > end || !in.Read(at, fixed, kRecordFixed)) return false;
+        PayloadFile file;
+        const std::size_t nameSize = static_cast<std::size_t>(Little(fixed, 2));
+        file.kind = static_cast<PayloadKind>(fixed[2]);
+        file.attributes = static_cast<std::uint32_t>(Little(fixed + 3, 4));
+        file.writeTime = Little(fixed + 7, 8);
+        file.size = Little(fixed + 15, 8);
+        file.crc = static_cast<std::uint32_t>(Little(fixed + 23, 4));
+        at += kRecordFixed;
+        file.name.resize(nameSize);
+        if (at + nameSize > end || !in.Read(at, file.name.data(), nameSize)) return false;
+        at += nameSize;
+        const bool known = file.kind == PayloadKind::kPackageFile || file.kind == PayloadKind::kProgramTail;
+        if (!known || (file.kind == PayloadKind::kPackageFile && !IsSafeName(file.name))) return false;
+        payload.files.push_back(std::move(file));
+    }
+    return at == end;
+}
+
+// Inflates one raw deflate block; false unless it gives exactly raw.size() bytes.
+bool Inflate(const std::string& stored, std::string& raw) {
+    z_stream stream{};
+    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) return false;
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stored.data()));
+    stream.avail_in = static_cast<uInt>(stored.size());
+    stream.next_out = reinterpret_cast<Bytef*>(raw.data());
+    stream.avail_out = static_cast<uInt>(raw.size());
+    const int result = inflate(&stream, Z_FINISH);
+    const bool whole = result == Z_STREAM_END && stream.avail_out == 0 && stream.avail_in == 0;
+    inflateEnd(&stream);
+    return whole;
+}
+
+// Hands the data's bytes out block by block, in order.
+class BlockReader {
+public:
+    BlockReader(ByteSource& in, std::uint64_t at, std::uint64_t end) : in_(in), at_(at), end_(end) {}
+    // The next piece of at most count bytes; empty when the data is damaged or done.
+    bool Next(std::size_t count, const char*& bytes, std::size_t& got) {
+        if (used_ == block_.size() && !Load()) return false;
+        got = std::min(count, block_.size() - used_);
+        bytes = block_.data() + used_;
+        used_ += got;
+        return true;
+    }
+    bool AtEnd() const { return at_ == end_ && used_ == block_.size(); }
+
+private:
+    bool Load() {
+        char head[kBlockHeader];
+        if (at_ + kBlockHeader > end_ || !in_.Read(at_, head, kBlockHeader)) return false;
+        const std::size_t raw = static_cast<std::size_t>(Little(head, 4));
+        const std::size_t stored = static_cast<std::size_t>(Little(head + 4, 4));
+        const auto method = static_cast<Method>(head[8]);
+        at_ += kBlockHeader;
+        if (raw == 0 || raw > kBlockSize || stored > end_ - at_) return false;
+        if (method == Method::kStored && stored != raw) return false;
+        std::string bytes(stored, '\0');
+        if (!in_.Read(at_, bytes.data(), stored)) return false;
+        at_ += stored;
+        used_ = 0;
+        if (method == Method::kStored) {
+            block_ = std::move(bytes);
+            return true;
+        }
+        block_.assign(raw, '\0');
+        return method == Method::kDeflate && Inflate(bytes, block_);
+    }
+    ByteSource& in_;
+    std::uint64_t at_, end_;
+    std::string block_;
+    std::size_t used_ = 0;
+};
+
+}  // namespace
+
+namespace payload_format {
+
+std::uint32_t Crc(std::uint32_t crc, const char* bytes, std::size_t count) {
+    while (count > 0) {
+        const uInt piece = static_cast<uInt>(std::min<std::size_t>(count, 1u << 30));
+        crc = static_cast<std::uint32_t>(crc32(crc, reinterpret_cast<const Bytef*>(bytes), piece));
+        bytes += piece;
+        count -= piece;
+    }
+    return crc;
+}
+
+void PutLittle(std::string& out, std::uint64_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i, value >>= 8) out.push_back(static_cast<char>(value & 0xff));
+}
+
+bool ReadProgramLayout(ByteSource& in, ProgramLayout& layout) {
+    std::uint64_t pe = 0, sections = 0, optionalSize = 0, magic = 0, headersSize = 0;
+    char signature[4];
+    if (!ReadLittle(in, 0x3c, 4, pe) || !in.Read(pe, signature, 4) || std::memcmp(signature, "PE\0\0", 4) != 0 ||
+        !ReadLittle(in, pe + 6, 2, sections) || !ReadLittle(in, pe + 20, 2, optionalSize))
+        return false;
+    const std::uint64_t optional = pe + 24;
+    // A 32-bit optional header that reaches the certificate directory (number 4).
+    if (optionalSize < 96 + 5 * 8 || !ReadLittle(in, optional, 2, magic) || magic != 0x10b ||
+        !ReadLittle(in, optional + 60, 4, headersSize))
+        return false;
+    layout.checksumAt = static_cast<std::size_t>(optional + 64);
+    layout.securityAt = static_cast<std::size_t>(optional + 96 + 4 * 8);
+    std::uint64_t checksum = 0, securityOffset = 0, securitySize = 0;
+    if (!ReadLittle(in, layout.checksumAt, 4, checksum) || !ReadLittle(in, layout.securityAt, 4, securityOffset) ||
+        !ReadLittle(in, layout.securityAt + 4, 4, securitySize))
+        return false;
+    layout.fields = {static_cast<std::uint32_t>(checksum), static_cast<std::uint32_t>(securityOffset),
+                     static_cast<std::uint32_t>(securitySize)};
+    layout.imageEnd = headersSize;
+    const std::uint64_t table = optional + optionalSize;
+    for (std::uint64_t i = 0; i < sections; ++i) {
+        std::uint64_t rawSize = 0, rawAt = 0;
+        if (!ReadLittle(in, table + i * 40 + 16, 4, rawSize) || !ReadLittle(in, table + i * 40 + 20, 4, rawAt))
+            return false;
+        layout.imageEnd = std::max(layout.imageEnd, rawAt + rawSize);
+    }
+    return layout.imageEnd <= in.Size();
+}
+
+std::string Header(std::uint32_t fileCount, std::uint32_t indexSize, std::uint64_t dataSize, std::uint32_t programCrc,
+                   const ProgramFields& fields) {
+    std::string out(kMagic, sizeof(kMagic));
+    PutLittle(out, fileCount, 4);
+    PutLittle(out, indexSize, 4);
+    PutLittle(out, dataSize, 8);
+    PutLittle(out, programCrc, 4);
+    PutLittle(out, fields.checksum, 4);
+    PutLittle(out, fields.securityOffset, 4);
+    PutLittle(out, fields.securitySize, 4);
+    return out;
+}
+
+std::string IndexRecord(const PayloadFile& file) {
+    std::string out;
+    PutLittle(out, file.name.size(), 2);
+    out.push_back(static_cast<char>(file.kind));
+    PutLittle(out, file.attributes, 4);
+    PutLittle(out, file.writeTime, 8);
+    PutLittle(out, file.size, 8);
+    PutLittle(out, file.crc, 4);
+    return out + file.name;
+}
+
+std::string BlockHeader(std::uint32_t rawSize, std::uint32_t storedSize, Method method) {
+    std::string out;
+    PutLittle(out, rawSize, 4);
+    PutLittle(out, storedSize, 4);
+    out.push_back(static_cast<char>(method));
+    return out;
+}
+
+void PutProgramFields(std::string& program, const ProgramLayout& layout, const ProgramFields& fields) {
+    std::string bytes;
+    PutLittle(bytes, fields.checksum, 4);
+    program.replace(layout.checksumAt, 4, bytes);
+    bytes.clear();
+    PutLittle(bytes, fields.securityOffset, 4);
+    PutLittle(bytes, fields.securitySize, 4);
+    program.replace(layout.securityAt, 8, bytes);
+}
+
+}  // namespace payload_format
+
+PayloadState ReadPayload(ByteSource& in, Payload& payload) {
+    payload = Payload{};
+    ProgramLayout layout;
+    if (!ReadProgramLayout(in, layout)) return PayloadState::kNone;
+    payload.start = FindStart(in, layout.imageEnd);
+    if (payload.start == 0) return PayloadState::kNone;
+    char header[kHeaderSize];
+    if (!in.Read(payload.start, header, kHeaderSize)) return PayloadState::kDamaged;
+    const auto count = static_cast<std::uint32_t>(Little(header + 8, 4));
+    const std::uint64_t indexSize = Little(header + 12, 4), dataSize = Little(header + 16, 8);
+    payload.programCrc = static_cast<std::uint32_t>(Little(header + 24, 4));
+    payload.program = {static_cast<std::uint32_t>(Little(header + 28, 4)),
+                       static_cast<std::uint32_t>(Little(header + 32, 4)),
+                       static_cast<std::uint32_t>(Little(header + 36, 4))};
+    // A signature added after packing lies behind the payload; nothing else may.
+    const std::uint64_t limit = layout.fields.securitySize ? layout.fields.securityOffset : in.Size();
+    payload.dataStart = payload.start + kHeaderSize + indexSize;
+    payload.end = payload.dataStart + dataSize + 4;
+    if (dataSize > limit || payload.end > limit || payload.end < payload.dataStart) return PayloadState::kDamaged;
+    std::uint64_t stored = 0;
+    std::uint32_t crc = 0;
+    if (!CrcOf(in, payload.start, payload.end - 4 - payload.start, crc) || !ReadLittle(in, payload.end - 4, 4, stored) ||
+        crc != stored)
+        return PayloadState::kDamaged;
+    // The index in one read: it is a few bytes a file.
+    std::string index(static_cast<std::size_t>(indexSize), '\0');
+    MemorySource indexSource(index);
+    if (!in.Read(payload.start + kHeaderSize, index.data(), index.size()) ||
+        !ReadIndex(indexSource, 0, indexSize, count, payload))
+        return PayloadState::kDamaged;
+    // The program in front must be the one that was packed, as far as a signature leaves it.
+    const std::string program = PackedProgram(in, payload, "");
+    if (program.empty() || Crc(0, program.data(), program.size()) != payload.programCrc) return PayloadState::kDamaged;
+    return PayloadState::kWhole;
+}
+
+bool UnpackPayload(ByteSource& in, const Payload& payload, PayloadSink sink, void* context) {
+    BlockReader blocks(in, payload.dataStart, payload.end - 4);
+    for (std::size_t i = 0; i < payload.files.size(); ++i) {
+        std::uint64_t left = payload.files[i].size;
+        std::uint32_t crc = 0;
+        while (left > 0) {
+            const char* bytes = nullptr;
+            std::size_t got = 0;
+            if (!blocks.Next(static_cast<std::size_t>(std::min<std::uint64_t>(left, kBlockSize)), bytes, got) ||
+                !sink(context, i, bytes, got))
+                return false;
+            crc = Crc(crc, bytes, got);
+            left -= got;
+        }
+        if (crc != payload.files[i].crc || !sink(context, i, nullptr, 0)) return false;
+    }
+    return blocks.AtEnd();
+}
+
+std::string PackedProgram(ByteSource& in, const Payload& payload, const std::string& tail) {
+    ProgramLayout layout;
+    std::string program(static_cast<std::size_t>(payload.start), '\0');
+    if (!ReadProgramLayout(in, layout) || !in.Read(0, program.data(), program.size()) ||
+        layout.securityAt + 8 > program.size())
+        return "";
+    PutProgramFields(program, layout, payload.program);
+    return program + tail;
+}

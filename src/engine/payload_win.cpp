@@ -1,0 +1,192 @@
+#include "engine/payload_win.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "engine/files_win.h"
+#include "engine/handle_win.h"
+#include "engine/paths.h"
+
+namespace {
+
+// The program's own file.
+class FileSource : public ByteSource {
+public:
+    explicit FileSource(const std::string& path)
+        : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {
+        DWORD high = 0;
+        const DWORD low = file_.valid() ? GetFileSize(file_.get(), &high) : INVALID_FILE_SIZE;
+        if (low != INVALID_FILE_SIZE || GetLastError() == NO_ERROR) size_ = (std::uint64_t{high} << 32) | low;
+    }
+    std::uint64_t Size() const override { return size_; }
+    bool Read(std::uint64_t offset, void* out, std::size_t count) override {
+        if (offset > size_ || count > size_ - offset) return false;
+        LONG high = static_cast<LONG>(offset >> 32);
+        if (SetFilePointer(file_.get(), static_cast<LONG>(offset & 0xffffffff), &high, FILE_BEGIN) ==
+                INVALID_SET_FILE_POINTER &&
+            GetLastError() != NO_ERROR)
+            return false;
+        DWORD got = 0;
+        return ReadFile(file_.get(), out, static_cast<DWORD>(count), &got, nullptr) && got == count;
+    }
+
+private:
+    OwnedHandle file_;
+    std::uint64_t size_ = 0;
+};
+
+struct OwnPayload {
+    PayloadState state = PayloadState::kNone;
+    Payload payload;
+};
+
+const OwnPayload& Own() {
+    static const OwnPayload own = [] {
+        OwnPayload read;
+        FileSource source(ModulePath());
+        read.state = ReadPayload(source, read.payload);
+        return read;
+    }();
+    return own;
+}
+
+// What the program wrote and holds: released and deleted at the end, folders last.
+struct Unpacked {
+    std::vector<OwnedHandle> held;
+    std::vector<std::string> files;
+    std::vector<std::string> folders;
+};
+
+Unpacked& Written() {
+    static Unpacked written;
+    return written;
+}
+
+FILETIME AsFileTime(std::uint64_t time) {
+    return {static_cast<DWORD>(time & 0xffffffff), static_cast<DWORD>(time >> 32)};
+}
+
+// Holds a finished file against writers and checks through that hold that it is what was written.
+bool HoldWritten(const std::string& path, std::uint32_t crc) {
+    OwnedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.valid()) return false;
+    std::vector<char> buffer(256 * 1024);
+    std::uint32_t read = 0;
+    DWORD got = 0;
+    while (ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) && got > 0)
+        read = payload_format::Crc(read, buffer.data(), got);
+    if (read != crc) return false;
+    Written().held.push_back(std::move(file));
+    return true;
+}
+
+// Writes one file of the package piece by piece, as the payload gives it out.
+class FileWriter {
+public:
+    bool Open(const std::string& path) {
+        file_ = OwnedHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (file_.valid()) Written().files.push_back(path);
+        return file_.valid();
+    }
+    bool Write(const char* bytes, std::size_t count) {
+        DWORD wrote = 0;
+        return WriteFile(file_.get(), bytes, static_cast<DWORD>(count), &wrote, nullptr) && wrote == count;
+    }
+    bool Finish(std::uint64_t writeTime) {
+        const FILETIME time = AsFileTime(writeTime);
+        const bool timed = writeTime == 0 || SetFileTime(file_.get(), &time, nullptr, &time);
+        file_.Close();
+        return timed;
+    }
+
+private:
+    OwnedHandle file_;
+};
+
+// Makes the folders between base and the file, each one new.
+bool MakeFoldersFor(const std::string& base, const std::string& name) {
+    std::string folder = FolderOfPath(base + name);
+    std::vector<std::string> missing;
+    while (folder.size() > base.size()) {
+        missing.push_back(folder);
+        folder = FolderOfPath(RemovePathDelimiter(folder, "B"));
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        if (FolderExists(*it)) continue;
+        if (!CreateDirectoryA(RemovePathDelimiter(*it, "B").c_str(), nullptr)) return false;
+        Written().folders.push_back(*it);
+    }
+    return true;
+}
+
+}  // namespace
+
+PayloadState OwnPayloadState() { return Own().state; }
+
+bool UnpackOwnPackage(const std::string& folder) {
+    const Payload& payload = Own().payload;
+    if (Own().state != PayloadState::kWhole) return false;
+    if (!CreateDirectoryA(RemovePathDelimiter(folder, "B").c_str(), nullptr)) return false;
+    Written().folders.push_back(folder);
+    FileSource source(ModulePath());
+    FileWriter writer;
+    std::size_t open = payload.files.size();
+    auto sink = [&](std::size_t i, const char* bytes, std::size_t count) {
+        const PayloadFile& file = payload.files[i];
+        if (file.kind != PayloadKind::kPackageFile) return true;
+        const std::string path = folder + file.name;
+        if (open != i && !(MakeFoldersFor(folder, file.name) && writer.Open(path))) return false;
+        open = i;
+        if (count > 0) return writer.Write(bytes, count);
+        return writer.Finish(file.writeTime) && SetFileAttributesA(path.c_str(), file.attributes) &&
+               HoldWritten(path, file.crc);
+    };
+    return UnpackPayload(source, payload, sink);
+}
+
+std::string RunningSetupProgram() {
+    if (Own().state != PayloadState::kWhole) return ReadWholeFile(ModulePath());
+    const Payload& payload = Own().payload;
+    std::string tail;
+    bool whole = false;
+    FileSource source(ModulePath());
+    // The signature the program had when it was packed is the first file of the payload.
+    auto sink = [&](std::size_t i, const char* bytes, std::size_t count) {
+        if (payload.files[i].kind != PayloadKind::kProgramTail) return false;  // stops after it
+        tail.append(bytes, count);
+        whole = whole || count == 0;
+        return true;
+    };
+    UnpackPayload(source, payload, sink);
+    if (!whole) return "";
+    return PackedProgram(source, payload, tail);
+}
+
+std::uint64_t PackedProgramTime() {
+    const Payload& payload = Own().payload;
+    return Own().state == PayloadState::kWhole && !payload.files.empty() ? payload.files.front().writeTime : 0;
+}
+
+bool WriteAndHoldFile(const std::string& path, const std::string& bytes, std::uint64_t writeTime,
+                      std::uint32_t attributes) {
+    FileWriter writer;
+    return writer.Open(path) && writer.Write(bytes.data(), bytes.size()) && writer.Finish(writeTime) &&
+           SetFileAttributesA(path.c_str(), attributes) &&
+           HoldWritten(path, payload_format::Crc(0, bytes.data(), bytes.size()));
+}
+
+void RemoveUnpackedPackage() {
+    Unpacked& written = Written();
+    written.held.clear();
+    for (const std::string& file : written.files) {
+        SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(file.c_str());
+    }
+    for (auto it = written.folders.rbegin(); it != written.folders.rend(); ++it)
+        RemoveDirectoryA(RemovePathDelimiter(*it, "B").c_str());
+    written = Unpacked{};
+}

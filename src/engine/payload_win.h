@@ -1,0 +1,31 @@
+#pragma once
+// The package a setup program may carry inside itself (engine/payload.h): checked before
+// anything else runs, taken out into a folder the program makes and holds, removed at the end.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "engine/payload.h"
+
+// The running program's payload state; the first call reads the whole file once.
+PayloadState OwnPayloadState();
+
+// Takes every file of the package out into folder, which must not exist yet: each file is
+// written, given its time and attributes, and held against writing, renaming and deleting
+// once its bytes are read back whole. False when anything fails.
+[[nodiscard]] bool UnpackOwnPackage(const std::string& folder);
+
+// The setup program as the uninstaller must be: the running file itself, or for a packed one
+// the program that was packed (its signature of then included). Empty when it cannot be read.
+std::string RunningSetupProgram();
+// Its time as FILETIME; for a plain program 0 (the copy keeps the file's own).
+std::uint64_t PackedProgramTime();
+
+// Writes bytes as a new file with the given time (FILETIME, 0 for now), then holds it once
+// what it reads back is those bytes. False when any step fails.
+[[nodiscard]] bool WriteAndHoldFile(const std::string& path, const std::string& bytes, std::uint64_t writeTime,
+                                    std::uint32_t attributes = FILE_ATTRIBUTE_NORMAL);
+
+// Lets go of the package's files and deletes them with their folders.
+void RemoveUnpackedPackage();

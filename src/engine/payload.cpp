@@ -255,8 +255,11 @@ PayloadState ReadPayload(ByteSource& in, Payload& payload) {
     payload = Payload{};
     ProgramLayout layout;
     if (!ReadProgramLayout(in, layout)) return PayloadState::kNone;
+    // A signature added after packing lies behind the payload; nothing else may.
+    const std::uint64_t limit = layout.fields.securitySize ? layout.fields.securityOffset : in.Size();
     payload.start = FindStart(in, layout.imageEnd);
-    if (payload.start == 0) return PayloadState::kNone;
+    // More behind the program than a signing tool's padding is a payload, whatever became of its first bytes.
+    if (payload.start == 0) return limit > layout.imageEnd + kScanLimit ? PayloadState::kDamaged : PayloadState::kNone;
     char header[kHeaderSize];
     if (!in.Read(payload.start, header, kHeaderSize)) return PayloadState::kDamaged;
     const auto count = static_cast<std::uint32_t>(Little(header + 8, 4));
@@ -265,8 +268,6 @@ PayloadState ReadPayload(ByteSource& in, Payload& payload) {
     payload.program = {static_cast<std::uint32_t>(Little(header + 28, 4)),
                        static_cast<std::uint32_t>(Little(header + 32, 4)),
                        static_cast<std::uint32_t>(Little(header + 36, 4))};
-    // A signature added after packing lies behind the payload; nothing else may.
-    const std::uint64_t limit = layout.fields.securitySize ? layout.fields.securityOffset : in.Size();
     payload.dataStart = payload.start + kHeaderSize + indexSize;
     payload.end = payload.dataStart + dataSize + 4;
     if (dataSize > limit || payload.end > limit || payload.end < payload.dataStart) return PayloadState::kDamaged;

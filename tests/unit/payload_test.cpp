@@ -1,0 +1,168 @@
+// A package packed into its setup program and read back: whole, cut, changed, padded and
+// signed afterwards as a signing tool does, or signed before it was packed.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "check/pack.h"
+#include "engine/payload.h"
+#include "install/program_image.h"
+
+namespace {
+
+void Put(std::string& bytes, std::size_t at, std::uint64_t value, int count) {
+    for (int i = 0; i < count; ++i, value >>= 8) bytes[at + i] = static_cast<char>(value & 0xff);
+}
+
+// The smallest 32-bit PE program that has what the reader looks at: one section, the
+// certificate directory, the single-copy name.
+std::string Program() {
+    std::string bytes(0x400, '\0');
+    bytes.replace(0, 2, "MZ");
+    Put(bytes, 0x3c, 0x40, 4);
+    bytes.replace(0x40, 4, std::string("PE\0\0", 4));
+    Put(bytes, 0x46, 1, 2);      // sections
+    Put(bytes, 0x54, 0xe0, 2);   // optional header size
+    Put(bytes, 0x58, 0x10b, 2);  // PE32
+    Put(bytes, 0x58 + 60, 0x200, 4);
+    Put(bytes, 0x58 + 64, 0x1234, 4);             // checksum
+    const std::size_t section = 0x58 + 0xe0;
+    Put(bytes, section + 16, 0x200, 4);
+    Put(bytes, section + 20, 0x200, 4);
+    bytes.replace(0x300, 10, "KELVOSETUP");
+    return bytes;
+}
+
+constexpr std::size_t kSecurityAt = 0x58 + 96 + 4 * 8;
+
+// What a signing tool does: pads to 8 bytes, appends a certificate table, points the
+// security directory at it and rewrites the checksum.
+std::string Signed(std::string bytes) {
+    bytes.resize((bytes.size() + 7) / 8 * 8, '\0');
+    const std::size_t at = bytes.size();
+    bytes += std::string(8, '\0') + "certificate-bytes";
+    Put(bytes, kSecurityAt, at, 4);
+    Put(bytes, kSecurityAt + 4, bytes.size() - at, 4);
+    Put(bytes, 0x58 + 64, 0xbeef, 4);
+    return bytes;
+}
+
+std::string Pseudorandom(std::size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 16);
+    return bytes;
+}
+
+std::vector<PackFile> Files() {
+    std::string text;
+    for (int i = 0; i < 2000; ++i) text += "line " + std::to_string(i % 97) + "\r\n";
+    return {{"SETUP.INI", "[Setup]\r\n", 0x20, 1},
+            {"EMPTY.TXT", "", 0x21, 2},
+            {"BIG.DAT", Pseudorandom(1100000, 7), 0x20, 3},  // more than a block, and stored
+            {"TEXT.TXT", text, 0x20, 4},
+            {"DISK2\\\x83\x5c.TXT", "second disk", 0x20, 5}};  // a trail byte 0x5C is no delimiter
+}
+
+struct Unpacked {
+    PayloadState state;
+    Payload payload;
+    std::map<std::string, std::string> files;
+    bool whole = false;
+};
+
+Unpacked Read(const std::string& bytes) {
+    Unpacked out;
+    MemorySource source(bytes);
+    out.state = ReadPayload(source, out.payload);
+    if (out.state != PayloadState::kWhole) return out;
+    auto sink = [&](std::size_t i, const char* data, std::size_t count) {
+        out.files[out.payload.files[i].name].append(data, count);
+        return true;
+    };
+    out.whole = UnpackPayload(source, out.payload, sink);
+    return out;
+}
+
+}  // namespace
+
+TEST(Payload, PackedFilesComeBackWithTheirTimesAndAttributesAndTheProgramAsPacked) {
+    const std::string program = Program();
+    const std::string packed = PackPackage({program, 99}, Files());
+    ASSERT_FALSE(packed.empty());
+    EXPECT_EQ(packed.compare(0, program.size(), program), 0);  // the program first, unchanged
+    EXPECT_LT(packed.size(), program.size() + 1100000 + 20000);  // the text deflated
+    const Unpacked read = Read(packed);
+    ASSERT_EQ(read.state, PayloadState::kWhole);
+    ASSERT_TRUE(read.whole);
+    ASSERT_EQ(read.payload.files.size(), Files().size() + 1);
+    EXPECT_EQ(read.payload.files[0].kind, PayloadKind::kProgramTail);
+    EXPECT_EQ(read.payload.files[0].writeTime, 99u);
+    for (std::size_t i = 0; i < Files().size(); ++i) {
+        const PackFile file = Files()[i];
+        const PayloadFile& entry = read.payload.files[i + 1];
+        EXPECT_EQ(entry.name, file.name);
+        EXPECT_EQ(entry.attributes, file.attributes);
+        EXPECT_EQ(entry.writeTime, file.writeTime);
+        EXPECT_EQ(read.files.at(file.name), file.bytes) << file.name;
+    }
+    MemorySource source(packed);
+    EXPECT_EQ(PackedProgram(source, read.payload, ""), program);
+    EXPECT_EQ(PackPackage({program, 99}, Files()), packed);  // the same bytes every time
+    EXPECT_TRUE(PackPackage({packed, 99}, Files()).empty());  // never packed twice
+    EXPECT_EQ(Read(program).state, PayloadState::kNone);
+    EXPECT_TRUE(IsWholeSetupProgram(program));
+}
+
+TEST(Payload, AnyChangedOrMissingByteIsDamageNeverAWholePackage) {
+    const std::string packed = PackPackage({Program(), 99}, Files());
+    const std::size_t start = Program().size();
+    for (std::size_t at = start; at < packed.size(); at += (packed.size() - start) / 50 + 1) {
+        std::string changed = packed;
+        changed[at] = static_cast<char>(changed[at] ^ 0x10);
+        EXPECT_EQ(Read(changed).state, PayloadState::kDamaged) << at;
+    }
+    for (std::size_t size : {start + 8, start + 30, start + 500, packed.size() / 2, packed.size() - 1})
+        EXPECT_EQ(Read(packed.substr(0, size)).state, PayloadState::kDamaged) << size;
+    // The program in front is part of what is checked, as far as a signature leaves it.
+    std::string program = packed;
+    program[0x300] = 'X';
+    EXPECT_EQ(Read(program).state, PayloadState::kDamaged);
+}
+
+TEST(Payload, ASignatureAddedAfterPackingLeavesThePayloadReadable) {
+    const std::string program = Program();
+    const std::string packed = PackPackage({program, 99}, Files());
+    const std::string signedPacked = Signed(packed);
+    const Unpacked read = Read(signedPacked);
+    ASSERT_EQ(read.state, PayloadState::kWhole);
+    EXPECT_TRUE(read.whole);
+    MemorySource source(signedPacked);
+    EXPECT_EQ(PackedProgram(source, read.payload, ""), program);  // checksum and directory put back
+    // Bytes between the payload and the signature are no padding a signing tool leaves.
+    std::string longer = packed + std::string(64, 'x');
+    EXPECT_EQ(Read(Signed(longer)).state, PayloadState::kWhole);
+    std::string inside = Signed(packed);
+    inside[packed.size() - 2] ^= 1;
+    EXPECT_EQ(Read(inside).state, PayloadState::kDamaged);
+}
+
+TEST(Payload, AProgramSignedBeforePackingIsGivenBackWithItsSignature) {
+    const std::string signedProgram = Signed(Program());
+    const std::string packed = PackPackage({signedProgram, 99}, Files());
+    ASSERT_FALSE(packed.empty());
+    const std::string signedPacked = Signed(packed);
+    const Unpacked read = Read(signedPacked);
+    ASSERT_EQ(read.state, PayloadState::kWhole);
+    MemorySource source(signedPacked);
+    const std::string tail = read.files.at("SETUP.EXE");
+    EXPECT_EQ(PackedProgram(source, read.payload, tail), signedProgram);
+    EXPECT_TRUE(IsWholeSetupProgram(signedProgram));
+    EXPECT_FALSE(IsWholeSetupProgram(signedProgram.substr(0, signedProgram.size() - 4)));
+}
+
+TEST(Payload, NamesThatLeadOutOfTheFolderAreNotPacked) {
+    for (const char* name : {"..\\X.TXT", "C:\\X.TXT", "\\X.TXT", "A\\..\\..\\X.TXT", "A\\\\B", "X.TXT.", "A/B",
+                             "", "A\\"}) {
+        EXPECT_TRUE(PackPackage({Program(), 1}, {{name, "x", 0x20, 1}}).empty()) << name;
+    }
+}

@@ -48,6 +48,7 @@ public:
         }
         const Stamp stamp = StampOf(path);
         contents_.files.push_back({name, *bytes, stamp.attributes, stamp.writeTime});
+        contents_.paths.push_back(path);
         return true;
     }
     // Whether the name, or for a folder a file below it, is taken.
@@ -86,6 +87,7 @@ std::optional<PackContents> CollectPackContents(const std::string& folder, std::
         return std::nullopt;
     }
     contents.program = {*programBytes, StampOf(program->path).writeTime};
+    contents.paths.push_back(program->path);
     Collector collect(contents);
     if (!collect.Add(scriptEntry->name, scriptEntry->path, error)) return std::nullopt;
     const ScriptFile file(*script);

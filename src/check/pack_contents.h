@@ -11,6 +11,7 @@ struct PackContents {
     PackProgram program;
     std::vector<PackFile> files;
     std::vector<std::string> leftOut;  // names in the package, Shift-JIS; a folder ends in "\"
+    std::vector<std::string> paths;    // where the program and the files were read from
 };
 
 // nullopt with the reason in error when the folder holds no setup program or a file cannot be read.

@@ -1,7 +1,10 @@
 // setupcheck: finds a package's mistakes before it ships, or shows what installing it would do.
 // Exit status: 0 clean, 1 errors found (or warnings with --strict), 2 the package could not be read.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -117,6 +120,20 @@ int Plan(const Arguments& a) {
     return kClean;
 }
 
+// Writes the packed program, a program like setup.exe itself; the reason it could not, or empty.
+std::string WritePacked(const std::string& path, const std::string& bytes) {
+    std::unique_ptr<FILE, int (*)(FILE*)> out(std::fopen(path.c_str(), "wb"), std::fclose);
+    const bool written = out && std::fwrite(bytes.data(), 1, bytes.size(), out.get()) == bytes.size() &&
+                         std::fflush(out.get()) == 0;
+    const bool opened = out != nullptr;
+    out.reset();
+    if (opened && !written) std::remove(path.c_str());  // a cut program is no program
+#ifndef _WIN32
+    if (written) chmod(path.c_str(), 0755);
+#endif
+    return written ? "" : "cannot write \"" + path + "\"";
+}
+
 // Packs only a package without errors: a mistake shipped inside one file is as shipped.
 int Pack(const Arguments& a) {
     const CheckResult result = CheckPackage(a.folder, a.machine);
@@ -128,14 +145,12 @@ int Pack(const Arguments& a) {
     const std::optional<PackContents> contents = CollectPackContents(a.folder, error);
     const std::string packed = contents ? PackPackage(contents->program, contents->files) : "";
     if (contents && packed.empty()) error = "setup.exe is no setup program that can carry a package";
-    std::unique_ptr<FILE, int (*)(FILE*)> out(packed.empty() ? nullptr : std::fopen(a.pack.c_str(), "wb"), std::fclose);
-    if (out && (std::fwrite(packed.data(), 1, packed.size(), out.get()) != packed.size() || std::fflush(out.get()) != 0)) {
-        out.reset();
-        std::remove(a.pack.c_str());
-        error = "cannot write \"" + a.pack + "\"";
-    } else if (!packed.empty() && !out) {
-        error = "cannot write \"" + a.pack + "\"";
-    }
+    // Never over the package's own files: the distributor's setup.exe would be lost.
+    std::error_code failed;
+    for (const std::string& path : contents ? contents->paths : std::vector<std::string>{})
+        if (error.empty() && std::filesystem::equivalent(a.pack, path, failed))
+            error = "\"" + a.pack + "\" is a file of the package itself";
+    if (error.empty()) error = WritePacked(a.pack, packed);
     if (!error.empty()) {
         std::fprintf(stderr, "setupcheck: %s\n", Encoded(error, a.encoding).c_str());
         return kUnreadable;

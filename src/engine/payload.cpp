@@ -240,13 +240,10 @@ std::string BlockHeader(std::uint32_t rawSize, std::uint32_t storedSize, Method 
 }
 
 void PutProgramFields(std::string& program, const ProgramLayout& layout, const ProgramFields& fields) {
-    std::string bytes;
-    PutLittle(bytes, fields.checksum, 4);
-    program.replace(layout.checksumAt, 4, bytes);
-    bytes.clear();
-    PutLittle(bytes, fields.securityOffset, 4);
-    PutLittle(bytes, fields.securitySize, 4);
-    program.replace(layout.securityAt, 8, bytes);
+    const std::uint32_t values[] = {fields.checksum, fields.securityOffset, fields.securitySize};
+    const std::size_t at[] = {layout.checksumAt, layout.securityAt, layout.securityAt + 4};
+    for (int v = 0; v < 3; ++v)
+        for (int i = 0; i < 4; ++i) program[at[v] + i] = static_cast<char>(values[v] >> (8 * i));
 }
 
 }  // namespace payload_format

@@ -6,7 +6,10 @@
 
 #include "engine/files_win.h"
 #include "engine/handle_win.h"
+#include "engine/code_page.h"
+#include "engine/environment.h"
 #include "engine/paths.h"
+#include "engine/strings.h"
 
 namespace {
 
@@ -54,6 +57,8 @@ const OwnPayload& Own() {
 
 // What the program wrote and holds: released and deleted at the end, folders last.
 struct Unpacked {
+    std::string programTail;  // the signature the program had when it was packed
+    bool tailWhole = false;
     std::vector<OwnedHandle> held;
     std::vector<std::string> files;
     std::vector<std::string> folders;
@@ -123,7 +128,27 @@ bool MakeFoldersFor(const std::string& base, const std::string& name) {
     return true;
 }
 
+// A file's place below the folder its package comes out into: one of 64 folders, chosen by
+// its name, since creating a name scans its whole folder under Wine.
+std::string SpreadName(const std::string& name) {
+    std::uint32_t hash = 2166136261u;
+    for (unsigned char c : MapString(name, kMapUpperCase)) hash = (hash ^ c) * 16777619u;
+    const char digits[] = "0123456789ABCDEF";
+    return std::string{'P', digits[(hash >> 4) & 3], digits[hash & 15], '\\'} + name;
+}
+
 }  // namespace
+
+std::string PackagedFile(const std::string& name) {
+    if (!Environment().FromPayload) return "";
+    const std::string path = Environment().SourceFolder + SpreadName(RemovePathDelimiter(name, "T"));
+    return FileExists(path) ? path : "";
+}
+
+std::string PackageFilePath(const std::string& name) {
+    const std::string path = PackagedFile(name);
+    return path.empty() ? Environment().SourceFolder + RemovePathDelimiter(name, "T") : path;
+}
 
 PayloadState OwnPayloadState() { return Own().state; }
 
@@ -137,10 +162,17 @@ bool UnpackOwnPackage(const std::string& folder) {
     std::size_t open = payload.files.size();
     auto sink = [&](std::size_t i, const char* bytes, std::size_t count) {
         const PayloadFile& file = payload.files[i];
-        if (file.kind != PayloadKind::kPackageFile) return true;
-        const std::string path = folder + file.name;
-        if (open != i && !(MakeFoldersFor(folder, file.name) && writer.Open(path))) return false;
-        open = i;
+        if (file.kind != PayloadKind::kPackageFile) {
+            Written().programTail.append(bytes, count);
+            Written().tailWhole = count == 0;
+            return true;
+        }
+        const std::string name = SpreadName(file.name);
+        const std::string path = folder + name;
+        if (open != i) {
+            if (!MakeFoldersFor(folder, name) || !writer.Open(path)) return false;
+            open = i;
+        }
         if (count > 0) return writer.Write(bytes, count);
         return writer.Finish(file.writeTime) && SetFileAttributesA(path.c_str(), file.attributes) &&
                HoldWritten(path, file.crc);
@@ -150,20 +182,9 @@ bool UnpackOwnPackage(const std::string& folder) {
 
 std::string RunningSetupProgram() {
     if (Own().state != PayloadState::kWhole) return ReadWholeFile(ModulePath());
-    const Payload& payload = Own().payload;
-    std::string tail;
-    bool whole = false;
+    if (!Written().tailWhole) return "";  // known once the package is taken out
     FileSource source(ModulePath());
-    // The signature the program had when it was packed is the first file of the payload.
-    auto sink = [&](std::size_t i, const char* bytes, std::size_t count) {
-        if (payload.files[i].kind != PayloadKind::kProgramTail) return false;  // stops after it
-        tail.append(bytes, count);
-        whole = whole || count == 0;
-        return true;
-    };
-    UnpackPayload(source, payload, sink);
-    if (!whole) return "";
-    return PackedProgram(source, payload, tail);
+    return PackedProgram(source, Own().payload, Written().programTail);
 }
 
 std::uint64_t PackedProgramTime() {
@@ -188,5 +209,6 @@ void RemoveUnpackedPackage() {
     }
     for (auto it = written.folders.rbegin(); it != written.folders.rend(); ++it)
         RemoveDirectoryA(RemovePathDelimiter(*it, "B").c_str());
-    written = Unpacked{};
+    written.files.clear();
+    written.folders.clear();
 }

@@ -16,8 +16,15 @@ PayloadState OwnPayloadState();
 // once its bytes are read back whole. False when anything fails.
 [[nodiscard]] bool UnpackOwnPackage(const std::string& folder);
 
+// Where a file of the package is, by its name in the package ("README.TXT", "DISK2\\B.TXT",
+// letter case ignored): in a program that carried its package, where it was taken out to, or
+// empty when it carried no such file; else beside the program.
+std::string PackagedFile(const std::string& name);
+std::string PackageFilePath(const std::string& name);
+
 // The setup program as the uninstaller must be: the running file itself, or for a packed one
-// the program that was packed (its signature of then included). Empty when it cannot be read.
+// the program that was packed (its signature of then included), known once UnpackOwnPackage
+// has run. Empty when it cannot be read.
 std::string RunningSetupProgram();
 // Its time as FILETIME; for a plain program 0 (the copy keeps the file's own).
 std::uint64_t PackedProgramTime();

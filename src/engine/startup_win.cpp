@@ -183,7 +183,7 @@ void PrepareWorkFolder(const std::string& firstArgument) {
         CopyAndHold(ModulePath(), env.WorkFolder + "SETUPB.EXE");
     }
     const std::string script = env.RunMode == "UNSETUP" ? "UNSETUP.INI" : "SETUP.INI";
-    const std::string source = env.RunMode == "UNSETUP" ? firstArgument : env.SourceFolder + "SETUP.INI";
+    const std::string source = env.RunMode == "UNSETUP" ? firstArgument : PackageFilePath("SETUP.INI");
     env.ScriptPath = env.WorkFolder + script;
     if (!CopyAndHold(source, env.ScriptPath)) AddStartupError(kFatalScript);
 }

@@ -11,6 +11,7 @@
 #include "engine/ini_file_win.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"
+#include "engine/payload_win.h"
 #include "engine/restart_files_win.h"
 #include "engine/shared_dll_win.h"
 #include "engine/strings.h"
@@ -20,14 +21,15 @@
 namespace {
 
 // The entry with its source where this run finds it: a package taken out of the program keeps
-// a later disk's files in DISKn below its folder, as the distributor kept them, or beside the script.
+// a later disk's files below DISKn, as the distributor kept them, or beside the script.
 CopyEntry EntryOnDisk(const std::string& value, int disk) {
-    const std::string& folder = Environment().SourceFolder;
-    if (Environment().FromPayload && disk >= 2) {
-        CopyEntry entry = ParseCopyEntry(value, folder + "DISK" + std::to_string(disk) + "\\");
-        if (FileExists(entry.source)) return entry;
-    }
-    return ParseCopyEntry(value, folder);
+    CopyEntry entry = ParseCopyEntry(value, Environment().SourceFolder);
+    if (!Environment().FromPayload) return entry;
+    const std::string name = NameOfPath(entry.source);
+    std::string path = disk >= 2 ? PackagedFile("DISK" + std::to_string(disk) + "\\" + name) : "";
+    if (path.empty()) path = PackagedFile(name);
+    if (!path.empty()) entry.source = path;
+    return entry;
 }
 
 // The LZ expansion service, from the system folder.

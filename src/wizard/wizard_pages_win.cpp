@@ -6,6 +6,7 @@
 #include "engine/ini_file_win.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"
+#include "engine/payload_win.h"
 #include "wizard/main_form_win.h"
 #include "wizard/script_reading.h"
 #include "wizard/wizard_texts.h"
@@ -16,7 +17,7 @@ constexpr int kCheckBoxRoom = 24;  // the memo gives up this much height to chkE
 
 // A package file named relative to the setup program's folder; empty stays empty.
 std::string PackageFile(const std::string& name) {
-    return name.empty() ? name : Environment().SourceFolder + RemovePathDelimiter(name, "T");
+    return name.empty() ? name : PackageFilePath(name);
 }
 
 std::string ScriptValue(const char* section, const char* key, const std::string& defaultValue = "") {

@@ -53,6 +53,13 @@ libc_version() {
     objdump -T "$1" | sed -n 's/.*GLIBC_\([0-9.]*\).*/\1/p' | sort -uV | tail -1
 }
 
+# zlib inflates and deflates the one-file programs: the native checker links it as the system has it.
+zlib_dependency() {
+    if objdump -p "$1" | grep -q 'NEEDED *libz\.so\.1'; then
+        echo ", zlib1g (>= $(dpkg-query -W -f='${Version}' zlib1g | sed 's/-.*//'))"
+    fi
+}
+
 debian_package() {
     local program=build/release-native/setupcheck
     install -D -m 0755 "$program" "$DEBROOT/usr/bin/setupcheck"
@@ -61,21 +68,27 @@ debian_package() {
     cp -r "$ZIPDIR/example" "$DOC/examples/sample"
     rm "$DOC/examples/sample/setup.exe"
     gzip -9n < docs/setup-script.md > "$DOC/setup-script.md.gz"
-    printf 'Kelvo Setup\n\nCopyright the Kelvo Setup developers. All rights reserved.\n' > "$DOC/copyright"
+    printf 'Kelvo Setup\n\nCopyright (C) %s the Kelvo Setup developers. All rights reserved.\n' \
+        "$(date -u -d "@$SOURCE_DATE_EPOCH" +%Y)" > "$DOC/copyright"
+    # A native package's changelog, dated by the commit like every other file.
+    printf 'kelvo-setupcheck (%s) unstable; urgency=medium\n\n  * Release %s.\n\n -- %s  %s\n' \
+        "$VERSION" "$VERSION" "Kelvo Setup developers <setup@kelvo.invalid>" \
+        "$(date -u -R -d "@$SOURCE_DATE_EPOCH")" | gzip -9n > "$DOC/changelog.gz"
     cat > "$DEBROOT/DEBIAN/control" <<EOF
 Package: kelvo-setupcheck
 Version: $VERSION
 Architecture: $ARCH
 Maintainer: Kelvo Setup developers <setup@kelvo.invalid>
 Installed-Size: $(du -sk --exclude=DEBIAN "$DEBROOT" | cut -f1)
-Depends: libc6 (>= $(libc_version "$program"))
+Depends: libc6 (>= $(libc_version "$program"))$(zlib_dependency "$program")
 Section: devel
 Priority: optional
 Description: checker of Kelvo Setup packages
- setupcheck reads a Kelvo Setup package's setup script SETUP.INI against the files
- beside it and reports each mistake with its line, as text or JSON, or shows what an
- installation would do. For the Linux machine that builds the packages of a Windows
- installer: it finds package files named in UTF-8 or in Shift-JIS.
+ setupcheck reads a Kelvo Setup package's setup script SETUP.INI against the
+ files beside it and reports each mistake with its line, as text or JSON, shows
+ what an installation would do, or packs the package into one setup program.
+ For the Linux machine that builds the packages of a Windows installer: it
+ finds package files named in UTF-8 or in Shift-JIS.
 EOF
     (cd "$DEBROOT" && find usr -type f | sort | xargs -d '\n' md5sum > DEBIAN/md5sums)
     settle "$DEBROOT" "$DEBROOT/usr/bin/setupcheck"

@@ -101,6 +101,11 @@ class Release(unittest.TestCase):
                 self.assertNotIn(clone.encode(), data, name)
             self.assertNotIn(self.tmp.encode(), data, name)
 
+    def test_debian_package_passes_lintian(self):
+        lint = subprocess.run(["lintian", "--fail-on", "error,warning", os.path.join(self.dist, DEB)],
+                              capture_output=True, text=True)
+        self.assertEqual(lint.returncode, 0, lint.stdout + lint.stderr)
+
     @unittest.skipUnless(os.geteuid() == 0, "installing a package needs root")
     def test_debian_package_installed(self):
         control = deb_member(os.path.join(self.dist, DEB), "control").decode()

@@ -87,9 +87,7 @@ Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 EOF
     fi
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user \
-        >/dev/null
+    "$(dirname "$0")/apt-install.sh" -t bookworm-backports qemu-user >/dev/null
 }
 
 mount_binfmt() {

@@ -19,10 +19,8 @@ for p in $PACKAGES; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
 done
 if [ -n "$missing" ]; then
-    export DEBIAN_FRONTEND=noninteractive
     dpkg --add-architecture i386
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends $PACKAGES
+    "$(dirname "$0")/apt-install.sh" $PACKAGES
 fi
 
 # Wine maps file names through the glibc locale; without ja_JP.UTF-8 every

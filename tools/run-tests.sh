@@ -50,6 +50,7 @@ build_step() {  # a build is no test: it only counts when it fails
 }
 
 step "32-bit setup" tests/tools/test_i386.sh
+step "package install" tests/tools/test_apt_install.sh
 build_step native
 step "native unit tests" build/native/unit_tests
 step "fuzz corpus replay" build/native/fuzz_replay tests/fuzz/corpus

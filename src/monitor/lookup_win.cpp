@@ -42,6 +42,12 @@ DWORD RequestTimeoutMs() {
     return (seconds >= 1 && seconds <= 600 ? seconds : kDefaultTimeoutSeconds) * 1000;
 }
 
+// The server's answer, or the empty text. Each request has an object of its own.
+std::string Ask(const std::string& url) {
+    XmlHttp request;
+    return request ? request.Get(url, RequestTimeoutMs()) : std::string();
+}
+
 }  // namespace
 
 bool InternetEnvironmentCheck() {
@@ -54,28 +60,21 @@ bool InternetEnvironmentCheck() {
 
 std::string getGlobalIP() {
     ServerIndex = 0;
-    std::string result;
     if (!InternetEnvironmentCheck()) return kNotConnected;
-    XmlHttp request;
-    if (!request) return result;
-    DWORD timeout = RequestTimeoutMs();
-    request.Get(AddressUrl(ServerNumber(1)), timeout, result);
+    std::string result = Ask(AddressUrl(ServerNumber(1)));
     if (IsValidAddressAnswer(result)) {
         ServerIndex = 1;
         return result;
     }
-    request.Get(AddressUrl(ServerNumber(2)), timeout, result);
+    // The second server's answer as it came, even none: never the first one's left over.
+    result = Ask(AddressUrl(ServerNumber(2)));
     if (IsValidAddressAnswer(result)) ServerIndex = 2;
     return result;
 }
 
 std::string getHostNameCGI() {
-    std::string result;
     if (!InternetEnvironmentCheck()) return kNotConnected;
-    if (ServerIndex == 0) return result;
-    XmlHttp request;
-    if (request) request.Get(HostNameUrl(ServerNumber(ServerIndex)), RequestTimeoutMs(), result);
-    return result;
+    return ServerIndex == 0 ? std::string() : Ask(HostNameUrl(ServerNumber(ServerIndex)));
 }
 
 std::string GetLocalIPAddress() {

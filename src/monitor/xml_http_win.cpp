@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -93,9 +94,25 @@ bool PumpMessages() {
     return true;
 }
 
+// Requests given up on that have not ended yet. An aborted request object of Wine's can
+// hand its late answer to the next request object made (its callback outlives it), so a
+// request past its time limit is left to end on its own, and released once it has.
+std::vector<IDispatch*> abandoned;
+
+void ReleaseEndedRequests() {
+    std::erase_if(abandoned, [](IDispatch* object) {
+        if (IntegerProperty(object, L"readyState") != kReadyStateComplete) return false;
+        object->Release();
+        return true;
+    });
+}
+
 }  // namespace
 
-XmlHttp::XmlHttp() : object_(CreateXmlHttp()) {}
+XmlHttp::XmlHttp() {
+    ReleaseEndedRequests();
+    object_ = CreateXmlHttp();
+}
 
 XmlHttp::~XmlHttp() {
     if (object_) object_->Release();
@@ -112,24 +129,26 @@ bool XmlHttp::WaitUntilComplete(DWORD timeoutMs) {
     return true;
 }
 
-void XmlHttp::Get(const std::string& url, DWORD timeoutMs, std::string& result) {
+std::string XmlHttp::Get(const std::string& url, DWORD timeoutMs) {
     // Opened asynchronously: a synchronous send has no time limit of its own.
     VARIANT method = Text(SysAllocString(L"GET")), target = Text(WideFromAnsi(url));
     VARIANT body = Text(SysAllocString(L""));
     bool sent = SUCCEEDED(Call(object_, L"open", DISPATCH_METHOD, {method, target, Flag(true)}, nullptr)) &&
                 SUCCEEDED(Call(object_, L"send", DISPATCH_METHOD, {body}, nullptr));
     for (VARIANT* v : {&method, &target, &body}) VariantClear(v);
-    if (!sent) return;
+    if (!sent) return {};
     if (!WaitUntilComplete(timeoutMs)) {
-        Call(object_, L"abort", DISPATCH_METHOD, {}, nullptr);
-        return;
+        abandoned.push_back(std::exchange(object_, nullptr));
+        return {};
     }
     // Status 0 means no answer arrived at all (refused, no route, TLS failure).
-    if (IntegerProperty(object_, L"status") <= 0) return;
+    if (IntegerProperty(object_, L"status") <= 0) return {};
+    std::string result;
     VARIANT text;
     VariantInit(&text);
     if (SUCCEEDED(Call(object_, L"responseText", DISPATCH_PROPERTYGET, {}, &text)) && text.vt == VT_BSTR) {
         result = AnsiFromWide(text.bstrVal);
     }
     VariantClear(&text);
+    return result;
 }

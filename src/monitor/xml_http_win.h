@@ -15,10 +15,9 @@ public:
 
     explicit operator bool() const { return object_ != nullptr; }
 
-    // GET url with an empty body. The body, decoded to the ANSI code page,
-    // replaces result; a request that fails or does not finish within
-    // timeoutMs leaves result as it was.
-    void Get(const std::string& url, DWORD timeoutMs, std::string& result);
+    // GET url with an empty body: the body, decoded to the ANSI code page, or the empty
+    // text when the request fails or does not finish within timeoutMs.
+    std::string Get(const std::string& url, DWORD timeoutMs);
 
 private:
     bool WaitUntilComplete(DWORD timeoutMs);

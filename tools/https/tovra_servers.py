@@ -1,7 +1,7 @@
 """Local HTTPS servers standing in for the monitor's two web servers.
 
 Each server listens on 127.0.0.1 with the test certificate from make-test-ca.sh
-and answers its paths as told: a fixed body, a hang, or the reference CGI
+and answers its paths as told: a fixed body, a hang, a late body, or the reference CGI
 script from docs/monitor run for real. It records every path it was asked for.
 
 Manual use:  python3 tools/https/tovra_servers.py CERT_DIR PORT   (serves the
@@ -22,6 +22,13 @@ SECOND_PATHS = ("/Tovra/tvaddr.cgi", "/Tovra/tvhost.cgi")
 
 class Hang:
     """Accept the request and never answer (until the server stops)."""
+
+
+class Late:
+    """Answer with a body after a pause."""
+
+    def __init__(self, seconds, body):
+        self.seconds, self.body = seconds, body
 
 
 class Cgi:
@@ -66,6 +73,9 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             server.stopping.wait(120)
             self.close_connection = True
             return
+        if isinstance(route, Late):
+            server.stopping.wait(route.seconds)
+            route = route.body
         code, headers, body = 200, [("Content-Type", "text/plain")], b""
         if route is None:
             code, body = 404, b"<html><body><h1>404 Not Found</h1></body></html>"
@@ -85,7 +95,8 @@ class _Handler(http.server.BaseHTTPRequestHandler):
 
 class TovraServer:
     """One HTTPS server on 127.0.0.1; routes map a path to a body (str or
-    bytes), Hang(), Status(code, body) or Cgi(script)."""
+    bytes), Hang(), Late(seconds, body), Status(code, body) or
+    Cgi(script)."""
 
     def __init__(self, cert_dir, routes, port=0):
         self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", port), _Handler)

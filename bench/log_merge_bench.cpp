@@ -48,7 +48,8 @@ UninstallLogContent Content(int n) {
     for (int i = 0; i < n; ++i) {
         if (i % 2 == 0) {
             // A file of this run again, written in upper case; every fourth carries "/S".
-            std::string entry = "C:\\PROGRAM FILES\\KELVO\\DATA\\FOLDER" + Number(i % 97) + "\\FILE" + Number(i) + ".DAT";
+            std::string entry =
+                "C:\\PROGRAM FILES\\KELVO\\DATA\\FOLDER" + Number(i % 97) + "\\FILE" + Number(i) + ".DAT";
             if (i % 4 == 0) entry += ",/S";
             files.carried.push_back(entry);
         } else {
@@ -89,10 +90,11 @@ double Measure(int n, int repetitions) {
         Count(log, lines, marks);
     }
     const double median = Median(times);
-    std::printf("%dk new + %dk carried: median %.3f s (min %.3f, max %.3f, %d runs), %zu bytes, %d [DeleteFile] lines, "
-                "%d /S marks\n",
-                n / 1000, n / 1000, median, *std::min_element(times.begin(), times.end()),
-                *std::max_element(times.begin(), times.end()), repetitions, size, lines, marks);
+    std::printf(
+        "%dk new + %dk carried: median %.3f s (min %.3f, max %.3f, %d runs), %zu bytes, %d [DeleteFile] lines, "
+        "%d /S marks\n",
+        n / 1000, n / 1000, median, *std::min_element(times.begin(), times.end()),
+        *std::max_element(times.begin(), times.end()), repetitions, size, lines, marks);
     // n new + n/2 carried paths that are not duplicates + the log's own path.
     if (lines != n + n / 2 + 1) {
         std::printf("unexpected line count: %d, expected %d\n", lines, n + n / 2 + 1);

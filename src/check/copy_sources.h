@@ -11,8 +11,8 @@
 
 struct CopySource {
     const ScriptKey* key = nullptr;
-    CopyEntry entry;    // source is the bare file name of the package file
-    int disk = 1;       // "(Dch)" moves this entry and the following ones to the next disk
+    CopyEntry entry;                  // source is the bare file name of the package file
+    int disk = 1;                     // "(Dch)" moves this entry and the following ones to the next disk
     std::optional<std::string> path;  // the package file, when it is there
     std::string packageName;          // its name in the package ("DISK2\\A.TXT"), Shift-JIS
     bool twin = false;                // the package holds it under a UTF-8 and a Shift-JIS name

@@ -32,7 +32,8 @@ void CheckCompressed(const CopySource& s, const std::string& where, Findings& fi
     } else if (EndsWithChar(s.expandedName, '_') && NameOfPath(s.entry.destination) == "AUTO.EXT") {
         findings.Error(s.key->line, where + "compressed source " + Quoted(s.entry.source) +
                                         " stores no last letter of its name, so it installs as " +
-                                        Quoted(s.expandedName) + "; write the letter at offset 9 or give a new name after \"|\"");
+                                        Quoted(s.expandedName) +
+                                        "; write the letter at offset 9 or give a new name after \"|\"");
     }
 }
 
@@ -78,9 +79,11 @@ void CheckRegistryValue(const std::string& raw, const std::string& where, int li
     value = ExpandFolderMacros(value);
     const std::string tag = value.substr(0, 5), data = value.size() > 5 ? value.substr(5) : "";
     if ((tag == "(Int)" || tag == "(Dwd)") && !ParseScriptNumber(data)) {
-        findings.Error(line, where + Quoted(data) + " is not a number (decimal, or hexadecimal after \"$\"); 0 is stored");
+        findings.Error(line,
+                       where + Quoted(data) + " is not a number (decimal, or hexadecimal after \"$\"); 0 is stored");
     } else if (tag == "(Bin)" && !ParseRegistryValue(value, noDelimiter)) {
-        findings.Error(line, where + Quoted(data) + " is not a hexadecimal number of up to 8 digits; nothing is stored");
+        findings.Error(line,
+                       where + Quoted(data) + " is not a hexadecimal number of up to 8 digits; nothing is stored");
     } else if (raw.size() >= 5 && raw[0] == '(' && raw[4] == ')' && !FolderMacros().Has(raw.substr(0, 5)) &&
                tag != "(Str)" && tag != "(Exp)" && tag != "(Int)" && tag != "(Dwd)" && tag != "(Bin)") {
         findings.Error(line, where + "type tag " + Quoted(raw.substr(0, 5)) +
@@ -143,7 +146,8 @@ void CheckShortcuts(const ScriptFile& script, Findings& findings) {
             findings.Error(makes[i]->line, Where("ShortCut", makes[i]->name) + "no target before the comma");
         const ShortcutChoice choice = ChoiceForName(name.empty() ? "Default" : name);
         if (!Offered(offers, choice))
-            findings.Error(at.line, Where("ShortCut", at.name) + "never made: the wizard offers the " + BoxName(choice) +
+            findings.Error(at.line, Where("ShortCut", at.name) + "never made: the wizard offers the " +
+                                        BoxName(choice) +
                                         " box only when a Name before the first missing one names it");
     }
 }
@@ -170,11 +174,13 @@ void CheckIniFiles(const ScriptFile& script, Findings& findings) {
         const std::string where = Where("IniFile", key->name);
         const std::string data = ExpandFolderMacros(key->value);
         if (GetField(data, ",", 1).empty() || GetField(data, ",", 2).empty() || GetField(data, ",", 4).empty())
-            findings.Error(key->line, where + "needs four fields: section, key, value, file (none but the value "
-                                              "may be empty); the entry is not written");
+            findings.Error(key->line, where +
+                                          "needs four fields: section, key, value, file (none but the value "
+                                          "may be empty); the entry is not written");
         else if (!GetField(data, ",", 5).empty())
-            findings.Warning(key->line, where + "more than four fields: a value cannot hold a comma, and the fields "
-                                                "after the fourth are ignored");
+            findings.Warning(key->line, where +
+                                            "more than four fields: a value cannot hold a comma, and the fields "
+                                            "after the fourth are ignored");
         if (GetField(data, ",", 3).size() > kIniValueLimit)
             findings.Error(key->line, where + "the value is " + std::to_string(GetField(data, ",", 3).size()) +
                                           " bytes; the system's INI functions drop values over " +

@@ -30,9 +30,18 @@ PlannedValue Planned(const std::string& rootTag, const std::string& key, const s
     PlannedValue value{RegistryRootName(rootTag), key, name, "", ""};
     if (!data) return value;
     switch (data->kind) {
-        case RegistryKind::String: value.type = "REG_SZ"; value.data = data->text; break;
-        case RegistryKind::ExpandString: value.type = "REG_EXPAND_SZ"; value.data = data->text; break;
-        case RegistryKind::Dword: value.type = "REG_DWORD"; value.data = Hex("0x%x", data->number); break;
+        case RegistryKind::String:
+            value.type = "REG_SZ";
+            value.data = data->text;
+            break;
+        case RegistryKind::ExpandString:
+            value.type = "REG_EXPAND_SZ";
+            value.data = data->text;
+            break;
+        case RegistryKind::Dword:
+            value.type = "REG_DWORD";
+            value.data = Hex("0x%x", data->number);
+            break;
         case RegistryKind::Binary:
             value.type = "REG_BINARY";
             for (int shift = 0; shift < 32; shift += 8) value.data += Hex("%02X", (data->number >> shift) & 0xFF);
@@ -44,7 +53,9 @@ PlannedValue Planned(const std::string& rootTag, const std::string& key, const s
 class PlanBuilder {
 public:
     PlanBuilder(const ScriptFile& script, const PackageFolder& package)
-        : script_(script), package_(package), sources_(script, kScriptName),
+        : script_(script),
+          package_(package),
+          sources_(script, kScriptName),
           values_(ReadScriptValues(sources_, kScriptName, false)) {}
 
     InstallPlan Build(const SampleMachine& machine) {
@@ -104,7 +115,8 @@ private:
             if (name.empty()) name = "Default";
             if (!ticked[static_cast<int>(ChoiceForName(name))]) continue;
             const ShortcutEntry entry = ParseShortcutEntry(makes[i]->value, name);
-            const std::string working = IsMadeFolder(entry.workingFolder) ? entry.workingFolder : FolderOfPath(entry.target);
+            const std::string working =
+                IsMadeFolder(entry.workingFolder) ? entry.workingFolder : FolderOfPath(entry.target);
             const std::string file = LinkFileName(entry.link);
             plan_.shortcuts.push_back({file, entry.target, entry.arguments, AddPathDelimiter(working, "B")});
             lists_.shortcuts.current.push_back(file);
@@ -154,8 +166,8 @@ private:
             plan_.ini.push_back({InstalledProgramsFile(windows), values_.ProgramId, "Folder", plan_.installFolder});
         if (setupOnly) return;
         plan_.logPath = UninstallLogPath(plan_.installFolder);
-        const UninstallEntryName name = NameUninstallEntry(script_.Value("Title", "UnSetupKey"),
-                                                           script_.Value("Title", "UnSetupDisplay"), values_.UnSetupTitle);
+        const UninstallEntryName name = NameUninstallEntry(
+            script_.Value("Title", "UnSetupKey"), script_.Value("Title", "UnSetupDisplay"), values_.UnSetupTitle);
         const std::string entryKey = std::string(kUninstallKeyRoot) + name.key;
         const auto support = [this](const char* key) { return script_.Value("Support", key); };
         for (const auto& [valueName, data] : UninstallEntryValues(name.display, uninstaller, plan_.logPath, support))
@@ -272,7 +284,8 @@ std::string PlanJson(const InstallPlan& plan) {
                Field("data", v.data, true);
     });
     json += JsonList("ini", plan.ini, [](const PlannedIniEntry& e) {
-        return Field("file", e.file) + Field("section", e.section) + Field("key", e.key) + Field("value", e.value, true);
+        return Field("file", e.file) + Field("section", e.section) + Field("key", e.key) +
+               Field("value", e.value, true);
     });
     return json + "  " + Field("start", plan.start) + Field("uninstallLog", plan.logPath) + "\n  " +
            Field("uninstallLogText", plan.logText, true) + "\n}\n";

@@ -45,7 +45,7 @@ struct InstallPlan {
     std::vector<PlannedShortcut> shortcuts;
     std::vector<PlannedValue> registry;
     std::vector<PlannedIniEntry> ini;
-    std::string start;  // the program the final page starts, or empty
+    std::string start;    // the program the final page starts, or empty
     std::string logPath;  // empty for a "Setup Only." package
     std::string logText;
 };

@@ -105,8 +105,8 @@ std::string PackPackage(const PackProgram& program, const std::vector<PackFile>&
     PutProgramFields(stored, layout, original);
 
     std::string index, stream;
-    PayloadFile tailFile{"SETUP.EXE", PayloadKind::kProgramTail, 0, program.writeTime, tail.size(),
-                         Crc(0, tail.data(), tail.size())};
+    PayloadFile tailFile{"SETUP.EXE", PayloadKind::kProgramTail,       0, program.writeTime,
+                         tail.size(), Crc(0, tail.data(), tail.size())};
     index += IndexRecord(tailFile);
     stream += tail;
     for (const PackFile& file : files) {

@@ -62,7 +62,8 @@ void CheckRemovals(const ScriptFile& script, Findings& findings) {
         const std::string path = ExpandFolderMacros(key->value);
         if (IsRefusedPath(path, macros.Get("(Win)"), macros.Get("(Sys)")))
             findings.Error(key->line, Where("AddDeleteFile", key->name) + "the uninstaller refuses to delete " +
-                                          Quoted(path) + " (a drive root, the Windows or System folder, or not a "
+                                          Quoted(path) +
+                                          " (a drive root, the Windows or System folder, or not a "
                                           "full path), so it stays");
     }
 }
@@ -125,8 +126,8 @@ CheckResult CheckPackage(const std::string& folder, const SampleMachine& machine
     PackageFolder package;
     const std::optional<std::string> bytes = package.Open(folder) ? package.ReadScript() : std::nullopt;
     if (!bytes) {
-        result.findings.Error(0, "no readable " + std::string(kScriptName) + " in " +
-                                     Quoted(PackageFolder::ScriptName(folder)));
+        result.findings.Error(
+            0, "no readable " + std::string(kScriptName) + " in " + Quoted(PackageFolder::ScriptName(folder)));
         return result;
     }
     result.readable = true;

@@ -69,8 +69,9 @@ bool CheckScriptEncoding(const std::string& bytes, Findings& findings) {
     }
     std::string text = bytes;
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        findings.Error(1, "the script starts with a UTF-8 byte order mark; the system reads it as part of the "
-                          "first section's name, so that section is lost");
+        findings.Error(1,
+                       "the script starts with a UTF-8 byte order mark; the system reads it as part of the "
+                       "first section's name, so that section is lost");
         text.erase(0, 3);
     }
     const std::size_t skipped = bytes.size() - text.size();

@@ -33,8 +33,8 @@ ScriptFile::ScriptFile(const std::string& text) {
         ++number;
         if (!line.empty() && line[0] == '[') {
             const std::size_t close = line.find(']');
-            sections_.push_back({Trim(line.substr(1, close == std::string::npos ? std::string::npos : close - 1)),
-                                 number, {}});
+            sections_.push_back(
+                {Trim(line.substr(1, close == std::string::npos ? std::string::npos : close - 1)), number, {}});
             sectionIndex_.emplace(Upper(sections_.back().name), sections_.size() - 1);
         } else if (!line.empty() && line[0] != ';') {
             AddKey(line, number);
@@ -43,7 +43,8 @@ ScriptFile::ScriptFile(const std::string& text) {
     }
     // Indexed once all keys are in place, so the vectors no longer move.
     for (std::size_t i = 0; i < sections_.size(); ++i)
-        for (const ScriptKey& key : sections_[i].keys) keyIndex_.emplace(KeyId(sections_[i].name, key.name), KeyPlace{i, &key});
+        for (const ScriptKey& key : sections_[i].keys)
+            keyIndex_.emplace(KeyId(sections_[i].name, key.name), KeyPlace{i, &key});
 }
 
 void ScriptFile::AddKey(const std::string& line, int number) {
@@ -83,8 +84,8 @@ std::vector<const ScriptKey*> NumberedKeys(const ScriptFile& script, const std::
     }
 }
 
-std::string ScriptOnlySources::Ini(const std::string& section, const std::string& key,
-                                   const std::string& defaultValue, const std::string& file) const {
+std::string ScriptOnlySources::Ini(const std::string& section, const std::string& key, const std::string& defaultValue,
+                                   const std::string& file) const {
     if (file != scriptPath_) return defaultValue;
     const ScriptKey* found = script_.Find(section, key);
     return found ? found->value : defaultValue;

@@ -33,7 +33,7 @@ Encoding LocaleEncoding() {
         std::string set = value;
         for (char& c : set) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
         return set.find("utf-8") != std::string::npos || set.find("utf8") != std::string::npos ? Encoding::kUtf8
-                                                                                                 : Encoding::kCp932;
+                                                                                               : Encoding::kCp932;
     }
 #endif
     return Encoding::kCp932;
@@ -78,12 +78,12 @@ std::optional<Arguments> Parse(int argc, char** argv) {
             if (name == "cp932") a.encoding = Encoding::kCp932;
             else if (name == "utf-8") a.encoding = Encoding::kUtf8;
             else return std::nullopt;
-        }
-        else if (arg == "--folder" && hasValue) {
+        } else if (arg == "--folder" && hasValue) {
             const std::string value = argv[++i];
             const std::size_t equals = value.find('=');
             if (equals == std::string::npos) return std::nullopt;
-            a.machine.folders.emplace_back(value.substr(0, equals), PackageFolder::ScriptName(value.substr(equals + 1)));
+            a.machine.folders.emplace_back(value.substr(0, equals),
+                                           PackageFolder::ScriptName(value.substr(equals + 1)));
         } else if (!arg.empty() && arg[0] != '-' && a.folder.empty()) a.folder = arg;
         else return std::nullopt;
     }
@@ -123,8 +123,8 @@ int Plan(const Arguments& a) {
 // Writes the packed program, a program like setup.exe itself; the reason it could not, or empty.
 std::string WritePacked(const std::string& path, const std::string& bytes) {
     std::unique_ptr<FILE, int (*)(FILE*)> out(std::fopen(path.c_str(), "wb"), std::fclose);
-    const bool written = out && std::fwrite(bytes.data(), 1, bytes.size(), out.get()) == bytes.size() &&
-                         std::fflush(out.get()) == 0;
+    const bool written =
+        out && std::fwrite(bytes.data(), 1, bytes.size(), out.get()) == bytes.size() && std::fflush(out.get()) == 0;
     const bool opened = out != nullptr;
     out.reset();
     if (opened && !written) std::remove(path.c_str());  // a cut program is no program

@@ -19,8 +19,7 @@ void CheckUnknownSection(const ScriptSection& section, Findings& findings) {
     // A near miss of a known name is a typo that loses the whole section; anything else may be a note.
     if (!hint.empty())
         findings.Error(section.line, "unknown section [" + section.name + "]; did you mean [" + hint + "]?");
-    else
-        findings.Warning(section.line, "unknown section [" + section.name + "]: setup never reads it");
+    else findings.Warning(section.line, "unknown section [" + section.name + "]: setup never reads it");
 }
 
 void CheckUnknownKey(const SectionRule& rule, const ScriptKey& key, Findings& findings) {

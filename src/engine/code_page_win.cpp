@@ -42,8 +42,7 @@ std::string SystemCodePage::MapBySystem(const std::string& text, unsigned flags)
     int size = LCMapStringA(locale, flags, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
     if (size == 0) return text;
     std::vector<char> buffer(static_cast<std::size_t>(size) + 1, '\0');
-    if (LCMapStringA(locale, flags, text.c_str(), static_cast<int>(text.size()), buffer.data(), size) == 0)
-        return text;
+    if (LCMapStringA(locale, flags, text.c_str(), static_cast<int>(text.size()), buffer.data(), size) == 0) return text;
     return std::string(buffer.data());
 }
 

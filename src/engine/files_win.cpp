@@ -68,7 +68,9 @@ void FolderListing::Update(const std::string& path) {
     else folder.erase(UpperName(name));
 }
 
-void FolderListing::Record(const std::string& path, long age) { Listing(FolderOfPath(path))[UpperName(NameOfPath(path))] = age; }
+void FolderListing::Record(const std::string& path, long age) {
+    Listing(FolderOfPath(path))[UpperName(NameOfPath(path))] = age;
+}
 
 std::unordered_map<std::string, long>& FolderListing::Listing(const std::string& folder) {
     auto [it, added] = folders_.try_emplace(UpperName(folder));
@@ -87,9 +89,7 @@ std::unordered_map<std::string, long>& FolderListing::Listing(const std::string&
 
 std::int64_t FileSize(const std::string& path) { return ReadFileStamp(path).size; }
 
-bool FolderExists(const std::string& path) {
-    return FileExists(RemovePathDelimiter(path, "B") + "\\*.*");
-}
+bool FolderExists(const std::string& path) { return FileExists(RemovePathDelimiter(path, "B") + "\\*.*"); }
 
 bool NamesFolder(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -133,7 +133,8 @@ HANDLE CreateDestination(const std::string& destination) {
 
 // Held by another program: what a copy onto it would meet.
 bool InUse(const std::string& path) {
-    OwnedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    OwnedHandle file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return !file.valid() && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
@@ -176,8 +177,8 @@ unsigned long CopyOneFile(const std::string& source, const std::string& destinat
     // Each name is opened once: the system's copy looks the destination up twice more, and
     // under Wine every lookup of a name not there yet reads its whole folder.
     // Shared as the system's copy shares it (Windows 95 knows no sharing of deletes).
-    HANDLE from = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE from = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (from == INVALID_HANDLE_VALUE) return GetLastError();
     HANDLE to = ReplaceDestination(destination);
     if (to == INVALID_HANDLE_VALUE) {
@@ -189,7 +190,8 @@ unsigned long CopyOneFile(const std::string& source, const std::string& destinat
     const DWORD error = MoveBytes(from, to, buffer);
     BY_HANDLE_FILE_INFORMATION info;
     // An existing file keeps marks such as "compressed"; the copy is to carry the archive mark alone.
-    const bool marked = !error && GetFileInformationByHandle(to, &info) && info.dwFileAttributes != FILE_ATTRIBUTE_ARCHIVE;
+    const bool marked =
+        !error && GetFileInformationByHandle(to, &info) && info.dwFileAttributes != FILE_ATTRIBUTE_ARCHIVE;
     CloseHandle(from);
     CloseHandle(to);
     // As the system's copy does: a copy that failed half-way is not left looking installed.
@@ -241,8 +243,8 @@ DWORD RenameSequence(const std::string& temporary, const std::string& destinatio
 unsigned long PutInPlace(const std::string& temporary, const std::string& destination) {
     if (NoReplacingMove()) return RenameSequence(temporary, destination);
     auto move = [&] {
-        return MoveFileExA(temporary.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
-               FALSE;
+        return MoveFileExA(temporary.c_str(), destination.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
     };
     return move() ? 0 : RetryRefusedMove(destination, GetLastError(), move);
 }
@@ -365,8 +367,8 @@ std::vector<HANDLE>& HeldFiles() {
 
 bool CopyAndHold(const std::string& source, const std::string& copy) {
     if (CopyOneFile(source, copy) != 0) return false;
-    HANDLE file =
-        CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     // Held from here on, so what is compared now stays what is read later.
     if (ReadWholeFile(copy) != ReadWholeFile(source)) {

@@ -28,7 +28,8 @@ std::vector<JournalRecord> ReadJournalLines(const std::string& text) {
 
 std::string InstallJournalPath(const std::string& windowsFolder, const std::string& installFolder) {
     std::uint32_t hash = 2166136261u;  // FNV-1a
-    for (const char c : MapString(installFolder, kMapUpperCase)) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    for (const char c : MapString(installFolder, kMapUpperCase))
+        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
     static const char kDigits[] = "0123456789ABCDEF";
     std::string name = "KS";
     for (int shift = 20; shift >= 0; shift -= 4) name += kDigits[(hash >> shift) & 0xf];

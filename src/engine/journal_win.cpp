@@ -6,7 +6,7 @@
 
 unsigned long JournalFile::Open(const std::string& path, std::string& text) {
     file_ = OwnedHandle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     text.clear();
     if (!file_.valid()) return GetLastError();
     path_ = path;

@@ -20,9 +20,9 @@ int ShowMessageBox(const std::string& text, const std::string& caption, unsigned
 std::string SystemErrorText(unsigned long code) {
     if (code == 0) return "";
     char* buffer = nullptr;
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
     std::string text = length ? std::string(buffer, length) : "";
     if (buffer) LocalFree(buffer);
     return MapString(text, kMapFullWidth) + "\r\n";

@@ -76,10 +76,25 @@ std::string DriveOfPath(const std::string& path) {
 }
 
 FolderMacroTable::FolderMacroTable()
-    : entries_{{{"(App)", "(App)"}, {"(Prg)", ""},   {"(Win)", ""},   {"(Sys)", ""},   {"(Tmp)", ""},
-                {"(Boo)", ""},      {"(Set)", ""},   {"(Edr)", ""},   {"(Smn)", ""},   {"(Sta)", ""},
-                {"(Dsk)", ""},      {"(Sup)", ""},   {"(Sen)", ""},   {"(Myd)", ""},   {"(C_Smn)", ""},
-                {"(C_Sta)", ""},    {"(C_Dsk)", ""}, {"(C_Sup)", ""}, {"(C_Myd)", ""}}} {}
+    : entries_{{{"(App)", "(App)"},
+                {"(Prg)", ""},
+                {"(Win)", ""},
+                {"(Sys)", ""},
+                {"(Tmp)", ""},
+                {"(Boo)", ""},
+                {"(Set)", ""},
+                {"(Edr)", ""},
+                {"(Smn)", ""},
+                {"(Sta)", ""},
+                {"(Dsk)", ""},
+                {"(Sup)", ""},
+                {"(Sen)", ""},
+                {"(Myd)", ""},
+                {"(C_Smn)", ""},
+                {"(C_Sta)", ""},
+                {"(C_Dsk)", ""},
+                {"(C_Sup)", ""},
+                {"(C_Myd)", ""}}} {}
 
 namespace {
 

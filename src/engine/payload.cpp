@@ -270,8 +270,8 @@ PayloadState ReadPayload(ByteSource& in, Payload& payload) {
     if (dataSize > limit || payload.end > limit || payload.end < payload.dataStart) return PayloadState::kDamaged;
     std::uint64_t stored = 0;
     std::uint32_t crc = 0;
-    if (!CrcOf(in, payload.start, payload.end - 4 - payload.start, crc) || !ReadLittle(in, payload.end - 4, 4, stored) ||
-        crc != stored)
+    if (!CrcOf(in, payload.start, payload.end - 4 - payload.start, crc) ||
+        !ReadLittle(in, payload.end - 4, 4, stored) || crc != stored)
         return PayloadState::kDamaged;
     // The index in one read: it is a few bytes a file.
     std::string index(static_cast<std::size_t>(indexSize), '\0');

@@ -72,9 +72,12 @@ bool UnpackPayload(ByteSource& in, const Payload& payload, PayloadSink sink, voi
 // The same with any callable.
 template <class Sink>
 bool UnpackPayload(ByteSource& in, const Payload& payload, Sink& sink) {
-    return UnpackPayload(in, payload, [](void* context, std::size_t file, const char* bytes, std::size_t count) {
-        return (*static_cast<Sink*>(context))(file, bytes, count);
-    }, &sink);
+    return UnpackPayload(
+        in, payload,
+        [](void* context, std::size_t file, const char* bytes, std::size_t count) {
+            return (*static_cast<Sink*>(context))(file, bytes, count);
+        },
+        &sink);
 }
 
 // The setup program that was packed: the front of the file with the fields a signing tool

@@ -22,8 +22,8 @@ std::string ReadRegistryText(HKEY root, const std::string& keyPath, const std::s
     if (RegQueryValueExA(key, valueName.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
         (type == REG_SZ || type == REG_EXPAND_SZ) && size > 0) {
         std::vector<char> buffer(size + 1, '\0');
-        if (RegQueryValueExA(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                             &size) == ERROR_SUCCESS)
+        if (RegQueryValueExA(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) ==
+            ERROR_SUCCESS)
             value = buffer.data();
     }
     RegCloseKey(key);

@@ -83,7 +83,8 @@ bool RegisterComponent(const std::string& path, bool registerIt) {
     if (registerIt) {
         EntryPoint entry = ModuleFunction<EntryPoint>(library, "DllRegisterServer");
         if (!entry) {
-            ShowMessageBox(path + "のDllRegisterServerエントリが見つかりません。", "OCX/DLL登録エラー(GetProcAddress)", 48);
+            ShowMessageBox(path + "のDllRegisterServerエントリが見つかりません。", "OCX/DLL登録エラー(GetProcAddress)",
+                           48);
         } else if (entry() == 0) {
             registered = true;
         } else {

@@ -15,7 +15,7 @@ public:
 
 private:
     std::unordered_map<std::string, long> keys_;  // SharedNameKey of each name (the value unused)
-    bool complete_ = false;          // every name could be read
+    bool complete_ = false;                       // every name could be read
 };
 // Raises or lowers the count and returns the new one; a count that drops to 0 is removed.
 unsigned long ChangeSharedCount(const std::string& path, bool raise);

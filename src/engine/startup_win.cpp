@@ -35,7 +35,7 @@ void RecognizeWindows() {
     Environment().OsFamily = id.family;
 }
 
-std::string FolderFromQuery(UINT (WINAPI* query)(LPSTR, UINT)) {
+std::string FolderFromQuery(UINT(WINAPI* query)(LPSTR, UINT)) {
     char buffer[MAX_PATH];
     UINT n = query(buffer, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return "";
@@ -63,10 +63,8 @@ UINT WINAPI TempPathQuery(LPSTR buffer, UINT size) { return GetTempPathA(size, b
 // An all-users macro: its own shell folder where the system has one (NT), else a copy of
 // the user's macro.
 void SetCommonLookup(const char* common, bool own, int csidl, const char* user) {
-    if (own)
-        FolderMacros().SetLookup(common, [csidl] { return ShellFolder(csidl); });
-    else
-        FolderMacros().SetLookup(common, [user] { return FolderMacros().Get(user); });
+    if (own) FolderMacros().SetLookup(common, [csidl] { return ShellFolder(csidl); });
+    else FolderMacros().SetLookup(common, [user] { return FolderMacros().Get(user); });
 }
 
 void DetectFolders() {
@@ -102,7 +100,12 @@ void DetectFolders() {
     macros.Set("(Edr)", env.SourceFolder.substr(0, 2) + "\\");
 
     const bool nt = env.OsFamily == "NT";
-    const struct { const char* user; const char* common; int csidl; int commonCsidl; } shell[] = {
+    const struct {
+        const char* user;
+        const char* common;
+        int csidl;
+        int commonCsidl;
+    } shell[] = {
         {"(Smn)", "(C_Smn)", CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU},
         {"(Sta)", "(C_Sta)", CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS},
         {"(Dsk)", "(C_Dsk)", CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY},

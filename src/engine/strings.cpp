@@ -19,9 +19,7 @@ std::string MidStr(const std::string& text, int position) {
     return start >= text.size() ? "" : text.substr(start);
 }
 
-std::string MapString(const std::string& text, unsigned flags) {
-    return CurrentCodePage().Map(text, flags);
-}
+std::string MapString(const std::string& text, unsigned flags) { return CurrentCodePage().Map(text, flags); }
 
 std::string GetField(const std::string& text, const std::string& separator, int n) {
     if (n < 1) return "";
@@ -75,8 +73,8 @@ bool EndsWithPathDelimiter(const std::string& text) { return EndsWithChar(text, 
 
 std::string ZeroPadded(long long value, int width) {
     const bool negative = value < 0;
-    std::string digits = std::to_string(negative ? 0 - static_cast<unsigned long long>(value)
-                                                 : static_cast<unsigned long long>(value));
+    std::string digits =
+        std::to_string(negative ? 0 - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value));
     const std::size_t room = width > negative ? static_cast<std::size_t>(width - negative) : 0;
     if (digits.size() < room) digits.insert(0, room - digits.size(), '0');
     return negative ? "-" + digits : digits;

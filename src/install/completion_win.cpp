@@ -12,13 +12,15 @@ void InstallRun::ShowFailureDetails() {
     EndStep();
     if (status_.FailureCount <= 0) return;
     if (ShowMessageBox("フォルダの作成・ファイルのコピーで、一部の処理が失敗しました。\r\n詳細を表示しますか？", "警告",
-                       MB_YESNO | MB_ICONEXCLAMATION, {IDNO, "無人実行では詳細を表示しません。失敗の詳細はこの記録にあります"}) != IDYES)
+                       MB_YESNO | MB_ICONEXCLAMATION,
+                       {IDNO, "無人実行では詳細を表示しません。失敗の詳細はこの記録にあります"}) != IDYES)
         return;
     ShowFailureReport(context_.main, context_.status, "作成・コピー処理失敗　詳細表示", status_.FailureReport);
 }
 
 void InstallRun::Complete() {
-    status_.StatusLog += CompletionText(context_.setupString, context_.unSetupString, IsSetupOnly(context_.unSetupTitle));
+    status_.StatusLog +=
+        CompletionText(context_.setupString, context_.unSetupString, IsSetupOnly(context_.unSetupTitle));
     ShowLog();
     MessageBeep(MB_OK);
     context_.status.WaitForNext();
@@ -37,19 +39,21 @@ void InstallRun::ShowFinalPage() {
     const ExecuteEntry entry = ParseExecuteEntry(ExpandFolderMacros(file));
     const FinalPage page = BuildFinalPage(context_.setupString, state_.reboot, entry);
 
-    if (AskFinalChoice(main, context_.status, {page.message, page.choice1, page.choice2, context_.setupString + "完了(&E)"}))
+    if (AskFinalChoice(main, context_.status,
+                       {page.message, page.choice1, page.choice2, context_.setupString + "完了(&E)"}))
         state_.reboot = false;
     if (state_.reboot) {
         context_.reboot.RestartWindows(2);
     } else if (!entry.program.empty()) {
         const std::string folder = AddPathDelimiter(FolderOfPath(entry.program), "B");
-        const unsigned long result = entry.ByCreateProcess()
-                                         ? RunByCreateProcess(entry.program, entry.parameters, folder)
-                                         : static_cast<unsigned long>(RunByShell(entry.program, entry.parameters, folder));
+        const unsigned long result =
+            entry.ByCreateProcess() ? RunByCreateProcess(entry.program, entry.parameters, folder)
+                                    : static_cast<unsigned long>(RunByShell(entry.program, entry.parameters, folder));
         if (result >= 1)
-            ShowMessageBox("終了後プログラムの起動に失敗しました。\r\niniファイルの記述ミスの可能性があります。\r\n"
-                           "プログラム提供者へご報告ください。",
-                           "警告", MB_ICONEXCLAMATION);
+            ShowMessageBox(
+                "終了後プログラムの起動に失敗しました。\r\niniファイルの記述ミスの可能性があります。\r\n"
+                "プログラム提供者へご報告ください。",
+                "警告", MB_ICONEXCLAMATION);
     }
     EndRun();
 }

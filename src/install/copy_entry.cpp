@@ -49,6 +49,7 @@ std::int64_t ExpandedSizeInHeader(const std::string& firstBytes) {
     static const char kMagic[] = "SZDD\x88\xf0\x27\x33";
     if (firstBytes.size() < kCompressedHeaderSize || firstBytes.compare(0, 8, kMagic, 8) != 0) return -1;
     std::int64_t size = 0;
-    for (int i = 13; i >= 10; --i) size = size * 256 + static_cast<unsigned char>(firstBytes[static_cast<std::size_t>(i)]);
+    for (int i = 13; i >= 10; --i)
+        size = size * 256 + static_cast<unsigned char>(firstBytes[static_cast<std::size_t>(i)]);
     return size;
 }

@@ -34,7 +34,8 @@ CopyEntry EntryOnDisk(const std::string& value, int disk) {
 
 // The LZ expansion service, from the system folder.
 struct LzService {
-    decltype(&GetExpandedNameA) expandedName = SystemFunction<decltype(&GetExpandedNameA)>("LZ32.DLL", "GetExpandedNameA");
+    decltype(&GetExpandedNameA) expandedName =
+        SystemFunction<decltype(&GetExpandedNameA)>("LZ32.DLL", "GetExpandedNameA");
     decltype(&LZOpenFileA) open = SystemFunction<decltype(&LZOpenFileA)>("LZ32.DLL", "LZOpenFileA");
     decltype(&LZCopy) copy = SystemFunction<decltype(&LZCopy)>("LZ32.DLL", "LZCopy");
     decltype(&LZClose) close = SystemFunction<decltype(&LZClose)>("LZ32.DLL", "LZClose");
@@ -51,7 +52,7 @@ std::vector<std::string> CopyFileEntries() { return ReadNumberedValues("CopyFile
 // The first bytes of a file, as many as it has up to n.
 std::string ReadFileStart(const std::string& path, std::size_t n) {
     OwnedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string bytes(n, '\0');
     DWORD got = 0;
     if (!file.valid() || !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(n), &got, nullptr)) return "";
@@ -142,7 +143,8 @@ void InstallRun::CopyFiles() {
     const std::vector<std::string> entries = CopyFileEntries();
     for (std::size_t i = 0; i < entries.size(); ++i) CopyOne(static_cast<int>(i + 1), entries[i]);
     if (state_.lockedFile)
-        status_.StepStatus = FindText("一部失敗", status_.StepStatus) ? "一部失敗・ロックファイルあり" : "ロックファイルあり";
+        status_.StepStatus =
+            FindText("一部失敗", status_.StepStatus) ? "一部失敗・ロックファイルあり" : "ロックファイルあり";
     staging_.RemoveAll();
     EndStep();
     context_.status.SetVisible("fraStatus", false);
@@ -160,12 +162,8 @@ void InstallRun::CopyOne(int n, const std::string& value) {
     unsigned long error = 0;
     const Outcome outcome = FinishFile(entry, job, error);
     switch (outcome) {
-        case Outcome::Scheduled:
-            state_.lockedFile = true;
-            [[fallthrough]];
-        case Outcome::Copied:
-            state_.lists.files.current.push_back(entry.destination + entry.options);
-            break;
+        case Outcome::Scheduled: state_.lockedFile = true; [[fallthrough]];
+        case Outcome::Copied: state_.lists.files.current.push_back(entry.destination + entry.options); break;
         case Outcome::Failed:
             status_.AddFailure("<File> " + entry.destination + "\r\n" + SystemErrorText(error));
             break;
@@ -235,20 +233,18 @@ InstallRun::FileJob InstallRun::StartFile(CopyEntry& entry, const FileStamp& sou
     switch (DecideOverwrite(existing.exists, state_.overwrite, job.sourceAge, existing.age)) {
         case OverwriteAction::Ask:
             ShowPendingEntry();
-            copy = ShowMessageBox(entry.destination + "\r\n\r\nこのファイルは既に存在します。\r\n上書きしてもよろしいですか？",
-                                  "上書き確認", MB_YESNO | MB_ICONQUESTION,
-                                  {IDNO, "上書きの選択がないので、既存のファイルを残します"}) == IDYES;
+            copy = ShowMessageBox(
+                       entry.destination + "\r\n\r\nこのファイルは既に存在します。\r\n上書きしてもよろしいですか？",
+                       "上書き確認", MB_YESNO | MB_ICONQUESTION,
+                       {IDNO, "上書きの選択がないので、既存のファイルを残します"}) == IDYES;
             break;
-        case OverwriteAction::Keep:
-            copy = false;
-            break;
-        case OverwriteAction::Copy:
-            break;
+        case OverwriteAction::Keep: copy = false; break;
+        case OverwriteAction::Copy: break;
     }
     // Raised before it is written down: a crash between the two leaves one count too many,
     // which keeps a file, never one too few, which would remove another program's.
-    const bool counted = !takenOver_.counted.empty() &&
-                         takenOver_.counted.count(MapString(entry.destination, kMapUpperCase)) != 0;
+    const bool counted =
+        !takenOver_.counted.empty() && takenOver_.counted.count(MapString(entry.destination, kMapUpperCase)) != 0;
     if (HasOption(entry.options, "/S") && !counted) ChangeSharedCount(entry.destination, true);
     Journal(InstallChange::File, entry.destination + entry.options);
     job.copying = copy || HasOption(entry.options, "/W");

@@ -25,7 +25,8 @@ std::wstring Wide(const std::string& text) {
 bool SaveShellLink(const ShortcutEntry& entry, const std::string& workingFolder, const std::string& file) {
     IShellLinkA* link = nullptr;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link))) || !link)
+                                reinterpret_cast<void**>(&link))) ||
+        !link)
         return false;
     IPersistFile* persist = nullptr;
     bool saved = false;

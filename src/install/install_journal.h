@@ -11,12 +11,12 @@
 
 enum class InstallChange : char {
     InstallFolder = 'P',  // the first line: whose journal this is
-    Folder = 'D',       // [DeleteFolder]
-    File = 'F',         // [DeleteFile], path + options; "/S" once its count was raised
-    Shortcut = 'L',     // [DeleteShortCut]
-    RegistryKey = 'K',  // [DeleteRegistry]
-    ExtraFile = 'A',    // [AddDeleteFile]
-    Relation = 'E',     // [RestoreRelate], "extension,previous class"
+    Folder = 'D',         // [DeleteFolder]
+    File = 'F',           // [DeleteFile], path + options; "/S" once its count was raised
+    Shortcut = 'L',       // [DeleteShortCut]
+    RegistryKey = 'K',    // [DeleteRegistry]
+    ExtraFile = 'A',      // [AddDeleteFile]
+    Relation = 'E',       // [RestoreRelate], "extension,previous class"
 };
 
 // Whether the records are this install folder's journal (the name's digits can meet another's).

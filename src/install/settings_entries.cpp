@@ -134,7 +134,7 @@ std::vector<std::pair<std::string, RegistryData>> UninstallEntryValues(
         {"DisplayIcon", TextData(uninstaller)},
     };
     const std::pair<const char*, RegistryKind> supportKeys[] = {
-        {"Publisher", RegistryKind::String},     {"URLInfoAbout", RegistryKind::String},
+        {"Publisher", RegistryKind::String},      {"URLInfoAbout", RegistryKind::String},
         {"DisplayVersion", RegistryKind::String}, {"Contact", RegistryKind::String},
         {"HelpLink", RegistryKind::ExpandString}, {"HelpTelephone", RegistryKind::String},
         {"Readme", RegistryKind::ExpandString},   {"URLUpdateInfo", RegistryKind::String},

@@ -33,7 +33,7 @@ LONG SetRegistryValue(HKEY key, const std::string& name, const RegistryData& dat
 
 // Creates (or opens) the key and writes the value when there is one; the system's error or 0.
 LONG WriteRegistryValue(HKEY root, const std::string& path, const std::string& name,
-                   const std::optional<RegistryData>& data) {
+                        const std::optional<RegistryData>& data) {
     HKEY key = nullptr;
     LONG error = RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr);
     if (error != ERROR_SUCCESS) return error;
@@ -60,7 +60,8 @@ void InstallRun::WriteRegistry() {
         std::string value = ScriptValue("Registry", "Value" + n);
         const bool noDelimiter = TakeNoDelimiterMark(value);
         const auto data = ParseRegistryValue(ExpandFolderMacros(value), noDelimiter);
-        const LONG error = WriteRegistryValue(RegistryRootFor(key.rootTag), key.path, ScriptValue("Registry", "Name" + n), data);
+        const LONG error =
+            WriteRegistryValue(RegistryRootFor(key.rootTag), key.path, ScriptValue("Registry", "Name" + n), data);
         if (error != ERROR_SUCCESS) ReportRegistryFailure(keys[i], error);
         else MarkDone();
     }
@@ -102,7 +103,8 @@ void InstallRun::SetAssociations() {
         Checkpoint();
         const Association a = ParseAssociation(name, ExpandFolderMacros(file));
         if (ShowMessageBox(AssociationQuestion(a), "関連付けの確認", MB_YESNO | MB_ICONQUESTION,
-                           {IDYES, "無人実行では関連付けを受け入れます"}) != IDYES) continue;
+                           {IDYES, "無人実行では関連付けを受け入れます"}) != IDYES)
+            continue;
         const std::string extensionKey = "." + a.extension;
         const std::string previous = ReadRegistryText(HKEY_CLASSES_ROOT, extensionKey, "");
         if (!state_.relationSlots.Holds(a.extension)) Journal(InstallChange::Relation, a.extension + "," + previous);

@@ -29,6 +29,4 @@ std::string ShortcutEntryText(const ShortcutEntry& entry) {
     return "【作成元】" + entry.target + "\r\n【作成先】" + RemovePathDelimiter(entry.link, "T") + "\r\n";
 }
 
-std::string LinkFileName(const std::string& link) {
-    return ContainsText(".lnk", link) ? link : link + ".lnk";
-}
+std::string LinkFileName(const std::string& link) { return ContainsText(".lnk", link) ? link : link + ".lnk"; }

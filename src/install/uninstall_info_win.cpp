@@ -59,9 +59,11 @@ void InstallRun::UpdateUninstaller() {
     // during its copy is newer than any).
     if (FileAge(self) <= FileAge(uninstaller) && IsWholeSetupProgram(ReadWholeFile(uninstaller))) return;
     // The work folder is the user's to write: what becomes the uninstaller, which later runs
-    // with the rights of whoever removes the product, must be the very program that runs (for a one-file package, the program that was packed).
+    // with the rights of whoever removes the product, must be the very program that runs (for a one-file package, the
+    // program that was packed).
     if (ReadWholeFile(self) != RunningSetupProgram()) {
-        status_.FailureReport += "<SetupFile> " + uninstaller + "\r\n" + self + "が実行中のプログラムと一致しません。\r\n";
+        status_.FailureReport +=
+            "<SetupFile> " + uninstaller + "\r\n" + self + "が実行中のプログラムと一致しません。\r\n";
         ++status_.FailureCount;
         return;
     }
@@ -97,8 +99,9 @@ bool InstallRun::SaveLog(const std::string& text) {
     if (const DWORD fallbackError = WriteWholeFile(folder + fallback, text)) {
         // Not even the fallback could be written: say so among the failures instead of ending
         // the run, and make no entry that would point at no log.
-        status_.FailureReport += "<File> " + log + "\r\n" + SystemErrorText(fallbackError) + context_.unSetupString +
-                                 "情報を保存できなかったため、「プログラム(アプリケーション)の追加と削除」に登録していません。\r\n";
+        status_.FailureReport +=
+            "<File> " + log + "\r\n" + SystemErrorText(fallbackError) + context_.unSetupString +
+            "情報を保存できなかったため、「プログラム(アプリケーション)の追加と削除」に登録していません。\r\n";
         ++status_.FailureCount;
         return false;
     }

@@ -102,7 +102,8 @@ std::string BuildUninstallLog(const UninstallLogContent& c, const std::function<
     sections.push_back("[RestoreRelate]\r\n" + restore);
     sections.push_back("[UnSetupOption]\r\n" + LineIfSet("CheckBox", c.checkBox) + LineIfSet("CheckBox3", c.checkBox3) +
                        LineIfSet("CheckBox4", c.checkBox4));
-    sections.push_back("[BeforeUnInstall]\r\n" + LineIfSet("ReadmeFile", c.readmeFile) + LineIfSet("File", c.beforeFile));
+    sections.push_back("[BeforeUnInstall]\r\n" + LineIfSet("ReadmeFile", c.readmeFile) +
+                       LineIfSet("File", c.beforeFile));
     sections.push_back("[Extend]\r\n" + Line("SetupString", c.setupString) + Line("UnSetupString", c.unSetupString));
     sections.push_back("[UnSetupRegistryKey]\r\n" + Line("Key", c.registryKey));
     sections.push_back("[ProgramID]\r\n" + Line("ID", c.programId));

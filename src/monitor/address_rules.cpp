@@ -9,7 +9,7 @@ bool ConnectionAllowsRequest(unsigned flags) {
         unsigned bit;
         bool allows;
     } kDecisions[] = {
-        {kConnectionModem, false},       {kConnectionLan, true},      {kConnectionProxy, true},
+        {kConnectionModem, false},        {kConnectionLan, true},      {kConnectionProxy, true},
         {kConnectionRasInstalled, false}, {kConnectionOffline, false},
     };
     for (const auto& decision : kDecisions) {
@@ -36,22 +36,14 @@ bool IsValidAddressAnswer(std::string_view answer) {
 }
 
 std::string DottedAddress(const unsigned char bytes[4]) {
-    return std::to_string(bytes[0]) + "." + std::to_string(bytes[1]) + "." +
-           std::to_string(bytes[2]) + "." + std::to_string(bytes[3]);
+    return std::to_string(bytes[0]) + "." + std::to_string(bytes[1]) + "." + std::to_string(bytes[2]) + "." +
+           std::to_string(bytes[3]);
 }
 
-Server FirstServer(const std::string& host) {
-    return {host, "/soft/Tovra/tvaddr.cgi", "/soft/Tovra/tvhost.cgi"};
-}
+Server FirstServer(const std::string& host) { return {host, "/soft/Tovra/tvaddr.cgi", "/soft/Tovra/tvhost.cgi"}; }
 
-Server SecondServer(const std::string& host) {
-    return {host, "/Tovra/tvaddr.cgi", "/Tovra/tvhost.cgi"};
-}
+Server SecondServer(const std::string& host) { return {host, "/Tovra/tvaddr.cgi", "/Tovra/tvhost.cgi"}; }
 
-std::string AddressUrl(const Server& server) {
-    return "https://" + server.host + server.addressPath;
-}
+std::string AddressUrl(const Server& server) { return "https://" + server.host + server.addressPath; }
 
-std::string HostNameUrl(const Server& server) {
-    return "https://" + server.host + server.hostNamePath;
-}
+std::string HostNameUrl(const Server& server) { return "https://" + server.host + server.hostNamePath; }

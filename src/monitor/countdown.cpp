@@ -18,8 +18,7 @@ Countdown ComputeCountdown(int scanMinutes, long long elapsedSeconds) {
 }
 
 std::string CountdownText(long long minutes, long long seconds) {
-    return "あと" + LastColumns(std::to_string(minutes), 3) + "分" +
-           LastColumns(std::to_string(seconds), 2) + "秒";
+    return "あと" + LastColumns(std::to_string(minutes), 3) + "分" + LastColumns(std::to_string(seconds), 2) + "秒";
 }
 
 int BarWidth(int fullWidth, int percent) {

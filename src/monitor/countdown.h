@@ -5,8 +5,8 @@
 struct Countdown {
     long long minutes;
     long long seconds;
-    int percent;     // elapsed share of the interval, 0 to 100
-    bool scanDue;    // the interval has run out
+    int percent;   // elapsed share of the interval, 0 to 100
+    bool scanDue;  // the interval has run out
 };
 
 // Where the interval of scanMinutes stands elapsedSeconds after the last scan.

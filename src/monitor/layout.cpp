@@ -7,8 +7,7 @@ constexpr Rgb kDarkGrey{64, 64, 64}, kLightGrey{192, 192, 192}, kGreen{0, 255, 0
 constexpr Rgb kOrange{255, 128, 0}, kLightYellow{255, 255, 192}, kCyan{0, 255, 255};
 constexpr Rgb kBlue{0, 0, 255};
 
-const char* const kFolderNote =
-    "上記フォルダに取得したIPアドレスが上書き保存されます。出力ファイル名：OUTPUT.DAT";
+const char* const kFolderNote = "上記フォルダに取得したIPアドレスが上書き保存されます。出力ファイル名：OUTPUT.DAT";
 
 Element Fill(int id, const char* name, int l, int t, int w, int h, Rgb back, bool drags = false,
              Action action = Action::None) {
@@ -21,15 +20,14 @@ Element Band(int id, const char* name, int l, int t, int w, int h) {
     return band;
 }
 
-Element Label(int id, const char* name, int l, int t, int w, int h, Rgb back, Rgb fore,
-              int points, const char* text, bool drags = false) {
+Element Label(int id, const char* name, int l, int t, int w, int h, Rgb back, Rgb fore, int points, const char* text,
+              bool drags = false) {
     return {id, name, Kind::Text, l, t, w, h, back, fore, points, text, drags, false, Action::None, false};
 }
 
-Element Control(int id, const char* name, Kind kind, int l, int t, int w, int h, Rgb back,
-                Rgb fore, int points, const char* text, Action action) {
-    return {id, name, kind, l, t, w, h, back, fore, points, text, false, false, action,
-            kind == Kind::LabelButton};
+Element Control(int id, const char* name, Kind kind, int l, int t, int w, int h, Rgb back, Rgb fore, int points,
+                const char* text, Action action) {
+    return {id, name, kind, l, t, w, h, back, fore, points, text, false, false, action, kind == Kind::LabelButton};
 }
 
 std::vector<Element> BuildLayout() {
@@ -70,8 +68,8 @@ std::vector<Element> BuildLayout() {
         Label(212, "lblFolderName", 120, 1695, 3645, 540, kWhite, kBlack, 900, ""),
         Label(213, "lblFolderName_Guide", 150, 2265, 3615, 360, kBlack, kLightGrey, 900, kFolderNote),
         Band(214, "Label7", 90, 2685, 3705, 315),
-        Control(215, "ChkSound", Kind::CheckBox, 165, 2760, 3225, 225, kLightYellow, kBlack, 900,
-                "取得時にサウンド音", Action::Sound),
+        Control(215, "ChkSound", Kind::CheckBox, 165, 2760, 3225, 225, kLightYellow, kBlack, 900, "取得時にサウンド音",
+                Action::Sound),
         Band(216, "Label8", 90, 3015, 3705, 315),
         Control(217, "ChkChangeSound", Kind::CheckBox, 165, 3090, 3225, 225, kLightYellow, kBlack, 900,
                 "IP変更があった時のみサウンド音", Action::ChangeSound),

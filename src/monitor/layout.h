@@ -16,7 +16,7 @@ enum class Kind {
     CheckBox,
     ComboBox,
     PushButton,
-    Bar,          // the progress line; its width changes
+    Bar,  // the progress line; its width changes
 };
 
 enum class Action { None, End, Setting, Ok, Update, Cancel, Folder, Sound, ChangeSound, AlwaysFront };
@@ -29,10 +29,10 @@ struct Element {
     Rgb back, fore;
     int pointsTimes100;  // font size, 975 = 9.75 pt
     const char* text;
-    bool drags;          // pressing it starts moving the window
+    bool drags;  // pressing it starts moving the window
     bool bordered;
     Action action;
-    bool centred;        // text centred instead of left-aligned
+    bool centred;  // text centred instead of left-aligned
 };
 
 const std::vector<Element>& MainLayout();

@@ -37,8 +37,8 @@ Server ServerNumber(int index) {
 
 // Each request ends after this many milliseconds at the latest.
 DWORD RequestTimeoutMs() {
-    DWORD seconds = GetPrivateProfileIntA("Servers", "TimeoutSeconds", kDefaultTimeoutSeconds,
-                                          ProgramFile("TovraNet.ini").c_str());
+    DWORD seconds =
+        GetPrivateProfileIntA("Servers", "TimeoutSeconds", kDefaultTimeoutSeconds, ProgramFile("TovraNet.ini").c_str());
     return (seconds >= 1 && seconds <= 600 ? seconds : kDefaultTimeoutSeconds) * 1000;
 }
 

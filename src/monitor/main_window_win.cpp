@@ -31,9 +31,7 @@ long long LocalSeconds() {
     return static_cast<long long>(ticks.QuadPart / 10000000ULL);
 }
 
-COLORREF ToColour(Rgb c) {
-    return RGB(c.r, c.g, c.b);
-}
+COLORREF ToColour(Rgb c) { return RGB(c.r, c.g, c.b); }
 
 const Element* ElementById(int id) {
     for (const Element& e : MainLayout()) {
@@ -65,14 +63,13 @@ bool FrmMain::Form_Load(HINSTANCE instance, int showCommand) {
     windowClass.hIcon = LoadIcon(instance, MAKEINTRESOURCE(1));
     windowClass.lpszClassName = kClassName;
     RegisterClassA(&windowClass);
-    window_ = CreateWindowExA(0, kClassName, kCaption, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX,
-                              0, 0, ToPixelsX(kWindowWidth), ToPixelsY(kCompactHeight), nullptr, nullptr, instance,
-                              this);
+    window_ = CreateWindowExA(0, kClassName, kCaption, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
+                              ToPixelsX(kWindowWidth), ToPixelsY(kCompactHeight), nullptr, nullptr, instance, this);
     if (!window_) return false;
     CreateControls();
 
-    Position place = StartPosition({Settings.WindowLeft, Settings.WindowTop},
-                                   ToTwipsX(GetSystemMetrics(SM_CXSCREEN)), ToTwipsY(GetSystemMetrics(SM_CYSCREEN)));
+    Position place = StartPosition({Settings.WindowLeft, Settings.WindowTop}, ToTwipsX(GetSystemMetrics(SM_CXSCREEN)),
+                                   ToTwipsY(GetSystemMetrics(SM_CYSCREEN)));
     SetWindowPos(window_, nullptr, ToPixelsX(place.left), ToPixelsY(place.top), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ApplyWithoutClosing = false;
@@ -100,37 +97,21 @@ LRESULT CALLBACK FrmMain::WindowProc(HWND window, UINT message, WPARAM wParam, L
 
 LRESULT FrmMain::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_PAINT:
-            Paint();
-            return 0;
+        case WM_ERASEBKGND: return 1;
+        case WM_PAINT: Paint(); return 0;
         case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN:
-            return ControlColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        case WM_DRAWITEM:
-            DrawLabelButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-            return TRUE;
+        case WM_CTLCOLORBTN: return ControlColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_DRAWITEM: DrawLabelButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED) {
                 if (const Element* e = ElementById(LOWORD(wParam))) RunAction(e->action);
             }
             return 0;
-        case WM_TIMER:
-            TimerScan_Timer();
-            return 0;
-        case WM_LBUTTONDOWN:
-            BeginWindowDrag(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-            return 0;
-        case WM_MOUSEMOVE:
-            DragWindow(wParam, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-            return 0;
-        case WM_LBUTTONUP:
-            ButtonUp(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-            return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
+        case WM_TIMER: TimerScan_Timer(); return 0;
+        case WM_LBUTTONDOWN: BeginWindowDrag(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+        case WM_MOUSEMOVE: DragWindow(wParam, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+        case WM_LBUTTONUP: ButtonUp(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+        case WM_DESTROY: PostQuitMessage(0); return 0;
     }
     return DefWindowProcA(window_, message, wParam, lParam);
 }
@@ -225,9 +206,7 @@ void FrmMain::DrawLabelButton(const DRAWITEMSTRUCT& item) {
     SelectObject(item.hDC, old);
 }
 
-HWND FrmMain::Control(const char* name) const {
-    return controls_.at(ElementNamed(name).id);
-}
+HWND FrmMain::Control(const char* name) const { return controls_.at(ElementNamed(name).id); }
 
 void FrmMain::SetText(const char* name, const std::string& text) {
     if (GetText(name) != text) SetWindowTextA(Control(name), text.c_str());
@@ -381,9 +360,7 @@ void FrmMain::CheckBox_Click(Action action) {
         case Action::ChangeSound:
             if (IsTicked("ChkChangeSound")) SoundPlay_Proc(ClickFile(Click::Change));
             break;
-        case Action::AlwaysFront:
-            IsTicked("ChkAlwaysFront") ? SetTopMost(window_) : ClearTopMost(window_);
-            break;
+        case Action::AlwaysFront: IsTicked("ChkAlwaysFront") ? SetTopMost(window_) : ClearTopMost(window_); break;
         default: break;
     }
 }

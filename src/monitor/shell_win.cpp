@@ -75,9 +75,7 @@ void SoundPlay_Proc(const char* fileName) {
     if (play) play(ProgramFile(fileName).c_str(), nullptr, SND_ASYNC);
 }
 
-void SetTopMost(HWND window) {
-    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-}
+void SetTopMost(HWND window) { SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); }
 
 void ClearTopMost(HWND window) {
     SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE);

@@ -7,13 +7,9 @@
 
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Length of the longest number at the start of text (sign, digits, one point,
 // exponent); 0 when no digit is found.
@@ -70,9 +66,7 @@ std::string SingleLine(const std::string& value) {
 
 }  // namespace
 
-bool IsCp932LeadByte(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
+bool IsCp932LeadByte(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
 
 bool IsNumericText(std::string_view text) {
     std::size_t begin = 0;
@@ -102,13 +96,9 @@ std::optional<bool> ParseFlag(std::string_view text) {
     return std::strtod(std::string(text).c_str(), nullptr) != 0.0;
 }
 
-const char* FlagText(bool value) {
-    return value ? "True" : "False";
-}
+const char* FlagText(bool value) { return value ? "True" : "False"; }
 
-std::string IntervalEntry(int minutes) {
-    return LastColumns(std::to_string(minutes), 3) + "分";
-}
+std::string IntervalEntry(int minutes) { return LastColumns(std::to_string(minutes), 3) + "分"; }
 
 std::string TrimBlanks(std::string_view text) {
     std::size_t begin = 0, end = text.size();
@@ -134,16 +124,15 @@ std::optional<int> IntervalMinutes(std::string_view text) {
 }
 
 std::string FormatTimestamp(const LocalTime& t) {
-    return std::to_string(t.year) + "/" + TwoDigits(t.month) + "/" + TwoDigits(t.day) + " " +
-           TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
+    return std::to_string(t.year) + "/" + TwoDigits(t.month) + "/" + TwoDigits(t.day) + " " + TwoDigits(t.hour) + ":" +
+           TwoDigits(t.minute) + ":" + TwoDigits(t.second);
 }
 
-std::string OutputFileText(const std::string& timestamp, const std::string& globalIP,
-                           const std::string& hostName, const std::string& localIP) {
-    return "Get Date Time     : " + timestamp + "\r\n" +
-           "Global IP Address : " + SingleLine(globalIP) + "\r\n" +
-           "Host Name         : " + SingleLine(hostName) + "\r\n" +
-           "Local  IP Address : " + SingleLine(localIP) + "\r\n";
+std::string OutputFileText(const std::string& timestamp, const std::string& globalIP, const std::string& hostName,
+                           const std::string& localIP) {
+    return "Get Date Time     : " + timestamp + "\r\n" + "Global IP Address : " + SingleLine(globalIP) + "\r\n" +
+           "Host Name         : " + SingleLine(hostName) + "\r\n" + "Local  IP Address : " + SingleLine(localIP) +
+           "\r\n";
 }
 
 std::string ClipForDisplay(const std::string& text, std::size_t maxBytes) {

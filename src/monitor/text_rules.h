@@ -39,8 +39,8 @@ std::string FormatTimestamp(const LocalTime& time);
 
 // The four CR LF lines of OUTPUT.DAT. A line break inside a value is written
 // as a blank, so the file always has exactly four lines.
-std::string OutputFileText(const std::string& timestamp, const std::string& globalIP,
-                           const std::string& hostName, const std::string& localIP);
+std::string OutputFileText(const std::string& timestamp, const std::string& globalIP, const std::string& hostName,
+                           const std::string& localIP);
 
 // At most maxBytes of the text, never ending on the lead byte of a split character.
 std::string ClipForDisplay(const std::string& text, std::size_t maxBytes);

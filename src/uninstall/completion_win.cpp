@@ -17,8 +17,7 @@ void UninstallRun::RemoveInstallFolder() {
     if (!IsProtectedInstallFolder(installFolder_) && !IsProtectedInstallFolder(resolved)) {
         const unsigned long result = RemoveFolderWithPatterns(installFolder_, deleteAll_ ? "*.*|" : cleanupPatterns_);
         if (Reported(result)) {
-            status_.FailureReport +=
-                InstallFolderBlock(installFolder_, result, SystemErrorText(result), s, deleteAll_);
+            status_.FailureReport += InstallFolderBlock(installFolder_, result, SystemErrorText(result), s, deleteAll_);
             ++status_.FailureCount;
             if (result == 145 || result == 5) status_.StepStatus = "一部失敗";
         }
@@ -33,14 +32,16 @@ void UninstallRun::ShowFailureDetails() {
     status_.StatusLog += "《情報》" + u + "の過程で、一部の処理が失敗しました。\r\n";
     ShowLog();
     if (ShowMessageBox(u + "の過程で、一部の処理が失敗しました。\r\n詳細を表示しますか？", "情報",
-                       MB_YESNO | MB_ICONEXCLAMATION, {IDNO, "無人実行では詳細を表示しません。失敗の詳細はこの記録にあります"}) != IDYES)
+                       MB_YESNO | MB_ICONEXCLAMATION,
+                       {IDNO, "無人実行では詳細を表示しません。失敗の詳細はこの記録にあります"}) != IDYES)
         return;
     context_.main.SetFlags("txtReadme", kVScroll);
     ShowFailureReport(context_.main, context_.status, "削除処理失敗　詳細表示", status_.FailureReport);
 }
 
 void UninstallRun::Complete() {
-    status_.StatusLog += "\r\n【処理完了】\r\n　「次へ(N)」をクリックして、" + context_.unSetupString + "を完了してください。\r\n";
+    status_.StatusLog +=
+        "\r\n【処理完了】\r\n　「次へ(N)」をクリックして、" + context_.unSetupString + "を完了してください。\r\n";
     ShowLog();
     MessageBeep(MB_OK);
     context_.status.WaitForNext();

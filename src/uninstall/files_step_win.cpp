@@ -28,7 +28,8 @@ std::string ResolvedLogPath(const std::string& path) {
     if (known == longFolders.end()) {
         std::vector<char> longer(folder.size() + MAX_PATH, '\0');
         const DWORD m = GetLongPathNameA(folder.c_str(), longer.data(), static_cast<DWORD>(longer.size()));
-        const std::string name = m == 0 || m >= longer.size() ? "" : AddPathDelimiter(std::string(longer.data(), m), "B");
+        const std::string name =
+            m == 0 || m >= longer.size() ? "" : AddPathDelimiter(std::string(longer.data(), m), "B");
         known = longFolders.emplace(folder, name).first;
     }
     return known->second.empty() ? resolved : known->second + NameOfPath(resolved);
@@ -82,7 +83,9 @@ void UninstallRun::DeleteOne(const std::string& value, bool refused, bool report
         logListed_ = true;
         return;
     }
-    const auto refuse = [&] { status_.AddFailure("<File> " + path + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n"); };
+    const auto refuse = [&] {
+        status_.AddFailure("<File> " + path + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
+    };
     // A log in a writable folder may have been changed: never delete system folders for it.
     if (refused) return refuse();
     const unsigned long count = counted.Read(path);
@@ -96,9 +99,7 @@ void UninstallRun::DeleteOne(const std::string& value, bool refused, bool report
     if (report && NamesFolder(path)) return refuse();
     unsigned long result = 0;
     switch (action) {
-        case FileAction::LowerShared:
-            result = LowerShared(path, options, lowered, count);
-            break;
+        case FileAction::LowerShared: result = LowerShared(path, options, lowered, count); break;
         case FileAction::KeepShared:
         case FileAction::Keep:
             if (!ContainsText("/L", options)) options += "/L";
@@ -125,7 +126,8 @@ void UninstallRun::DeleteOne(const std::string& value, bool refused, bool report
             if (report) ++leftForRestart_;
         }
     }
-    if (report && Reported(result)) status_.AddFailure("<File> " + path + "\r\n" + SystemErrorText(result) + note + "\r\n");
+    if (report && Reported(result))
+        status_.AddFailure("<File> " + path + "\r\n" + SystemErrorText(result) + note + "\r\n");
 }
 
 unsigned long UninstallRun::LowerShared(const std::string& path, std::string& options, bool lowered,
@@ -141,7 +143,8 @@ unsigned long UninstallRun::LowerShared(const std::string& path, std::string& op
         options += "/L";  // other programs still use it
         return 0;
     }
-    if (sharedAnswer_ != "Delete" && sharedAnswer_ != "Save") sharedAnswer_ = context_.question.Ask(SharedFileQuestion(path));
+    if (sharedAnswer_ != "Delete" && sharedAnswer_ != "Save")
+        sharedAnswer_ = context_.question.Ask(SharedFileQuestion(path));
     if (sharedAnswer_ == "Delete" || sharedAnswer_ == "Yes") return ShellDeleteFile(path);
     // "No", "Save", or a dialog closed some other way: keeping the file is the safe answer.
     options += "/L";

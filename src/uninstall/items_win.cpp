@@ -13,7 +13,6 @@
 
 namespace {
 
-
 // The shell's own folders stay even when the last shortcut in them goes.
 bool IsShellFolder(const std::string& folder) {
     for (const char* token : {"(Sta)", "(Dsk)", "(Sup)", "(Sen)", "(C_Sta)", "(C_Dsk)", "(C_Sup)"})

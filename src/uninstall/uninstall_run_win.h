@@ -82,12 +82,12 @@ private:
     bool deleteAll_ = false;
     std::string sharedAnswer_;
     std::string upperWindows_, upperSystem_;  // the system's folders, upper-cased once for every file
-    int leftForRestart_ = 0;  // files whose deletion waits for the restart
+    int leftForRestart_ = 0;                  // files whose deletion waits for the restart
     // UNSETUP.RMV beside the log: the shared counts this removal lowered, written ahead of each,
     // so that a removal cut short and started again lowers none twice.
     JournalFile journal_;
-    bool resumed_ = false;                // an earlier attempt of this removal was cut short
+    bool resumed_ = false;                     // an earlier attempt of this removal was cut short
     std::unordered_set<std::string> lowered_;  // upper-case paths
-    std::string logPath_;                 // goes last, with the entry: the removal can be started again until then
+    std::string logPath_;                      // goes last, with the entry: the removal can be started again until then
     bool logListed_ = false;
 };

@@ -116,9 +116,7 @@ LRESULT TfrmBack::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             PaintGradBox(gradBox_, reinterpret_cast<HDC>(wParam), r);
             return 1;
         }
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            break;
+        case WM_DESTROY: PostQuitMessage(0); break;
     }
     return Form::WindowProc(message, wParam, lParam);
 }

@@ -8,7 +8,7 @@ namespace {
 
 constexpr int kFirstControlId = 1000;
 constexpr UINT kActivateMessage = WM_APP + 1;
-const char kNameProperty[] = "KelvoName";  // the control's name as a global atom, for the UI driver
+const char kNameProperty[] = "KelvoName";        // the control's name as a global atom, for the UI driver
 const char kPendingProperty[] = "KelvoPending";  // on a form while some of its controls are not made yet
 constexpr UINT_PTR kRealiseTimer = 1;
 // Long enough after the first paint that a slow start has its first page up before it.
@@ -108,8 +108,8 @@ void Form::Create(HWND owner, const std::vector<ControlDef>& controls) {
     const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
     if (def_.background != kDefaultColor) background_ = CreateSolidBrush(def_.background);
     formFont_ = MakeFont(def_.font);
-    hwnd_ = CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, def_.className, def_.caption, style, x, y, w,
-                            h, owner, nullptr, GetModuleHandleA(nullptr), this);
+    hwnd_ = CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, def_.className, def_.caption, style, x, y, w, h,
+                            owner, nullptr, GetModuleHandleA(nullptr), this);
     entries_.reserve(controls.size());
     for (const ControlDef& def : controls) {
         Entry entry;
@@ -170,10 +170,9 @@ void Form::CreateControl(Entry& e, HWND parentWindow, int id) {
     DWORD exStyle = (def.kind == ControlKind::Edit || def.kind == ControlKind::Memo) ? WS_EX_CLIENTEDGE : 0;
     if (def.flags & kTransparent) exStyle |= WS_EX_TRANSPARENT;
     if (def.kind == ControlKind::Group) exStyle |= WS_EX_CONTROLPARENT;
-    HWND control = CreateWindowExA(exStyle, ClassFor(def.kind), e.text.c_str(), StyleFor(def), def.left, def.top,
-                                   def.width, def.height, parentWindow,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
-                                   nullptr);
+    HWND control = CreateWindowExA(
+        exStyle, ClassFor(def.kind), e.text.c_str(), StyleFor(def), def.left, def.top, def.width, def.height,
+        parentWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
     HFONT font = def.font.face || def.font.height ? nullptr : formFont_;
     e.hwnd = control;
     e.font = nullptr;
@@ -279,14 +278,11 @@ std::string Form::Text(const std::string& name) const {
     return text;
 }
 
-
 void Form::SetEnabled(const std::string& name, bool enabled) {
     Entry* e = Find(name);
     if (!e) return;
-    if (e->hwnd)
-        EnableWindow(e->hwnd, enabled);
-    else
-        SetFlag(e->def.flags, kDisabled, !enabled);
+    if (e->hwnd) EnableWindow(e->hwnd, enabled);
+    else SetFlag(e->def.flags, kDisabled, !enabled);
 }
 bool Form::IsEnabled(const std::string& name) const {
     const Entry* e = Find(name);
@@ -299,12 +295,9 @@ void Form::SetVisible(const std::string& name, bool visible) {
     if (visible && !e->hwnd) {
         SetFlag(e->def.flags, kHidden, false);  // made visible at once
         Realise(*e);
-    } else if (visible)
-        ShowWindow(e->hwnd, SW_SHOWNA);
-    else if (e->hwnd)
-        ShowWindow(e->hwnd, SW_HIDE);
-    else
-        SetFlag(e->def.flags, kHidden, true);
+    } else if (visible) ShowWindow(e->hwnd, SW_SHOWNA);
+    else if (e->hwnd) ShowWindow(e->hwnd, SW_HIDE);
+    else SetFlag(e->def.flags, kHidden, true);
 }
 bool Form::IsVisible(const std::string& name) const {
     const Entry* e = Find(name);
@@ -314,10 +307,8 @@ bool Form::IsVisible(const std::string& name) const {
 void Form::SetChecked(const std::string& name, bool checked) {
     Entry* e = Find(name);
     if (!e) return;
-    if (e->hwnd)
-        SendMessageA(e->hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-    else
-        SetFlag(e->def.flags, kChecked, checked);
+    if (e->hwnd) SendMessageA(e->hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    else SetFlag(e->def.flags, kChecked, checked);
 }
 bool Form::IsChecked(const std::string& name) const {
     const Entry* e = Find(name);
@@ -454,17 +445,12 @@ LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN:
-            return ControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_CTLCOLORBTN: return ControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         case WM_ACTIVATE:
             if (LOWORD(wParam) != WA_INACTIVE) PostMessageA(hwnd_, kActivateMessage, 0, 0);
             break;
-        case kActivateMessage:
-            FormActivate();
-            return 0;
-        case WM_SIZE:
-            FormResize();
-            break;
+        case kActivateMessage: FormActivate(); return 0;
+        case WM_SIZE: FormResize(); break;
         case WM_ERASEBKGND:
             if (background_) {
                 RECT r;
@@ -517,8 +503,7 @@ LRESULT CALLBACK Form::GroupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         case WM_NOTIFY:
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
-        case WM_CTLCOLOREDIT:
-            return SendMessageA(GetAncestor(hwnd, GA_ROOT), message, wParam, lParam);
+        case WM_CTLCOLOREDIT: return SendMessageA(GetAncestor(hwnd, GA_ROOT), message, wParam, lParam);
         case WM_ERASEBKGND: {
             // A group box leaves its inside unpainted; a group that holds controls must fill it.
             RECT r;

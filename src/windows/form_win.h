@@ -112,7 +112,6 @@ protected:
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     HFONT MakeFont(const FontStyle& font);
 
-
 private:
     // Until the control is made, def (flags, place) and text hold its state.
     struct Entry {

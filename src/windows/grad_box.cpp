@@ -22,9 +22,9 @@ std::vector<GradBand> GradientBands(Color start, Color end, int gradStep, int le
     int p = 0;
     for (int i = 0; i <= n; ++i, p += thickness) {
         if (p >= length) continue;  // past the far edge: clipped away
-        const Color color = MakeColor(Blend(Channel(start, 0), Channel(end, 0), n, i),
-                                      Blend(Channel(start, 8), Channel(end, 8), n, i),
-                                      Blend(Channel(start, 16), Channel(end, 16), n, i));
+        const Color color =
+            MakeColor(Blend(Channel(start, 0), Channel(end, 0), n, i), Blend(Channel(start, 8), Channel(end, 8), n, i),
+                      Blend(Channel(start, 16), Channel(end, 16), n, i));
         bands.push_back({p, std::min(p + thickness, length), color});
     }
     if (p < length) bands.push_back({p, length, end});

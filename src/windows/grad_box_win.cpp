@@ -21,7 +21,8 @@ void PaintGradBox(const TGradBox& box, HDC dc, const RECT& area) {
 bool ReadFileVersion(const std::string& fileName, FileVersionInfo& version) {
     version = {};
     // The version service, from the system folder.
-    static const auto infoSize = SystemFunction<decltype(&GetFileVersionInfoSizeA)>("VERSION.DLL", "GetFileVersionInfoSizeA");
+    static const auto infoSize =
+        SystemFunction<decltype(&GetFileVersionInfoSizeA)>("VERSION.DLL", "GetFileVersionInfoSizeA");
     static const auto info = SystemFunction<decltype(&GetFileVersionInfoA)>("VERSION.DLL", "GetFileVersionInfoA");
     static const auto query = SystemFunction<decltype(&VerQueryValueA)>("VERSION.DLL", "VerQueryValueA");
     if (!infoSize || !info || !query) return false;
@@ -33,8 +34,7 @@ bool ReadFileVersion(const std::string& fileName, FileVersionInfo& version) {
     char* value = nullptr;
     UINT length = 0;
     if (info(fileName.c_str(), 0, size, data.data()) &&
-        query(data.data(), "\\StringFileInfo\\041103a4\\FileVersion", reinterpret_cast<void**>(&value),
-                       &length) &&
+        query(data.data(), "\\StringFileInfo\\041103a4\\FileVersion", reinterpret_cast<void**>(&value), &length) &&
         value && length > 0)
         text.assign(value, strnlen(value, length));
     version = ParseFileVersion(text);

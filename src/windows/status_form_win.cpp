@@ -86,11 +86,13 @@ void TfrmStatus::btnAbortClick() {
 }
 
 void TfrmStatus::AbortRun() {
-    const std::string question = std::string("ここで処理を中断すると、すでにコピー済みのファイルなどは削除されません。") +
-                                 "\r\n一度、処理を完了してから、" + unSetupString_ +
-                                 "することをおすすめします。\r\n\r\n本当にここで処理を中断しますか？";
-    if (ShowMessageBox(question, "中断の確認", MB_YESNO | MB_ICONQUESTION,
-                       {IDYES, "中断ボタンが押されました"}) != IDYES) return;
+    const std::string question =
+        std::string("ここで処理を中断すると、すでにコピー済みのファイルなどは削除されません。") +
+        "\r\n一度、処理を完了してから、" + unSetupString_ +
+        "することをおすすめします。\r\n\r\n本当にここで処理を中断しますか？";
+    if (ShowMessageBox(question, "中断の確認", MB_YESNO | MB_ICONQUESTION, {IDYES, "中断ボタンが押されました"}) !=
+        IDYES)
+        return;
     EnableWindow(runForm_->Handle(), FALSE);  // the run's checkpoints notice this and stop
     EnableWindow(frmBack().Handle(), TRUE);
     Hide();

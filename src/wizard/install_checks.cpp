@@ -33,15 +33,16 @@ std::string Detected(const Resolution& r) {
 
 CheckFinding StopFor(const Resolution& r, const CheckContext& c) {
     const std::string what = r.kind == Resolution::File ? "前バージョンの" : "上記プログラムの";
-    return {CheckSeverity::Stop, "エラー", Detected(r) + c.s + "を続行するためには、" + what + c.u + "を行う必要があります。"};
+    return {CheckSeverity::Stop, "エラー",
+            Detected(r) + c.s + "を続行するためには、" + what + c.u + "を行う必要があります。"};
 }
 
 CheckFinding WarningFor(const Resolution& r, const CheckContext& c) {
     const std::string what = r.kind == Resolution::File ? "前バージョンのプログラムの" : "上記プログラムの";
     return {CheckSeverity::Warning, "警告",
             Detected(r) + "パッケージ配布者は、" + what + c.u + "を推奨しています。" + kCrLf + c.s +
-                "はこのまま続行できますが、予期せぬ結果を招く可能性があります。" + kCrLf + "できる限り中断して、前バージョンの" +
-                c.u + "を行うことをお勧めします。"};
+                "はこのまま続行できますが、予期せぬ結果を招く可能性があります。" + kCrLf +
+                "できる限り中断して、前バージョンの" + c.u + "を行うことをお勧めします。"};
 }
 
 }  // namespace
@@ -50,7 +51,8 @@ CheckFinding RunInstallChecks(const SetupSources& sources, const CheckContext& c
     if (ContainsText(c.osName, sources.Ini("Extend", "RejectOS", "", c.scriptPath)))
         return {CheckSeverity::Stop, "警告",
                 "このオペレーティングシステムへの" + c.s + "は、プログラム配布者により認められていません。" + kCrLf +
-                    "詳細については、プログラム配布者へご確認ください。" + kCrLf + c.s + "を続行することはできません。"};
+                    "詳細については、プログラム配布者へご確認ください。" + kCrLf + c.s +
+                    "を続行することはできません。"};
     const Resolution stop = Resolve(sources, c, sources.Ini("Caution", "UnInstallCheckEx", "NoData", c.scriptPath));
     if (stop.kind != Resolution::NotFound) return StopFor(stop, c);
     const Resolution warn = Resolve(sources, c, sources.Ini("Caution", "UnInstallCheck", "NoData", c.scriptPath));

@@ -10,7 +10,7 @@
 void TfrmMain::RunInstallChecks() {
     const ScriptValues& values = Script();
     const CheckContext context{Environment().ScriptPath, Environment().OsName, FolderMacros().Get("(Win)"),
-                               values.InstallFolderText, values.SetupString, values.UnSetupString};
+                               values.InstallFolderText, values.SetupString,   values.UnSetupString};
     const CheckFinding finding = ::RunInstallChecks(SystemSources(), context);
     if (finding.severity == CheckSeverity::None) return;
     const bool stop = finding.severity == CheckSeverity::Stop;

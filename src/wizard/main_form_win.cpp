@@ -106,8 +106,8 @@ void TfrmMain::txtFolderChange() {
 bool TfrmMain::FormCloseQuery() {
     const std::string end = Text("btnEnd");
     // No question after a finished run, in the fatal state, on the licence page, or while blocked.
-    const bool ask = end != "同意しない(&N)" && !IsWindowEnabled(frmBack().Handle()) && end != "終了(&E)" &&
-                     IsEnabled("btnEvent");
+    const bool ask =
+        end != "同意しない(&N)" && !IsWindowEnabled(frmBack().Handle()) && end != "終了(&E)" && IsEnabled("btnEvent");
     if (!ask) return true;
     const ScriptValues& script = Script();
     if (ShowMessageBox(QuitQuestion(script.SetupString, script.UnSetupString), "終了確認",

@@ -28,8 +28,8 @@ void TfrmMain::ReadStartupScript() {
     ScriptValues& values = Script();
     values = ReadScriptValues(SystemSources(), script, uninstall);
 
-    frmBack().ShowBanner(BannerText(ReadIniValue("Title", "CopyRight1", "", script),
-                                    ReadIniValue("Title", "CopyRight2", "", script)));
+    frmBack().ShowBanner(
+        BannerText(ReadIniValue("Title", "CopyRight1", "", script), ReadIniValue("Title", "CopyRight2", "", script)));
     const std::string& title = uninstall ? values.UnSetupTitle : values.SetupTitle;
     SetCaption(title);
     frmBack().SetTitle(title);

@@ -48,7 +48,8 @@ void TfrmMain::PrepareUninstallPage() {
 
     const RECT box = Bounds("chkSCutDesktop"), info = Bounds("lblUnSetupInfo");
     SetBounds("lblUnSetupInfo", RECT{info.left, box.bottom + 2, info.right, box.bottom + 2 + (info.bottom - info.top)});
-    SetText("lblUnSetupInfo", "　" + u + "フォルダの中で、コピーされたファイル以外に追加削除するファイルをチェック(選択)してください。");
+    SetText("lblUnSetupInfo",
+            "　" + u + "フォルダの中で、コピーされたファイル以外に追加削除するファイルをチェック(選択)してください。");
     SetVisible("lblUnSetupInfo", true);
 
     welcomePending_ = eulaPending_ = mainPagePending_ = false;

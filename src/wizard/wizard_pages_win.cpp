@@ -16,9 +16,7 @@ namespace {
 constexpr int kCheckBoxRoom = 24;  // the memo gives up this much height to chkEULARead
 
 // A package file named relative to the setup program's folder; empty stays empty.
-std::string PackageFile(const std::string& name) {
-    return name.empty() ? name : PackageFilePath(name);
-}
+std::string PackageFile(const std::string& name) { return name.empty() ? name : PackageFilePath(name); }
 
 std::string ScriptValue(const char* section, const char* key, const std::string& defaultValue = "") {
     return ReadIniValue(section, key, defaultValue, Environment().ScriptPath);
@@ -184,9 +182,7 @@ void TfrmMain::Dispatch(const std::string& caption) {
         case WizardAction::StartInstall:
             if (runInstall_) runInstall_();
             break;
-        case WizardAction::AnswerRun:
-            SetEnabled("btnEvent", false);
-            break;
+        case WizardAction::AnswerRun: SetEnabled("btnEvent", false); break;
         case WizardAction::ToMainPage:
             ShowPanels(false, false, true);
             SetText("btnEvent", values.SetupString + "開始(&S)");
@@ -195,7 +191,6 @@ void TfrmMain::Dispatch(const std::string& caption) {
             ShowPanels(false, false, true);
             SetText("btnEvent", values.UnSetupString + "開始(&S)");
             break;
-        case WizardAction::None:
-            break;
+        case WizardAction::None: break;
     }
 }

@@ -14,8 +14,8 @@
 
 namespace {
 
-const char* const kTokens[] = {"(App)", "(Prg)",   "(Win)",   "(Sys)",   "(Tmp)",   "(Boo)",  "(Set)",
-                               "(Edr)", "(Smn)",   "(Sta)",   "(Dsk)",   "(Sup)",   "(Sen)",  "(Myd)",
+const char* const kTokens[] = {"(App)",   "(Prg)",   "(Win)",   "(Sys)",   "(Tmp)",  "(Boo)", "(Set)",
+                               "(Edr)",   "(Smn)",   "(Sta)",   "(Dsk)",   "(Sup)",  "(Sen)", "(Myd)",
                                "(C_Smn)", "(C_Sta)", "(C_Dsk)", "(C_Sup)", "(C_Myd)"};
 
 bool TokenAt(const std::vector<std::string>& chars, std::size_t at, const std::string& token) {

@@ -42,8 +42,8 @@ void CheckNumberedValues(const std::string& lines, const std::string& prefix) {
     if (plain && plainPrefix) FUZZ_CHECK(NumberedValues(written, prefix) == values);
 }
 
-void CheckSlot(const std::string& entry, const std::string& section, const std::string& prefix,
-               const std::string& ini, bool mark) {
+void CheckSlot(const std::string& entry, const std::string& section, const std::string& prefix, const std::string& ini,
+               bool mark) {
     const std::string slot = FindIniEntrySlot(entry, section, prefix, ini, mark);
     if (slot.empty()) return FUZZ_CHECK(!mark);
     // The listed line, as it stands in the text.
@@ -80,7 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::string> f = fuzz::Split(data + 1, size - 1, '\x01');
     switch (data[0] % 3) {
         case 0: CheckNumberedValues(f[0], f.size() > 1 ? f[1] : "File"); break;
-        case 1: CheckSlot(fuzz::Field(f, 0), fuzz::Field(f, 1), fuzz::Field(f, 2), fuzz::Field(f, 3), data[0] & 4); break;
+        case 1:
+            CheckSlot(fuzz::Field(f, 0), fuzz::Field(f, 1), fuzz::Field(f, 2), fuzz::Field(f, 3), data[0] & 4);
+            break;
         case 2: CheckRename(f[0], fuzz::Field(f, 1)); break;
     }
     return 0;

@@ -32,9 +32,14 @@ void SetUpFolders() {
     done = true;
     // The values start-up finds, one with a 0x5C trail byte ("ソ").
     const char* const values[][2] = {
-        {"(Prg)", "C:\\Program Files\\"}, {"(Win)", "C:\\WINDOWS\\"}, {"(Sys)", "C:\\WINDOWS\\SYSTEM\\"},
-        {"(Tmp)", "C:\\WINDOWS\\TEMP\\"}, {"(Boo)", "C:\\"},          {"(Set)", "C:\\"},
-        {"(Smn)", "C:\\WINDOWS\\\x83\x5C\\"}, {"(Dsk)", "C:\\WINDOWS\\Desktop\\"},
+        {"(Prg)", "C:\\Program Files\\"},
+        {"(Win)", "C:\\WINDOWS\\"},
+        {"(Sys)", "C:\\WINDOWS\\SYSTEM\\"},
+        {"(Tmp)", "C:\\WINDOWS\\TEMP\\"},
+        {"(Boo)", "C:\\"},
+        {"(Set)", "C:\\"},
+        {"(Smn)", "C:\\WINDOWS\\\x83\x5C\\"},
+        {"(Dsk)", "C:\\WINDOWS\\Desktop\\"},
     };
     for (const auto& v : values) FolderMacros().Set(v[0], v[1]);
     FolderMacros().Set("(App)", "C:\\Program Files\\\x83\x5C\\");
@@ -134,8 +139,8 @@ void CheckEntries(const SetupSources& s) {
     }
     const std::vector<std::string> names = Numbered(s, "Relate", "Name");
     for (std::size_t i = 0; i < names.size(); ++i) {
-        const Association a =
-            ParseAssociation(names[i], ExpandFolderMacros(s.Ini("Relate", "File" + std::to_string(i + 1), "", kScript)));
+        const Association a = ParseAssociation(
+            names[i], ExpandFolderMacros(s.Ini("Relate", "File" + std::to_string(i + 1), "", kScript)));
         FUZZ_CHECK(a.command.compare(0, a.program.size(), a.program) == 0 || a.command[0] == '"');
         AssociationQuestion(a);
     }

@@ -59,8 +59,9 @@ TEST(CheckEncoding, FindsWhatAnEditorDidToTheScript) {
     Findings utf8;
     // UTF-8 katakana happen to step as valid Shift-JIS; they are still UTF-8.
     EXPECT_TRUE(CheckScriptEncoding("[Title]\r\nSetup=\xE3\x82\xB5\xE3\x83\xB3\r\n", utf8));
-    EXPECT_EQ(Lines(utf8), "SETUP.INI:2: error: the script is saved as UTF-8, not Shift-JIS; every Japanese text "
-                           "shows garbled\n");
+    EXPECT_EQ(Lines(utf8),
+              "SETUP.INI:2: error: the script is saved as UTF-8, not Shift-JIS; every Japanese text "
+              "shows garbled\n");
 
     Findings utf16;
     EXPECT_FALSE(CheckScriptEncoding(std::string("[\0T\0", 4), utf16));  // no order mark, still UTF-16
@@ -97,7 +98,10 @@ TEST(CheckNames, NumberedKeysAsTheRunsCountThem) {
 }
 
 TEST(CheckCompressed, ExpandedNameFromTheHeader) {
-    const std::string header("SZDD\x88\xF0\x27\x33" "AT\x05\0\0\0", 14);
+    const std::string header(
+        "SZDD\x88\xF0\x27\x33"
+        "AT\x05\0\0\0",
+        14);
     EXPECT_EQ(ExpandedName(header, "manual.tx_"), "MANUAL.TXT");
     std::string noLetter = header;
     noLetter[9] = '\0';
@@ -112,8 +116,9 @@ TEST(CheckFindings, LinesInOrderAndJsonEscaped) {
     findings.Error(2, "path \"C:\\A\"\ttab");
     findings.Error(9, "same line, found second");
     findings.Sort();
-    EXPECT_EQ(Lines(findings), "SETUP.INI:2: error: path \"C:\\A\"\ttab\nSETUP.INI:9: warning: later\n"
-                               "SETUP.INI:9: error: same line, found second\n");
+    EXPECT_EQ(Lines(findings),
+              "SETUP.INI:2: error: path \"C:\\A\"\ttab\nSETUP.INI:9: warning: later\n"
+              "SETUP.INI:9: error: same line, found second\n");
     // UTF-8 out: 表 (0x95 0x5C) keeps its trail byte; half-width ｱ; a lead byte without a
     // trail, a byte that begins no character and an unmapped pair stay visible as \xHH.
     EXPECT_EQ(JsonString("a\"b\\c\t\x95\x5C\xB1"), "\"a\\\"b\\\\c\\u0009\xE8\xA1\xA8\xEF\xBD\xB1\"");

@@ -2,7 +2,6 @@
 // install run takes over from them, the compressed file's own size, a whole program image.
 #include <gtest/gtest.h>
 
-
 #include "engine/journal.h"
 #include "install/copy_entry.h"
 #include "install/install_journal.h"
@@ -23,10 +22,17 @@ TEST(Journal, OnlyWholeWellFormedLinesCount) {
 
 TEST(Journal, TakenOverEntriesJoinTheCarriedListsAndRaisedCountsAreNotRaisedAgain) {
     const std::string app = "C:\\Program Files\\App\\";
-    std::vector<JournalRecord> records = {
-        {'P', app}, {'D', app + "Data\\"}, {'F', app + "A.EXE"}, {'F', app + "k.dll,/s/R"}, {'L', "C:\\L.lnk"},
-        {'K', "(Local)SOFTWARE\\App"}, {'A', app + "*.LOG"}, {'E', "abc,oldclass"}, {'E', "abc,abc_auto_file"},
-        {'F', ""}, {'Z', "unknown"}};
+    std::vector<JournalRecord> records = {{'P', app},
+                                          {'D', app + "Data\\"},
+                                          {'F', app + "A.EXE"},
+                                          {'F', app + "k.dll,/s/R"},
+                                          {'L', "C:\\L.lnk"},
+                                          {'K', "(Local)SOFTWARE\\App"},
+                                          {'A', app + "*.LOG"},
+                                          {'E', "abc,oldclass"},
+                                          {'E', "abc,abc_auto_file"},
+                                          {'F', ""},
+                                          {'Z', "unknown"}};
     EXPECT_TRUE(IsJournalOf(records, "c:\\program files\\app\\"));
     EXPECT_FALSE(IsJournalOf(records, "C:\\Other\\"));
     EXPECT_FALSE(IsJournalOf({{'F', app}}, app));
@@ -76,8 +82,8 @@ std::string Image(std::uint32_t certificateLength) {
     bytes.replace(0, 2, "MZ");
     put32(0x3c, 0x40);
     bytes.replace(0x40, 4, std::string("PE\0\0", 4));
-    bytes[0x46] = 1;            // sections
-    bytes[0x54] = char(0xe0);   // optional header size
+    bytes[0x46] = 1;           // sections
+    bytes[0x54] = char(0xe0);  // optional header size
     bytes[0x58] = 0x0b, bytes[0x59] = 0x01;
     const std::size_t section = 0x58 + 0xe0;
     put32(section + 16, 0x200);
@@ -96,9 +102,9 @@ std::string Image(std::uint32_t certificateLength) {
 TEST(ProgramImage, AWholeProgramOfOursAndNoCutOrForeignOne) {
     EXPECT_TRUE(IsWholeSetupProgram(Image(0)));
     EXPECT_TRUE(IsWholeSetupProgram(Image(0x80)));
-    EXPECT_FALSE(IsWholeSetupProgram(Image(0).substr(0, 0x3ff)));   // the section cut
+    EXPECT_FALSE(IsWholeSetupProgram(Image(0).substr(0, 0x3ff)));     // the section cut
     EXPECT_FALSE(IsWholeSetupProgram(Image(0x80).substr(0, 0x47f)));  // the signature cut
-    EXPECT_FALSE(IsWholeSetupProgram(Image(0).substr(0, 0x50)));    // the headers cut
+    EXPECT_FALSE(IsWholeSetupProgram(Image(0).substr(0, 0x50)));      // the headers cut
     std::string foreign = Image(0);
     foreign.replace(0x300, 10, "OTHERSETUP");
     EXPECT_FALSE(IsWholeSetupProgram(foreign));

@@ -621,10 +621,11 @@ TEST(FinalPageTexts, ActionWordIsSpliced) {
 }
 
 TEST(CompletionTexts, WithAndWithoutSetupOnly) {
-    EXPECT_EQ(CompletionText("インストール", "アンインストール", false),
-              "\r\n【処理完了】\r\n"
-              "　プログラムのアンインストールは、「プログラム(アプリケーション)の追加と削除」から行うことができます。\r\n"
-              "　「次へ(N)」をクリックして、インストールを完了してください。\r\n");
+    EXPECT_EQ(
+        CompletionText("インストール", "アンインストール", false),
+        "\r\n【処理完了】\r\n"
+        "　プログラムのアンインストールは、「プログラム(アプリケーション)の追加と削除」から行うことができます。\r\n"
+        "　「次へ(N)」をクリックして、インストールを完了してください。\r\n");
     EXPECT_EQ(CompletionText("インストール", "アンインストール", true),
               "\r\n【処理完了】\r\n"
               "　「次へ(N)」をクリックして、インストールを完了してください。\r\n");

@@ -21,8 +21,8 @@ TEST(MonitorAddressAnswer, NumericOnceTheDotsAreGone) {
     for (const char* valid : {"203.0.113.7", " 203.0.113.7\r\n", "1.2.3.4.5", "12345", "-1.2"}) {
         EXPECT_TRUE(IsValidAddressAnswer(valid)) << valid;
     }
-    for (const char* invalid : {"", "...", "abc", "error", "2001:db8::1", "<html><body>502</body></html>", "1e5",
-                                "1 2"}) {
+    for (const char* invalid :
+         {"", "...", "abc", "error", "2001:db8::1", "<html><body>502</body></html>", "1e5", "1 2"}) {
         EXPECT_FALSE(IsValidAddressAnswer(invalid)) << invalid;
     }
     EXPECT_FALSE(IsValidAddressAnswer(std::string("1.2\0.3", 6)));

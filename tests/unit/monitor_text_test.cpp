@@ -47,8 +47,8 @@ TEST(MonitorInterval, PickerTextBackToMinutes) {
 }
 
 TEST(MonitorOutputFile, FourLinesWithTwentyCharacterPrefixes) {
-    std::string text = OutputFileText(FormatTimestamp({2026, 12, 6, 18, 2, 56}), "203.0.113.7",
-                                      "host.example", "192.168.1.10");
+    std::string text =
+        OutputFileText(FormatTimestamp({2026, 12, 6, 18, 2, 56}), "203.0.113.7", "host.example", "192.168.1.10");
     EXPECT_EQ(text,
               "Get Date Time     : 2026/12/06 18:02:56\r\n"
               "Global IP Address : 203.0.113.7\r\n"
@@ -92,13 +92,13 @@ TEST(MonitorPosition, SavedPlaceIsPulledBackOntoTheScreen) {
 }
 
 TEST(MonitorLayout, OnlyTheListedElementsDragTheWindow) {
-    EXPECT_TRUE(ElementAt(10, 10)->drags);                 // the base around the frames
+    EXPECT_TRUE(ElementAt(10, 10)->drags);  // the base around the frames
     EXPECT_STREQ(ElementAt(2000, 100)->name, "PicGlobalIP");
     EXPECT_STREQ(ElementAt(3650, 40)->name, "lblEnd_Waku");
     EXPECT_EQ(ElementAt(3650, 40)->action, Action::End);
-    EXPECT_FALSE(ElementAt(3635, 20)->drags);              // the button column
-    EXPECT_FALSE(ElementAt(100, 560)->drags);              // the progress line
-    EXPECT_FALSE(ElementAt(100, 1000)->drags);             // the settings panel
+    EXPECT_FALSE(ElementAt(3635, 20)->drags);   // the button column
+    EXPECT_FALSE(ElementAt(100, 560)->drags);   // the progress line
+    EXPECT_FALSE(ElementAt(100, 1000)->drags);  // the settings panel
     EXPECT_EQ(ElementAt(5000, 10), nullptr);
     EXPECT_EQ(ElementNamed("lblBase02").top + ElementNamed("lblBase02").height, kUnfoldedHeight);
     try {

@@ -68,10 +68,19 @@ TEST(FolderMacros, LookupRunsOnceOnFirstUse) {
     FolderMacroTable table;
     std::vector<std::string> asked;
     table.Set("(Win)", "C:\\WINDOWS\\");
-    table.SetLookup("(Prg)", [&] { asked.push_back("(Prg)"); return std::string("C:\\Program Files\\"); });
-    table.SetLookup("(Sen)", [&] { asked.push_back("(Sen)"); return std::string("C:\\SendTo\\"); });
+    table.SetLookup("(Prg)", [&] {
+        asked.push_back("(Prg)");
+        return std::string("C:\\Program Files\\");
+    });
+    table.SetLookup("(Sen)", [&] {
+        asked.push_back("(Sen)");
+        return std::string("C:\\SendTo\\");
+    });
     // A copy of another macro: the lookup may read the table it belongs to.
-    table.SetLookup("(C_Smn)", [&] { asked.push_back("(C_Smn)"); return table.Get("(Sen)") + "x\\"; });
+    table.SetLookup("(C_Smn)", [&] {
+        asked.push_back("(C_Smn)");
+        return table.Get("(Sen)") + "x\\";
+    });
     EXPECT_EQ(table.Expand("(Win)a"), "C:\\WINDOWS\\a");
     EXPECT_TRUE(asked.empty());
     EXPECT_EQ(table.Expand("(prg)\\Tools"), "C:\\Program Files\\Tools");
@@ -80,7 +89,10 @@ TEST(FolderMacros, LookupRunsOnceOnFirstUse) {
     EXPECT_EQ(table.Get("(Sen)"), "C:\\SendTo\\");
     EXPECT_EQ(asked, (std::vector<std::string>{"(Prg)", "(C_Smn)", "(Sen)"}));
     // A value set before the lookup ran replaces it for good.
-    table.SetLookup("(Dsk)", [&] { asked.push_back("(Dsk)"); return std::string("wrong"); });
+    table.SetLookup("(Dsk)", [&] {
+        asked.push_back("(Dsk)");
+        return std::string("wrong");
+    });
     table.Set("(Dsk)", "C:\\Desktop\\");
     EXPECT_EQ(table.Expand("(Dsk)"), "C:\\Desktop\\");
     EXPECT_EQ(asked.size(), 3u);

@@ -25,7 +25,7 @@ std::string Program() {
     Put(bytes, 0x54, 0xe0, 2);   // optional header size
     Put(bytes, 0x58, 0x10b, 2);  // PE32
     Put(bytes, 0x58 + 60, 0x200, 4);
-    Put(bytes, 0x58 + 64, 0x1234, 4);             // checksum
+    Put(bytes, 0x58 + 64, 0x1234, 4);  // checksum
     const std::size_t section = 0x58 + 0xe0;
     Put(bytes, section + 16, 0x200, 4);
     Put(bytes, section + 20, 0x200, 4);
@@ -89,7 +89,7 @@ TEST(Payload, PackedFilesComeBackWithTheirTimesAndAttributesAndTheProgramAsPacke
     const std::string program = Program();
     const std::string packed = PackPackage({program, 99}, Files());
     ASSERT_FALSE(packed.empty());
-    EXPECT_EQ(packed.compare(0, program.size(), program), 0);  // the program first, unchanged
+    EXPECT_EQ(packed.compare(0, program.size(), program), 0);    // the program first, unchanged
     EXPECT_LT(packed.size(), program.size() + 1100000 + 20000);  // the text deflated
     const Unpacked read = Read(packed);
     ASSERT_EQ(read.state, PayloadState::kWhole);
@@ -107,7 +107,7 @@ TEST(Payload, PackedFilesComeBackWithTheirTimesAndAttributesAndTheProgramAsPacke
     }
     MemorySource source(packed);
     EXPECT_EQ(PackedProgram(source, read.payload, ""), program);
-    EXPECT_EQ(PackPackage({program, 99}, Files()), packed);  // the same bytes every time
+    EXPECT_EQ(PackPackage({program, 99}, Files()), packed);   // the same bytes every time
     EXPECT_TRUE(PackPackage({packed, 99}, Files()).empty());  // never packed twice
     EXPECT_EQ(Read(program).state, PayloadState::kNone);
     EXPECT_TRUE(IsWholeSetupProgram(program));
@@ -161,8 +161,8 @@ TEST(Payload, AProgramSignedBeforePackingIsGivenBackWithItsSignature) {
 }
 
 TEST(Payload, NamesThatLeadOutOfTheFolderAreNotPacked) {
-    for (const char* name : {"..\\X.TXT", "C:\\X.TXT", "\\X.TXT", "A\\..\\..\\X.TXT", "A\\\\B", "X.TXT.", "A/B",
-                             "", "A\\"}) {
+    for (const char* name :
+         {"..\\X.TXT", "C:\\X.TXT", "\\X.TXT", "A\\..\\..\\X.TXT", "A\\\\B", "X.TXT.", "A/B", "", "A\\"}) {
         EXPECT_TRUE(PackPackage({Program(), 1}, {{name, "x", 0x20, 1}}).empty()) << name;
     }
 }

@@ -78,7 +78,7 @@ TEST(ZeroPadded, WritesWhatPrintfZeroPaddingWrites) {
     EXPECT_EQ(ZeroPadded(2026, 4), "2026");
     EXPECT_EQ(ZeroPadded(12345, 4), "12345");  // never cut
     EXPECT_EQ(ZeroPadded(0, 3), "000");
-    EXPECT_EQ(ZeroPadded(-5, 3), "-05");       // the sign takes a place
+    EXPECT_EQ(ZeroPadded(-5, 3), "-05");  // the sign takes a place
     EXPECT_EQ(ZeroPadded(-5, 1), "-5");
     EXPECT_EQ(ZeroPadded(5, 0), "5");
     EXPECT_EQ(ZeroPadded(-2147483648LL, 12), "-02147483648");

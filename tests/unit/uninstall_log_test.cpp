@@ -54,7 +54,7 @@ TEST(RestoreRelateSlots, FullAfterTwenty) {
     EXPECT_EQ(slots.Slots()[19], "extt,prev");
     EXPECT_FALSE(slots.Save("zzz", "prev"));
     EXPECT_TRUE(slots.Save("EXTC", "again"));  // held, so no slot is needed
-    slots.LoadPrevious("yyy,old");           // nowhere to go: dropped
+    slots.LoadPrevious("yyy,old");             // nowhere to go: dropped
     for (const std::string& slot : slots.Slots()) {
         EXPECT_EQ(slot.find("zzz"), std::string::npos);
         EXPECT_EQ(slot.find("yyy"), std::string::npos);
@@ -269,9 +269,10 @@ TEST(UninstallLogText, OptionalKeysOnlyWhenSet) {
     c.checkBox = "DeleteAll";
     c.checkBox4 = "*.LOG";
     c.beforeFile = "stop.exe";
-    EXPECT_NE(BuildUninstallLog(c).find("[UnSetupOption]\r\nCheckBox=DeleteAll\r\nCheckBox3=*.TMP\r\nCheckBox4=*.LOG\r\n\r\n"
-                                        "[BeforeUnInstall]\r\nReadmeFile=before.txt\r\nFile=stop.exe\r\n\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        BuildUninstallLog(c).find("[UnSetupOption]\r\nCheckBox=DeleteAll\r\nCheckBox3=*.TMP\r\nCheckBox4=*.LOG\r\n\r\n"
+                                  "[BeforeUnInstall]\r\nReadmeFile=before.txt\r\nFile=stop.exe\r\n\r\n"),
+        std::string::npos);
 }
 
 TEST(UninstallLogText, RestoreRelateKeysFollowSlots) {

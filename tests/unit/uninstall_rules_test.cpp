@@ -45,19 +45,19 @@ TEST(UninstallCleanup, PatternsFromTheTickedBoxes) {
 }
 
 TEST(UninstallRefusals, SystemFoldersRootsAndRelativePaths) {
-    for (const char* refused : {"C:\\", "C:", "C:\\*.*", "C:\\*", "C:\\WINDOWS", "c:\\windows\\", "C:\\WINDOWS\\*.*",
-                                "C:\\Windows\\System32", "C:\\WINDOWS\\SYSTEM32\\*.DLL", "APP.TXT", "..\\x.txt",
-                                "C:\\App\\..\\WINDOWS\\*.*", "", "\\x"})
+    for (const char* refused :
+         {"C:\\", "C:", "C:\\*.*", "C:\\*", "C:\\WINDOWS", "c:\\windows\\", "C:\\WINDOWS\\*.*", "C:\\Windows\\System32",
+          "C:\\WINDOWS\\SYSTEM32\\*.DLL", "APP.TXT", "..\\x.txt", "C:\\App\\..\\WINDOWS\\*.*", "", "\\x"})
         EXPECT_TRUE(IsRefusedPath(refused, kWin, kSys)) << refused;
-    for (const char* allowed : {"C:\\App\\A.TXT", "C:\\App\\DATA\\*.TMP", "C:\\WINDOWS\\APP.INI",
-                                "C:\\WINDOWS\\SYSTEM32\\APPCMP.DLL", "C:\\WINDOWS\\Fonts\\*.xyz", "\\\\server\\share\\a.txt",
-                                "C:\\表\\A.TXT"})
+    for (const char* allowed :
+         {"C:\\App\\A.TXT", "C:\\App\\DATA\\*.TMP", "C:\\WINDOWS\\APP.INI", "C:\\WINDOWS\\SYSTEM32\\APPCMP.DLL",
+          "C:\\WINDOWS\\Fonts\\*.xyz", "\\\\server\\share\\a.txt", "C:\\表\\A.TXT"})
         EXPECT_FALSE(IsRefusedPath(allowed, kWin, kSys)) << allowed;
 }
 
 TEST(UninstallRefusals, ShareRootsAndFoldersHoldingTheSystem) {
-    for (const char* refused : {"\\\\server\\share", "\\\\server\\share\\", "\\\\server\\share\\*", "\\\\server",
-                                "\\\\\x83\x5C\\share\\*.*"})
+    for (const char* refused :
+         {"\\\\server\\share", "\\\\server\\share\\", "\\\\server\\share\\*", "\\\\server", "\\\\\x83\x5C\\share\\*.*"})
         EXPECT_TRUE(IsRefusedPath(refused, kWin, kSys)) << refused;
     // Windows below the drive's top level: the folders above it go with it.
     for (const char* refused : {"D:\\OS", "d:\\os\\", "D:\\OS\\*", "D:\\OS\\WIN\\*.*", "D:\\*\\", "D:\\OS\\WIN\\*.*\\"})
@@ -67,11 +67,10 @@ TEST(UninstallRefusals, ShareRootsAndFoldersHoldingTheSystem) {
 }
 
 TEST(UninstallRefusals, RegistryKeysNeedTwoLevels) {
-    for (const char* refused : {"", "\\", "SOFTWARE", "SOFTWARE\\", "\\SOFTWARE\\", "Software\\\\", "\\\\SOFTWARE",
-                                "\\\\\\", "\x83\x5C\\"})
+    for (const char* refused :
+         {"", "\\", "SOFTWARE", "SOFTWARE\\", "\\SOFTWARE\\", "Software\\\\", "\\\\SOFTWARE", "\\\\\\", "\x83\x5C\\"})
         EXPECT_TRUE(IsRefusedRegistryKey(refused)) << refused;
-    for (const char* allowed : {"SOFTWARE\\Vendor", "Software\\Vendor\\App\\", ".abc\\shell",
-                                "SOFTWARE\\\x83\x5C"})
+    for (const char* allowed : {"SOFTWARE\\Vendor", "Software\\Vendor\\App\\", ".abc\\shell", "SOFTWARE\\\x83\x5C"})
         EXPECT_FALSE(IsRefusedRegistryKey(allowed)) << allowed;
     const LogRegistryKey tagged = SplitLogRegistryKey("(Local)SOFTWARE\\Vendor");
     EXPECT_EQ(tagged.rootTag, "(Local)");
@@ -91,9 +90,10 @@ TEST(UninstallInstallFolder, ProtectedFoldersAndBlocks) {
     EXPECT_FALSE(IsProtectedInstallFolder("C:\\WINDOWS\\App\\"));
     FolderMacros() = saved;
 
-    EXPECT_EQ(InstallFolderBlock("C:\\A\\", 145, "x\r\n", "インストール", false),
-              "<SetupFolder> C:\\A\\\r\nファイル・フォルダが残っているため、インストールフォルダを削除できませんでした。"
-              "エクスプローラなどから、直接削除してください。\r\n\r\n");
+    EXPECT_EQ(
+        InstallFolderBlock("C:\\A\\", 145, "x\r\n", "インストール", false),
+        "<SetupFolder> C:\\A\\\r\nファイル・フォルダが残っているため、インストールフォルダを削除できませんでした。"
+        "エクスプローラなどから、直接削除してください。\r\n\r\n");
     EXPECT_EQ(InstallFolderBlock("C:\\A\\", 5, "x\r\n", "S", true),
               "<SetupFolder> C:\\A\\\r\n全ファイル・フォルダの削除を試みましたが、エラーが発生したため、"
               "Sフォルダを削除できませんでした。エクスプローラなどから、直接削除してください。\r\n\r\n");
@@ -109,6 +109,6 @@ TEST(SharedNameKey, NamesTheRegistryTakesForOneValueShareAKeyAndOthersDiffer) {
     EXPECT_NE(SharedNameKey("C:\\A.DLL"), SharedNameKey("C:\\B.DLL"));
     EXPECT_NE(SharedNameKey("C:\\A.DLL"), SharedNameKey("C:\\A.DLL2"));
     EXPECT_NE(SharedNameKey("C:\\\xB1.DLL"), SharedNameKey("C:\\\xB2.DLL"));  // half-width kana have no case
-    EXPECT_EQ(SharedNameKey("C:\\\x82"), "C:\\\x82");                          // a cut-off lead byte stays itself
+    EXPECT_EQ(SharedNameKey("C:\\\x82"), "C:\\\x82");                         // a cut-off lead byte stays itself
     EXPECT_EQ(SharedNameKey(""), "");
 }

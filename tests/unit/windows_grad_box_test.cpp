@@ -22,8 +22,8 @@ TEST(GradientBands, TallWindowLeavesARestInTheEndColour) {
 }
 
 TEST(GradientBands, ThicknessRoundsHalfToEven) {
-    EXPECT_EQ(GradientBands(kBlue, kBlack, 1, 5)[0].to, 2);   // 2.5 -> 2
-    EXPECT_EQ(GradientBands(kBlue, kBlack, 1, 7)[0].to, 4);   // 3.5 -> 4
+    EXPECT_EQ(GradientBands(kBlue, kBlack, 1, 5)[0].to, 2);  // 2.5 -> 2
+    EXPECT_EQ(GradientBands(kBlue, kBlack, 1, 7)[0].to, 4);  // 3.5 -> 4
 }
 
 TEST(GradientBands, StepZeroIsAllStartColour) {

@@ -35,8 +35,9 @@ TEST_F(InstallChecks, RejectOsByContainmentIgnoringCase) {
     Set("Extend", "RejectOS", "windows xp");
     const CheckFinding f = Run("Windows XP");
     EXPECT_EQ(f.caption, "警告");
-    EXPECT_EQ(f.text, "このオペレーティングシステムへの導入は、プログラム配布者により認められていません。\r\n"
-                      "詳細については、プログラム配布者へご確認ください。\r\n導入を続行することはできません。");
+    EXPECT_EQ(f.text,
+              "このオペレーティングシステムへの導入は、プログラム配布者により認められていません。\r\n"
+              "詳細については、プログラム配布者へご確認ください。\r\n導入を続行することはできません。");
 }
 
 TEST_F(InstallChecks, RefusedSystemSkipsTheOtherChecks) {
@@ -52,14 +53,18 @@ TEST_F(InstallChecks, StopByFileBeforeWarning) {
     sources.AddFile("C:\\App\\warn.exe");
     CheckFinding f = Run();
     EXPECT_EQ(f.severity, CheckSeverity::Warning);
-    EXPECT_EQ(f.text, "インストーラはチェック対象プログラムを検出しました。\r\nパッケージ配布者は、前バージョンのプログラムの削除を推奨しています。\r\n"
-                      "導入はこのまま続行できますが、予期せぬ結果を招く可能性があります。\r\n"
-                      "できる限り中断して、前バージョンの削除を行うことをお勧めします。");
+    EXPECT_EQ(
+        f.text,
+        "インストーラはチェック対象プログラムを検出しました。\r\nパッケージ配布者は、前バージョンのプログラムの削除を推奨しています。\r\n"
+        "導入はこのまま続行できますが、予期せぬ結果を招く可能性があります。\r\n"
+        "できる限り中断して、前バージョンの削除を行うことをお勧めします。");
     sources.AddFile("C:\\App\\old.exe");
     f = Run();
     EXPECT_EQ(f.severity, CheckSeverity::Stop);
     EXPECT_EQ(f.caption, "エラー");
-    EXPECT_EQ(f.text, "インストーラはチェック対象プログラムを検出しました。\r\n導入を続行するためには、前バージョンの削除を行う必要があります。");
+    EXPECT_EQ(
+        f.text,
+        "インストーラはチェック対象プログラムを検出しました。\r\n導入を続行するためには、前バージョンの削除を行う必要があります。");
 }
 
 TEST_F(InstallChecks, IdentifierNamesTheInstalledTitle) {
@@ -67,15 +72,17 @@ TEST_F(InstallChecks, IdentifierNamesTheInstalledTitle) {
     EXPECT_EQ(Run().severity, CheckSeverity::None);  // no record
     sources.SetIni("C:\\WINDOWS\\KELVO98.INI", "MAKERAPP", "Folder", "C:\\Old\\");
     CheckFinding f = Run();
-    EXPECT_EQ(f.text, "インストーラはチェック対象プログラム識別子を検出しました。\r\n【不明なタイトル】\r\n"
-                      "導入を続行するためには、上記プログラムの削除を行う必要があります。");
+    EXPECT_EQ(f.text,
+              "インストーラはチェック対象プログラム識別子を検出しました。\r\n【不明なタイトル】\r\n"
+              "導入を続行するためには、上記プログラムの削除を行う必要があります。");
     sources.SetIni("C:\\Old\\UNSETUP.INI", "Title", "UnSetup", "旧製品");
     Set("Caution", "UnInstallCheckEx", "");
     Set("Caution", "UnInstallCheck", "IDCheck:MAKERAPP");
     f = Run();
     EXPECT_EQ(f.severity, CheckSeverity::Warning);
-    EXPECT_EQ(f.text, "インストーラはチェック対象プログラム識別子を検出しました。\r\n【旧製品】\r\n"
-                      "パッケージ配布者は、上記プログラムの削除を推奨しています。\r\n"
-                      "導入はこのまま続行できますが、予期せぬ結果を招く可能性があります。\r\n"
-                      "できる限り中断して、前バージョンの削除を行うことをお勧めします。");
+    EXPECT_EQ(f.text,
+              "インストーラはチェック対象プログラム識別子を検出しました。\r\n【旧製品】\r\n"
+              "パッケージ配布者は、上記プログラムの削除を推奨しています。\r\n"
+              "導入はこのまま続行できますが、予期せぬ結果を招く可能性があります。\r\n"
+              "できる限り中断して、前バージョンの削除を行うことをお勧めします。");
 }

@@ -74,7 +74,7 @@ TEST(RegistryReference, RootTagOrCurrentUser) {
     EXPECT_EQ(bare.rootTag, "(Cuser)");
     EXPECT_EQ(bare.keyPath, "Software\\Maker");
     EXPECT_EQ(ParseRegistryReference("xxxxxx)Key,V").rootTag, "xxxxxx)");  // a closing bracket at 7 is a tag too
-    EXPECT_EQ(ParseRegistryReference("(Lo,V").keyPath, "");                  // too short: no key path, no crash
+    EXPECT_EQ(ParseRegistryReference("(Lo,V").keyPath, "");                // too short: no key path, no crash
 }
 
 TEST_F(ScriptReading, FolderProposalLaterSourcesWin) {

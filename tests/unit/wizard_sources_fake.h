@@ -13,7 +13,8 @@ public:
     void SetIni(const std::string& file, const std::string& section, const std::string& key, const std::string& value) {
         ini_[{Upper(file), Upper(section), Upper(key)}] = value;
     }
-    void SetRegistry(const std::string& root, const std::string& key, const std::string& name, const std::string& value) {
+    void SetRegistry(const std::string& root, const std::string& key, const std::string& name,
+                     const std::string& value) {
         registry_[{root, key, name}] = value;
     }
     void AddFile(const std::string& path) { files_.insert(Upper(path)); }

@@ -20,8 +20,10 @@ TEST(DetectedFolders, FollowThePlatformRules) {
     EXPECT_EQ(m.Get("(App)"), "(App)");
     EXPECT_EQ(m.Get("(Set)"), "");
     EXPECT_EQ(m.Get("(Boo)"), m.Get("(Win)").substr(0, 2) + "\\");
-    const struct { const char* user; const char* common; } pairs[] = {
-        {"(Smn)", "(C_Smn)"}, {"(Sta)", "(C_Sta)"}, {"(Dsk)", "(C_Dsk)"}, {"(Sup)", "(C_Sup)"}};
+    const struct {
+        const char* user;
+        const char* common;
+    } pairs[] = {{"(Smn)", "(C_Smn)"}, {"(Sta)", "(C_Sta)"}, {"(Dsk)", "(C_Dsk)"}, {"(Sup)", "(C_Sup)"}};
     if (env.OsFamily == "notNT") {
         for (const auto& p : pairs) EXPECT_EQ(m.Get(p.common), m.Get(p.user)) << p.common;
         if (!env.HasShfolder) {

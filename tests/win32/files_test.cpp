@@ -200,7 +200,8 @@ TEST_P(CopyIntoPlaceTest, AFailedCopyLeavesThePreviousVersionAndAHeldOneIsAShari
     EXPECT_EQ(ReadFile(dir_ / "dst.txt"), "version 1");
     // A destination another program holds: reported as in use, so that the restart replaces it.
     WriteFile(dir_ / "src.txt", "version 2");
-    HANDLE held = CreateFileA((dir_ / "dst.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE held =
+        CreateFileA((dir_ / "dst.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_EQ(Copy(dir_ / "src.txt", dir_ / "dst.txt"), static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
     CloseHandle(held);

@@ -30,10 +30,11 @@ using Strings = std::vector<std::string>;
 TEST(ReadNumberedValues, StopsAtTheFirstMissingOrEmptyValue) {
     ScratchFolder dir;
     const std::string file = dir / "LIST.INI";
-    WriteFile(file, "[Gap]\r\nItem1=a\r\nItem2=b\r\nItem4=d\r\n"
-                    "[Empty]\r\nItem1=a\r\nItem2=\r\nItem3=c\r\n"
-                    "[NoOne]\r\nItem2=b\r\n"
-                    "[Quoted]\r\nItem1=\"q v\"\r\nItem2=x\r\n");
+    WriteFile(file,
+              "[Gap]\r\nItem1=a\r\nItem2=b\r\nItem4=d\r\n"
+              "[Empty]\r\nItem1=a\r\nItem2=\r\nItem3=c\r\n"
+              "[NoOne]\r\nItem2=b\r\n"
+              "[Quoted]\r\nItem1=\"q v\"\r\nItem2=x\r\n");
     EXPECT_EQ(ReadNumberedValues("Gap", "Item", file), (Strings{"a", "b"}));
     EXPECT_EQ(ReadNumberedValues("Empty", "Item", file), (Strings{"a"}));
     EXPECT_EQ(ReadNumberedValues("NoOne", "Item", file), Strings{});
@@ -47,13 +48,14 @@ TEST(ReadNumberedValues, StopsAtTheFirstMissingOrEmptyValue) {
 TEST(ReadNumberedValues, AgreesWithTheSystemsSingleKeyReading) {
     ScratchFolder dir;
     const std::string file = dir / "ODD.INI";
-    WriteFile(file, "[S]\r\n"
-                    "Item1 = spaced value \r\n"
-                    "Item2=\"double\"\r\n"
-                    "Item3='single'\r\n"
-                    "Item4=\"open only\r\n"
-                    "Item5=a=b\r\n"
-                    "Item6=\"\"\r\n");
+    WriteFile(file,
+              "[S]\r\n"
+              "Item1 = spaced value \r\n"
+              "Item2=\"double\"\r\n"
+              "Item3='single'\r\n"
+              "Item4=\"open only\r\n"
+              "Item5=a=b\r\n"
+              "Item6=\"\"\r\n");
     const Strings values = ReadNumberedValues("S", "Item", file);
     Strings system;
     for (int n = 1;; ++n) {
@@ -133,7 +135,8 @@ TEST(FileAge, PackedLocalDateAndTimeOrMinusOne) {
     ASSERT_TRUE(SetLocalWriteTime(dir / "old.txt", 2001, 2, 3, 4, 5, 7));
     ASSERT_TRUE(SetLocalWriteTime(dir / "new.txt", 2003, 12, 31, 23, 59, 58));
     // Date: (year - 1980) << 9 | month << 5 | day; time: hour << 11 | minute << 5 | seconds / 2.
-    EXPECT_EQ(FileAge(dir / "old.txt"), static_cast<long>((((21 << 9) | (2 << 5) | 3) << 16) | ((4 << 11) | (5 << 5) | 3)));
+    EXPECT_EQ(FileAge(dir / "old.txt"),
+              static_cast<long>((((21 << 9) | (2 << 5) | 3) << 16) | ((4 << 11) | (5 << 5) | 3)));
     EXPECT_EQ(FileAge(dir / "new.txt"),
               static_cast<long>((((23 << 9) | (12 << 5) | 31) << 16) | ((23 << 11) | (59 << 5) | 29)));
     EXPECT_GT(FileAge(dir / "new.txt"), FileAge(dir / "old.txt"));
@@ -156,8 +159,7 @@ TEST(FileSize, AboveFourGiBFromASparseFile) {
                            nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     DWORD returned = 0;
-    const bool sparse =
-        DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr) != FALSE;
+    const bool sparse = DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr) != FALSE;
     const LONGLONG size = (LONGLONG{5} << 30) + 3;
     LARGE_INTEGER to;
     to.QuadPart = size;
@@ -203,8 +205,7 @@ void RestorePending(const std::optional<std::vector<BYTE>>& saved) {
     if (saved)
         RegSetValueExW(key, L"PendingFileRenameOperations", 0, REG_MULTI_SZ, saved->data(),
                        static_cast<DWORD>(saved->size()));
-    else
-        RegDeleteValueA(key, kPending);
+    else RegDeleteValueA(key, kPending);
     RegCloseKey(key);
 }
 

@@ -59,9 +59,10 @@ private:
         if (hang_) {
             while (!stop_) Sleep(50);
         } else {
-            std::string reply = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nCache-Control: no-store\r\n"
-                                "Connection: close\r\nContent-Length: " +
-                                std::to_string(body_.size()) + "\r\n\r\n" + body_;
+            std::string reply =
+                "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nCache-Control: no-store\r\n"
+                "Connection: close\r\nContent-Length: " +
+                std::to_string(body_.size()) + "\r\n\r\n" + body_;
             send(client, reply.data(), static_cast<int>(reply.size()), 0);
         }
         closesocket(client);

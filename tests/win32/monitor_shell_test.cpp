@@ -16,9 +16,7 @@ bool TemporaryFileLeft(const std::string& folder) {
     return true;
 }
 
-std::string WithoutTimeLine(const std::string& text) {
-    return text.substr(text.find("\r\n") + 2);
-}
+std::string WithoutTimeLine(const std::string& text) { return text.substr(text.find("\r\n") + 2); }
 
 class TestWindow {
 public:
@@ -28,16 +26,14 @@ public:
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "MonitorTestWindow";
         RegisterClassA(&wc);
-        window = CreateWindowExA(0, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW, 10, 10, 200, 100, nullptr,
-                                 nullptr, wc.hInstance, nullptr);
+        window = CreateWindowExA(0, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW, 10, 10, 200, 100, nullptr, nullptr,
+                                 wc.hInstance, nullptr);
     }
     ~TestWindow() { DestroyWindow(window); }
     HWND window;
 };
 
-bool IsTopMost(HWND window) {
-    return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-}
+bool IsTopMost(HWND window) { return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
 }  // namespace
 
@@ -58,8 +54,8 @@ TEST(MonitorOutputFile, AFileHeldOpenByAReaderStaysWhole) {
     Settings.OutputFolder = dir.path().substr(0, dir.path().size() - 1);
     ASSERT_TRUE(FileOutPut("203.0.113.7", "10.0.0.5", "first.example"));
     std::string before = ReadFile(dir / "OUTPUT.DAT");
-    HANDLE reader = CreateFileA((dir / "OUTPUT.DAT").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                0, nullptr);
+    HANDLE reader =
+        CreateFileA((dir / "OUTPUT.DAT").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(FileOutPut("198.51.100.2", "", ""));
     CloseHandle(reader);

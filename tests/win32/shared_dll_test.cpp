@@ -10,8 +10,8 @@ namespace {
 std::string Recorded(const std::string& dllName) {
     char value[64] = {};
     DWORD size = sizeof(value);
-    if (RegGetValueA(HKEY_CURRENT_USER, "Software\\KelvoTest", dllName.c_str(), RRF_RT_REG_SZ, nullptr, value,
-                     &size) != ERROR_SUCCESS)
+    if (RegGetValueA(HKEY_CURRENT_USER, "Software\\KelvoTest", dllName.c_str(), RRF_RT_REG_SZ, nullptr, value, &size) !=
+        ERROR_SUCCESS)
         return "";
     return value;
 }
@@ -36,8 +36,8 @@ TEST(SharedCount, CountsUpFromOneOrTwoAndDisappearsAtZero) {
     EXPECT_EQ(ChangeSharedCount(existing, false), 1u);
     EXPECT_EQ(ChangeSharedCount(existing, false), 0u);
     HKEY key;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", 0,
-                            KEY_READ, &key),
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", 0, KEY_READ,
+                            &key),
               ERROR_SUCCESS);
     EXPECT_NE(RegQueryValueExA(key, existing.c_str(), nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
     RegCloseKey(key);

@@ -68,7 +68,8 @@ TEST(StatusWindow, StepsProgressAndNextWait) {
     RunState() = RunStatus{"開始\r\n", "", "", 0};
     status.BeginStep("ファイルをコピーしています．．．", "完了");
     status.BeginStep("ショートカットを作成しています．．．", "なし");
-    EXPECT_EQ(status.Text("lblMessage"), "開始\r\n\r\nファイルをコピーしています．．．完了\r\nショートカットを作成しています．．．");
+    EXPECT_EQ(status.Text("lblMessage"),
+              "開始\r\n\r\nファイルをコピーしています．．．完了\r\nショートカットを作成しています．．．");
     status.ShowProgress(40, 4, 10);
     EXPECT_EQ(status.Text("lblStatus"), "40%(4/10)");
 

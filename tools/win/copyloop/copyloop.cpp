@@ -54,8 +54,9 @@ bool ReadList(const char* path, bool pairsWanted, std::vector<Pair>& pairs, int&
 int main(int argc, char** argv) {
     const bool deleting = argc == 3 && std::string(argv[1]) == "--delete";
     if (argc != 2 && !deleting) {
-        std::fprintf(stderr, "usage: copyloop LISTFILE          (one source|destination per line)\n"
-                             "       copyloop --delete LISTFILE (one path per line)\n");
+        std::fprintf(stderr,
+                     "usage: copyloop LISTFILE          (one source|destination per line)\n"
+                     "       copyloop --delete LISTFILE (one path per line)\n");
         return 2;
     }
     const char* list = argv[argc - 1];
@@ -71,8 +72,8 @@ int main(int argc, char** argv) {
     QueryPerformanceCounter(&start);
     int copied = 0, failed = malformed;
     for (const Pair& p : pairs) {
-        const BOOL ok = deleting ? DeleteFileA(p.source.c_str())
-                                 : CopyFileA(p.source.c_str(), p.destination.c_str(), FALSE);
+        const BOOL ok =
+            deleting ? DeleteFileA(p.source.c_str()) : CopyFileA(p.source.c_str(), p.destination.c_str(), FALSE);
         if (ok) {
             ++copied;
         } else {

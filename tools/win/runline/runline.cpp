@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
         HANDLE file = CreateFileA(argv[2], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         const std::string text = std::to_string(code);
         DWORD written = 0;
-        if (file != INVALID_HANDLE_VALUE) WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     }
     return static_cast<int>(code);

@@ -132,10 +132,9 @@ void DumpControl(HWND c) {
     RECT r;
     GetWindowRect(c, &r);
     MapWindowPoints(nullptr, GetParent(c), reinterpret_cast<POINT*>(&r), 2);
-    std::printf("%s|%s|%d|%d|%d|%d|%ld,%ld,%ld,%ld|%s\n", ControlName(c).c_str(), ClassOf(c).c_str(),
-                GetDlgCtrlID(c), IsWindowVisible(c) ? 1 : 0, IsWindowEnabled(c) ? 1 : 0,
-                check == BST_CHECKED ? 1 : 0, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                Escape(WindowText(c)).c_str());
+    std::printf("%s|%s|%d|%d|%d|%d|%ld,%ld,%ld,%ld|%s\n", ControlName(c).c_str(), ClassOf(c).c_str(), GetDlgCtrlID(c),
+                IsWindowVisible(c) ? 1 : 0, IsWindowEnabled(c) ? 1 : 0, check == BST_CHECKED ? 1 : 0, r.left, r.top,
+                r.right - r.left, r.bottom - r.top, Escape(WindowText(c)).c_str());
 }
 
 int Run(int argc, char** argv) {
@@ -145,8 +144,8 @@ int Run(int argc, char** argv) {
         for (HWND w : TopWindows(cls)) {
             DWORD pid = 0;
             GetWindowThreadProcessId(w, &pid);
-            std::printf("%s|%s|%d|%lu\n", ClassOf(w).c_str(), Escape(WindowText(w)).c_str(),
-                        IsWindowEnabled(w) ? 1 : 0, pid);
+            std::printf("%s|%s|%d|%lu\n", ClassOf(w).c_str(), Escape(WindowText(w)).c_str(), IsWindowEnabled(w) ? 1 : 0,
+                        pid);
         }
         return 0;
     }
@@ -196,7 +195,10 @@ int Run(int argc, char** argv) {
 }
 
 int Hex(char c) {
-    return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    return c >= '0' && c <= '9'   ? c - '0'
+           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                  : -1;
 }
 
 // A command line of serve mode: its arguments in hexadecimal, separated by single spaces,
@@ -242,11 +244,12 @@ int Serve() {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr,
-                     "usage: uidriver windows [CLASS] | foreground | wait CLASS [MS] | gone CLASS [MS] | caption CLASS\n"
-                     "       dump CLASS | text CLASS CONTROL | click CLASS CONTROL | check CLASS CONTROL 0|1\n"
-                     "       type CLASS CONTROL TEXT   (message boxes: CLASS #32770, text in control 65535)\n"
-                     "       serve   (commands on stdin, one a line, each argument in hexadecimal)\n");
+        std::fprintf(
+            stderr,
+            "usage: uidriver windows [CLASS] | foreground | wait CLASS [MS] | gone CLASS [MS] | caption CLASS\n"
+            "       dump CLASS | text CLASS CONTROL | click CLASS CONTROL | check CLASS CONTROL 0|1\n"
+            "       type CLASS CONTROL TEXT   (message boxes: CLASS #32770, text in control 65535)\n"
+            "       serve   (commands on stdin, one a line, each argument in hexadecimal)\n");
         return 2;
     }
     if (std::strcmp(argv[1], "serve") == 0) return Serve();

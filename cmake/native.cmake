@@ -1,7 +1,7 @@
 # Native build: the portable core with sanitizers and its unit tests.
 # GoogleTest first: the Shift-JIS execution charset below must not reach it.
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-add_compile_options(-fexec-charset=CP932 -Wall -Wextra)
+add_compile_options(-fexec-charset=CP932 -Wall -Wextra -Werror)
 option(KELVO_SANITIZE "Address and undefined-behaviour sanitizers (off for the released checker)" ON)
 if(KELVO_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)

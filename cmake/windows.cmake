@@ -5,7 +5,7 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 # The win32 thread model has no std::mutex, which only GoogleTest's Notification needs.
 set(KELVO_GTEST_OPTIONS -include ${CMAKE_SOURCE_DIR}/tests/gtest_notification_win.h -DGTEST_HAS_NOTIFICATION_=1)
 target_compile_options(gtest PRIVATE ${KELVO_GTEST_OPTIONS})
-add_compile_options(-fexec-charset=CP932 -Wall -Wextra)
+add_compile_options(-fexec-charset=CP932 -Wall -Wextra -Werror)
 # Function-local statics are used by the user-interface thread alone (the copy step's second
 # thread only moves bytes), so none needs a lock around its first use.
 add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
@@ -36,7 +36,7 @@ find_package(ZLIB REQUIRED)
 add_library(setup_core STATIC ${SETUP_CORE_SRC})
 target_include_directories(setup_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(setup_core PUBLIC ZLIB::ZLIB)
-add_library(setup_win STATIC ${SETUP_WIN_SRC} src/system_dll_win.cpp)
+add_library(setup_win STATIC ${SETUP_WIN_SRC} src/system_dll_win.cpp src/owned_win.cpp)
 target_link_libraries(setup_win PUBLIC setup_core ${SETUP_SYSTEM_LIBS})
 
 add_executable(setup WIN32 src/setup_main_win.cpp src/program_runtime_win.cpp res/setup.rc)
@@ -56,7 +56,7 @@ if(MONITOR_CORE_SRC)
     target_include_directories(monitor_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 endif()
 if(MONITOR_WIN_SRC)
-    add_library(monitor_win STATIC ${MONITOR_WIN_SRC} src/system_dll_win.cpp)
+    add_library(monitor_win STATIC ${MONITOR_WIN_SRC} src/system_dll_win.cpp src/owned_win.cpp)
     target_link_libraries(monitor_win PUBLIC monitor_core ${MONITOR_SYSTEM_LIBS})
 endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/monitor/tovra_main_win.cpp)

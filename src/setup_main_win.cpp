@@ -7,7 +7,7 @@
 
 #include "engine/code_page_win.h"
 #include "engine/files_win.h"
-#include "engine/handle_win.h"
+#include "owned_win.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"
 #include "engine/payload_win.h"
@@ -99,7 +99,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         Unattended().Log("ほかのセットアップが実行中です。");
         return Unattended().End(exit_code::kAlreadyRunning);
     }
-    CoInitialize(nullptr);
+    const ComApartment com;
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
@@ -132,6 +132,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         }
     }
     RemoveUnpackedPackage();
-    CoUninitialize();
     return code;
 }

@@ -9,7 +9,7 @@
 
 #include "engine/code_page.h"
 #include "engine/environment.h"
-#include "engine/handle_win.h"
+#include "owned_win.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"
 #include "engine/strings.h"
@@ -19,10 +19,7 @@
 namespace {
 
 bool FindEntry(const std::string& path, WIN32_FIND_DATAA& data) {
-    HANDLE find = FindFirstFileA(path.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    FindClose(find);
-    return true;
+    return OwnedFind(FindFirstFileA(path.c_str(), &data)).valid();
 }
 
 long PackedAge(const WIN32_FIND_DATAA& data) {
@@ -76,14 +73,13 @@ std::unordered_map<std::string, long>& FolderListing::Listing(const std::string&
     auto [it, added] = folders_.try_emplace(UpperName(folder));
     if (!added) return it->second;
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((AddPathDelimiter(folder, "B") + "*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return it->second;
+    const OwnedFind find(FindFirstFileA((AddPathDelimiter(folder, "B") + "*").c_str(), &data));
+    if (!find.valid()) return it->second;
     do {
         // Both the long and the short name find the file, as a lookup by name would.
         it->second[UpperName(data.cFileName)] = PackedAge(data);
         if (data.cAlternateFileName[0]) it->second[UpperName(data.cAlternateFileName)] = PackedAge(data);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
+    } while (FindNextFileA(find.get(), &data));
     return it->second;
 }
 
@@ -177,24 +173,22 @@ unsigned long CopyOneFile(const std::string& source, const std::string& destinat
     // Each name is opened once: the system's copy looks the destination up twice more, and
     // under Wine every lookup of a name not there yet reads its whole folder.
     // Shared as the system's copy shares it (Windows 95 knows no sharing of deletes).
-    HANDLE from = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (from == INVALID_HANDLE_VALUE) return GetLastError();
-    HANDLE to = ReplaceDestination(destination);
-    if (to == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        CloseHandle(from);
-        return error;
+    DWORD error = 0;
+    bool marked = false;
+    {
+        const OwnedHandle from(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!from.valid()) return GetLastError();
+        const OwnedHandle to(ReplaceDestination(destination));
+        if (!to.valid()) return GetLastError();
+        buffer.resize(kCopyChunk);
+        error = MoveBytes(from.get(), to.get(), buffer);
+        BY_HANDLE_FILE_INFORMATION info;
+        // An existing file keeps marks such as "compressed"; the copy is to carry the archive mark alone.
+        marked =
+            !error && GetFileInformationByHandle(to.get(), &info) && info.dwFileAttributes != FILE_ATTRIBUTE_ARCHIVE;
     }
-    buffer.resize(kCopyChunk);
-    const DWORD error = MoveBytes(from, to, buffer);
-    BY_HANDLE_FILE_INFORMATION info;
-    // An existing file keeps marks such as "compressed"; the copy is to carry the archive mark alone.
-    const bool marked =
-        !error && GetFileInformationByHandle(to, &info) && info.dwFileAttributes != FILE_ATTRIBUTE_ARCHIVE;
-    CloseHandle(from);
-    CloseHandle(to);
-    // As the system's copy does: a copy that failed half-way is not left looking installed.
+    // Both files are closed now. As the system's copy does: a copy that failed half-way is not left looking installed.
     if (error) DeleteFileA(destination.c_str());
     if (marked) SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
     return error;
@@ -294,19 +288,19 @@ void StagingFolders::RemoveAll() {
 }
 
 void BackgroundCopy::StartThread() {
-    start_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    done_ = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+    start_.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    done_.reset(CreateEventA(nullptr, TRUE, TRUE, nullptr));
     DWORD id = 0;  // Windows 95 refuses a thread without a place for its id
-    if (start_ && done_) thread_ = CreateThread(nullptr, 0, Work, this, 0, &id);
+    if (start_.valid() && done_.valid()) thread_.reset(CreateThread(nullptr, 0, Work, this, 0, &id));
 }
 
 unsigned long __stdcall BackgroundCopy::Work(void* self) {
     auto& copy = *static_cast<BackgroundCopy*>(self);
     for (;;) {
-        WaitForSingleObject(copy.start_, INFINITE);
+        WaitForSingleObject(copy.start_.get(), INFINITE);
         if (copy.quit_) return 0;
         copy.result_ = CopyIntoPlace(copy.source_, copy.destination_, copy.staging_, copy.buffer_);
-        SetEvent(copy.done_);
+        SetEvent(copy.done_.get());
     }
 }
 
@@ -315,51 +309,47 @@ void BackgroundCopy::Start(const std::string& source, const std::string& destina
     destination_ = destination;
     staging_ = staging;
     buffer_.resize(kCopyChunk);  // grown here: an allocation failure is no business of the thread
-    if (!start_) StartThread();
-    if (!thread_) {
+    if (!start_.valid()) StartThread();
+    if (!thread_.valid()) {
         result_ = CopyIntoPlace(source_, destination_, staging_, buffer_);
         return;
     }
-    ResetEvent(done_);
-    SetEvent(start_);
+    ResetEvent(done_.get());
+    SetEvent(start_.get());
 }
 
 unsigned long BackgroundCopy::Finish() {
-    if (thread_) {
-        WaitWithMessages(done_);
-        WaitForSingleObject(done_, INFINITE);  // the wait above also ends on a quit message
+    if (thread_.valid()) {
+        WaitWithMessages(done_.get());
+        WaitForSingleObject(done_.get(), INFINITE);  // the wait above also ends on a quit message
     }
     return result_;
 }
 
 BackgroundCopy::~BackgroundCopy() {
-    if (thread_) {
-        WaitForSingleObject(done_, INFINITE);  // never leave a file half-written behind
+    if (thread_.valid()) {
+        WaitForSingleObject(done_.get(), INFINITE);  // never leave a file half-written behind
         quit_ = true;
-        SetEvent(start_);
-        WaitForSingleObject(thread_, INFINITE);
-        CloseHandle(thread_);
+        SetEvent(start_.get());
+        WaitForSingleObject(thread_.get(), INFINITE);
     }
-    if (start_) CloseHandle(start_);
-    if (done_) CloseHandle(done_);
 }
 
 std::string ReadWholeFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "";
+    const OwnedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return "";
     std::string text;
     char buffer[16384];
     DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) text.append(buffer, got);
-    CloseHandle(file);
+    while (ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) text.append(buffer, got);
     return text;
 }
 
 namespace {
 
-std::vector<HANDLE>& HeldFiles() {
-    static std::vector<HANDLE> held;
+std::vector<OwnedHandle>& HeldFiles() {
+    static std::vector<OwnedHandle> held;
     return held;
 }
 
@@ -367,32 +357,28 @@ std::vector<HANDLE>& HeldFiles() {
 
 bool CopyAndHold(const std::string& source, const std::string& copy) {
     if (CopyOneFile(source, copy) != 0) return false;
-    HANDLE file = CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    OwnedHandle file(CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return false;
     // Held from here on, so what is compared now stays what is read later.
-    if (ReadWholeFile(copy) != ReadWholeFile(source)) {
-        CloseHandle(file);
-        return false;
-    }
-    HeldFiles().push_back(file);
+    if (ReadWholeFile(copy) != ReadWholeFile(source)) return false;
+    HeldFiles().push_back(std::move(file));
     return true;
 }
 
-void ReleaseHeldFiles() {
-    for (HANDLE file : HeldFiles()) CloseHandle(file);
-    HeldFiles().clear();
-}
+void ReleaseHeldFiles() { HeldFiles().clear(); }
 
 unsigned long WriteWholeFile(const std::string& path, const std::string& text) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return GetLastError();
-    DWORD written = 0;
     DWORD error = 0;
-    if (!WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) || written != text.size() ||
-        !FlushFileBuffers(file))
-        error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
-    CloseHandle(file);
+    {
+        const OwnedHandle file(
+            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid()) return GetLastError();
+        DWORD written = 0;
+        if (!WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+            written != text.size() || !FlushFileBuffers(file.get()))
+            error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+    }
     if (error) DeleteFileA(path.c_str());
     return error;
 }
@@ -465,25 +451,21 @@ long RunAndWait(const std::string& file, const std::string& parameters) {
         DWORD error = GetLastError();
         return error ? static_cast<long>(error) : ERROR_FILE_NOT_FOUND;
     }
-    if (info.hProcess) {
-        WaitWithMessages(info.hProcess);
-        CloseHandle(info.hProcess);
-    }
+    if (const OwnedHandle process(info.hProcess); process.valid()) WaitWithMessages(process.get());
     return -1;
 }
 
 std::string GetSpecialFolder(int csidl) {
-    IMalloc* allocator = nullptr;
-    if (FAILED(SHGetMalloc(&allocator)) || !allocator) return "";
+    // The item list comes from the shell's allocator, which on the 95 platform is not COM's.
+    OwnedCom<IMalloc> allocator;
+    if (FAILED(SHGetMalloc(allocator.put())) || !allocator.valid()) return "";
     std::string result;
-    char* buffer = static_cast<char*>(allocator->Alloc(MAX_PATH));
+    char buffer[MAX_PATH];
     LPITEMIDLIST list = nullptr;
-    if (buffer && SUCCEEDED(SHGetSpecialFolderLocation(GetDesktopWindow(), csidl, &list)) && list) {
+    if (SUCCEEDED(SHGetSpecialFolderLocation(GetDesktopWindow(), csidl, &list)) && list) {
         if (SHGetPathFromIDListA(list, buffer)) result = RemovePathDelimiter(buffer, "B");
-        allocator->Free(list);
+        allocator.get()->Free(list);
     }
-    if (buffer) allocator->Free(buffer);
-    allocator->Release();
     return result;
 }
 

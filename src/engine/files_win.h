@@ -6,6 +6,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "owned_win.h"
+
 bool FileExists(const std::string& path);  // a directory search finds an entry
 bool FolderExists(const std::string& path);
 // The path itself is a folder: one attribute query, no directory search.
@@ -65,9 +67,9 @@ public:
 private:
     void StartThread();
     static unsigned long __stdcall Work(void* self);
-    void* thread_ = nullptr;
-    void* start_ = nullptr;  // auto-reset: one copy to do, or the end
-    void* done_ = nullptr;   // manual reset: set while no copy is under way
+    OwnedHandle thread_;
+    OwnedHandle start_;  // auto-reset: one copy to do, or the end
+    OwnedHandle done_;   // manual reset: set while no copy is under way
     bool quit_ = false;
     std::string source_;
     std::string destination_;

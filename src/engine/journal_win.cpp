@@ -46,6 +46,6 @@ void JournalFile::Flush() {
 
 void JournalFile::Remove() {
     if (!file_.valid()) return;
-    file_.Close();
+    file_.reset();
     DeleteFileA(path_.c_str());
 }

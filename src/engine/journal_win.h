@@ -2,7 +2,7 @@
 // A journal file that a run appends to as it goes (engine/journal.h gives its lines).
 #include <string>
 
-#include "engine/handle_win.h"
+#include "owned_win.h"
 
 class JournalFile {
 public:

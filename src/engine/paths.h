@@ -27,7 +27,7 @@ std::string InstalledProgramsFile(const std::string& windowsFolder);
 struct FolderMacro {
     const char* token;
     std::string value;
-    std::function<std::string()> lookup;  // while set, the value is still to be found
+    std::function<std::string()> lookup = {};  // while set, the value is still to be found
 };
 
 class FolderMacroTable {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/files_win.h"
-#include "engine/handle_win.h"
+#include "owned_win.h"
 #include "engine/code_page.h"
 #include "engine/environment.h"
 #include "engine/paths.h"
@@ -104,7 +104,7 @@ public:
     bool Finish(std::uint64_t writeTime) {
         const FILETIME time = AsFileTime(writeTime);
         const bool timed = writeTime == 0 || SetFileTime(file_.get(), &time, nullptr, &time);
-        file_.Close();
+        file_.reset();
         return timed;
     }
 

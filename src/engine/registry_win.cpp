@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/paths.h"
+#include "owned_win.h"
 
 HKEY RegistryRootFor(const std::string& tag) {
     const std::string name = RegistryRootName(tag);
@@ -15,18 +16,17 @@ HKEY RegistryRootFor(const std::string& tag) {
 }
 
 std::string ReadRegistryText(HKEY root, const std::string& keyPath, const std::string& valueName) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return "";
+    OwnedKey key;
+    if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return "";
     DWORD type = 0, size = 0;
     std::string value;
-    if (RegQueryValueExA(key, valueName.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+    if (RegQueryValueExA(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
         (type == REG_SZ || type == REG_EXPAND_SZ) && size > 0) {
         std::vector<char> buffer(size + 1, '\0');
-        if (RegQueryValueExA(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) ==
-            ERROR_SUCCESS)
+        if (RegQueryValueExA(key.get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                             &size) == ERROR_SUCCESS)
             value = buffer.data();
     }
-    RegCloseKey(key);
     return value;
 }
 
@@ -35,9 +35,7 @@ bool DeleteRegistryKey(const std::string& rootTag, const std::string& keyPath) {
     const std::string path = AddPathDelimiter(keyPath, "B");
     HKEY root = RegistryRootFor(rootTag);
     for (int attempt = 0; attempt < 99; ++attempt) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) break;
-        RegCloseKey(key);
+        if (OwnedKey key; RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) break;
         if (SHDeleteKeyA(root, path.c_str()) != ERROR_SUCCESS) break;
     }
     return true;

@@ -9,6 +9,7 @@
 #include "engine/messages_win.h"
 #include "engine/registry_names.h"
 #include "system_dll_win.h"
+#include "owned_win.h"
 
 namespace {
 
@@ -73,15 +74,15 @@ unsigned long ChangeSharedCount(const std::string& path, bool raise) {
 }
 
 bool RegisterComponent(const std::string& path, bool registerIt) {
-    HMODULE library = LoadLibraryA(path.c_str());
+    const OwnedModule library(LoadLibraryA(path.c_str()));
     const bool installMode = Environment().RunMode == "SETUP";
-    if (!library && installMode) {
+    if (!library.valid() && installMode) {
         ShowMessageBox(path + "の読み込みに失敗しました。", "OCX/DLL登録エラー(LoadLibrary)", 48);
         return false;
     }
     bool registered = false;
     if (registerIt) {
-        EntryPoint entry = ModuleFunction<EntryPoint>(library, "DllRegisterServer");
+        EntryPoint entry = ModuleFunction<EntryPoint>(library.get(), "DllRegisterServer");
         if (!entry) {
             ShowMessageBox(path + "のDllRegisterServerエントリが見つかりません。", "OCX/DLL登録エラー(GetProcAddress)",
                            48);
@@ -90,9 +91,8 @@ bool RegisterComponent(const std::string& path, bool registerIt) {
         } else {
             ShowMessageBox(path + "のDllRegisterServer関数が失敗しました。", "OCX/DLL登録エラー(Procedure)", 48);
         }
-    } else if (EntryPoint entry = ModuleFunction<EntryPoint>(library, "DllUnregisterServer")) {
+    } else if (EntryPoint entry = ModuleFunction<EntryPoint>(library.get(), "DllUnregisterServer")) {
         entry();
     }
-    if (library) FreeLibrary(library);
     return registered;
 }

@@ -10,6 +10,7 @@
 #include "engine/payload_win.h"
 #include "engine/paths.h"
 #include "engine/unattended.h"
+#include "owned_win.h"
 
 namespace {
 
@@ -43,17 +44,16 @@ std::string FolderFromQuery(UINT(WINAPI* query)(LPSTR, UINT)) {
 }
 
 std::string ProgramFilesFromRegistry() {
-    HKEY key = nullptr;
+    OwnedKey key;
     std::string value;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0, KEY_READ, &key) ==
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0, KEY_READ, key.put()) ==
         ERROR_SUCCESS) {
         char buffer[MAX_PATH * 2] = {};
         DWORD size = sizeof(buffer) - 1, type = 0;
-        if (RegQueryValueExA(key, "ProgramFilesDir", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) ==
+        if (RegQueryValueExA(key.get(), "ProgramFilesDir", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) ==
                 ERROR_SUCCESS &&
             (type == REG_SZ || type == REG_EXPAND_SZ))
             value = buffer;
-        RegCloseKey(key);
     }
     return AddPathDelimiter(value, "B");
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "engine/strings.h"
+#include "owned_win.h"
 
 UnattendedRun& Unattended() {
     static UnattendedRun run;
@@ -20,14 +21,12 @@ std::string Stamp() {
 
 // Appends and closes at once, so that whatever stops the program later finds the log complete.
 bool AppendToFile(const std::string& path, const std::string& bytes, DWORD disposition) {
-    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, disposition,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    const OwnedHandle file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, disposition,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return false;
     DWORD written = 0;
-    const bool ok =
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
-    CloseHandle(file);
-    return ok;
+    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
 }
 
 }  // namespace

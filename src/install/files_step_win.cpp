@@ -7,7 +7,7 @@
 #include "engine/code_page.h"
 #include "engine/environment.h"
 #include "engine/files_win.h"
-#include "engine/handle_win.h"
+#include "owned_win.h"
 #include "engine/ini_file_win.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"
@@ -46,6 +46,16 @@ const LzService& Lz() {
     static const LzService service;
     return service;
 }
+
+// A file the LZ service opened: a handle of 0 or more.
+struct LzFileKind {
+    using Type = INT;
+    static INT Empty() { return -1; }
+    static bool Valid(INT file) { return file >= 0; }
+    static void Release(INT file) {
+        if (file >= 0) Lz().close(file);
+    }
+};
 
 std::vector<std::string> CopyFileEntries() { return ReadNumberedValues("CopyFile", "File", Environment().ScriptPath); }
 
@@ -96,12 +106,12 @@ Expansion ExpandCompressedFile(const std::string& source, std::string destinatio
     OFSTRUCT from{}, to{};
     const LzService& lz = Lz();
     // Readers may share it (a one-file package's own files are held open for reading).
-    INT in = lz.Loaded() ? lz.open(const_cast<char*>(source.c_str()), &from, OF_READ | OF_SHARE_DENY_WRITE) : -1;
-    INT out = lz.Loaded() ? lz.open(const_cast<char*>(temporary.c_str()), &to, OF_CREATE) : -1;
-    LONG written = in < 0 ? in : out < 0 ? out : lz.copy(in, out);
-    if (in >= 0) lz.close(in);
-    if (out >= 0) lz.close(out);
-    if (!lz.Loaded()) written = LZERROR_BADINHANDLE;
+    LONG written = LZERROR_BADINHANDLE;
+    if (lz.Loaded()) {
+        const Owned<LzFileKind> in(lz.open(const_cast<char*>(source.c_str()), &from, OF_READ | OF_SHARE_DENY_WRITE)),
+            out(lz.open(const_cast<char*>(temporary.c_str()), &to, OF_CREATE));
+        written = !in.valid() ? in.get() : !out.valid() ? out.get() : lz.copy(in.get(), out.get());
+    }
     result.error = ExpansionError(written, ExpandedSizeInHeader(ReadFileStart(source, kCompressedHeaderSize)));
     // The service gives the copy the compressed file's time; the expanded file is new, so
     // that with automatic overwrite it replaces whatever is installed.

@@ -11,6 +11,7 @@
 #include "engine/strings.h"
 #include "install/install_run_win.h"
 #include "install/shortcut_entry.h"
+#include "owned_win.h"
 
 namespace {
 
@@ -23,23 +24,20 @@ std::wstring Wide(const std::string& text) {
 
 // Saves a shell link; false when the shell's link object is not available.
 bool SaveShellLink(const ShortcutEntry& entry, const std::string& workingFolder, const std::string& file) {
-    IShellLinkA* link = nullptr;
+    OwnedCom<IShellLinkA> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link))) ||
-        !link)
+                                reinterpret_cast<void**>(link.put()))) ||
+        !link.valid())
         return false;
-    IPersistFile* persist = nullptr;
-    bool saved = false;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) && persist) {
-        link->SetPath(entry.target.c_str());
-        link->SetWorkingDirectory(workingFolder.c_str());
-        if (!entry.arguments.empty()) link->SetArguments(entry.arguments.c_str());
-        persist->Save(Wide(file).c_str(), FALSE);
-        persist->Release();
-        saved = true;
-    }
-    link->Release();
-    return saved;
+    OwnedCom<IPersistFile> persist;
+    if (FAILED(link.get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(persist.put()))) ||
+        !persist.valid())
+        return false;
+    link.get()->SetPath(entry.target.c_str());
+    link.get()->SetWorkingDirectory(workingFolder.c_str());
+    if (!entry.arguments.empty()) link.get()->SetArguments(entry.arguments.c_str());
+    persist.get()->Save(Wide(file).c_str(), FALSE);
+    return true;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "engine/files_win.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"
+#include "owned_win.h"
 
 namespace {
 
@@ -45,7 +46,6 @@ unsigned long RunByCreateProcess(const std::string& file, const std::string& par
         ShowStartFailure(file, parameters, error);
         return error;
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    const OwnedHandle thread(process.hThread), processHandle(process.hProcess);  // not waited for
     return 0;
 }

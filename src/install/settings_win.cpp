@@ -10,6 +10,7 @@
 #include "engine/strings.h"
 #include "install/install_run_win.h"
 #include "install/settings_entries.h"
+#include "owned_win.h"
 
 namespace {
 
@@ -34,11 +35,10 @@ LONG SetRegistryValue(HKEY key, const std::string& name, const RegistryData& dat
 // Creates (or opens) the key and writes the value when there is one; the system's error or 0.
 LONG WriteRegistryValue(HKEY root, const std::string& path, const std::string& name,
                         const std::optional<RegistryData>& data) {
-    HKEY key = nullptr;
-    LONG error = RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr);
+    OwnedKey key;
+    LONG error = RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, key.put(), nullptr);
     if (error != ERROR_SUCCESS) return error;
-    if (data) error = SetRegistryValue(key, name, *data);
-    RegCloseKey(key);
+    if (data) error = SetRegistryValue(key.get(), name, *data);
     return error;
 }
 

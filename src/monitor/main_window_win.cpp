@@ -51,10 +51,11 @@ UINT RapidScanMs() {
 bool FrmMain::Form_Load(HINSTANCE instance, int showCommand) {
     Loading = true;
     LoadSettings();
-    HDC screen = GetDC(nullptr);
-    dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
-    dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    {
+        const WindowDc screen(nullptr);
+        dpiX_ = GetDeviceCaps(screen.get(), LOGPIXELSX);
+        dpiY_ = GetDeviceCaps(screen.get(), LOGPIXELSY);
+    }
 
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = WindowProc;
@@ -122,7 +123,8 @@ void FrmMain::CreateControls() {
         HWND control = CreateControl(e);
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(e.pointsTimes100)), FALSE);
         // The name lets the test driver and accessibility tools find the control.
-        SetPropA(control, "KelvoName", reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(GlobalAddAtomA(e.name))));
+        names_.emplace_back(GlobalAddAtomA(e.name));
+        SetPropA(control, "KelvoName", reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(names_.back().get())));
         controls_[e.id] = control;
     }
 }
@@ -152,23 +154,23 @@ HWND FrmMain::CreateControl(const Element& e) {
 }
 
 HFONT FrmMain::FontFor(int pointsTimes100) {
-    HFONT& font = fonts_[pointsTimes100];
-    if (!font) {
+    OwnedGdi<HFONT>& font = fonts_[pointsTimes100];
+    if (!font.valid()) {
         LOGFONTA logFont{};
         logFont.lfHeight = -MulDiv(pointsTimes100, dpiY_, 7200);
         logFont.lfWeight = FW_NORMAL;
         logFont.lfCharSet = SHIFTJIS_CHARSET;
         logFont.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
         lstrcpynA(logFont.lfFaceName, kFontFace, LF_FACESIZE);
-        font = CreateFontIndirectA(&logFont);
+        font.reset(CreateFontIndirectA(&logFont));
     }
-    return font;
+    return font.get();
 }
 
 HBRUSH FrmMain::BrushFor(Rgb colour) {
-    HBRUSH& brush = brushes_[ToColour(colour)];
-    if (!brush) brush = CreateSolidBrush(ToColour(colour));
-    return brush;
+    OwnedGdi<HBRUSH>& brush = brushes_[ToColour(colour)];
+    if (!brush.valid()) brush.reset(CreateSolidBrush(ToColour(colour)));
+    return brush.get();
 }
 
 void FrmMain::Paint() {

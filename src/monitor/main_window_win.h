@@ -4,8 +4,10 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "monitor/layout.h"
+#include "owned_win.h"
 
 class FrmMain {
 public:
@@ -55,8 +57,9 @@ private:
     HWND window_ = nullptr;
     int dpiX_ = 96, dpiY_ = 96;
     std::map<int, HWND> controls_;
-    std::map<int, HFONT> fonts_;
-    std::map<COLORREF, HBRUSH> brushes_;
+    std::map<int, OwnedGdi<HFONT>> fonts_;
+    std::map<COLORREF, OwnedGdi<HBRUSH>> brushes_;
+    std::vector<OwnedAtom> names_;  // the controls' names, for the UI driver
 
     bool Loading = false;
     bool FirstScanPending = false;

@@ -6,6 +6,7 @@
 #include "monitor/settings_win.h"
 #include "monitor/text_rules.h"
 #include "system_dll_win.h"
+#include "owned_win.h"
 
 namespace {
 
@@ -16,12 +17,12 @@ std::string LocalTimestamp() {
 }
 
 bool WriteWholeFile(const char* path, const std::string& content) {
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    const OwnedHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return false;
     DWORD written = 0;
-    bool ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
-              written == content.size();
-    return CloseHandle(file) && ok;
+    // Flushed, so that a write the disk refuses late is a failure here, not lost at the close.
+    return WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+           written == content.size() && FlushFileBuffers(file.get());
 }
 
 bool ReplaceFileWith(const char* source, const std::string& target) {

@@ -5,16 +5,17 @@
 #include "monitor/main_window_win.h"
 #include "monitor/shell_win.h"
 #include "system_dll_win.h"
+#include "owned_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     RestrictDllSearch();
     // One monitor per session: a second start only brings the first to the front.
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, "TovraIPMonitor");
+    const OwnedHandle mutex(CreateMutexA(nullptr, FALSE, "TovraIPMonitor"));
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         ActivatePrevInstance("FrmMain", "Tovra");
         return 0;
     }
-    CoInitialize(nullptr);
+    const ComApartment com;
     FrmMain form;
     if (form.Form_Load(instance, showCommand)) {
         MSG msg;
@@ -23,7 +24,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
             DispatchMessageA(&msg);
         }
     }
-    CoUninitialize();
-    CloseHandle(mutex);
     return 0;
 }

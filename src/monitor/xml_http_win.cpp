@@ -97,13 +97,11 @@ bool PumpMessages() {
 // Requests given up on that have not ended yet. An aborted request object of Wine's can
 // hand its late answer to the next request object made (its callback outlives it), so a
 // request past its time limit is left to end on its own, and released once it has.
-std::vector<IDispatch*> abandoned;
+std::vector<OwnedCom<IDispatch>> abandoned;
 
 void ReleaseEndedRequests() {
-    std::erase_if(abandoned, [](IDispatch* object) {
-        if (IntegerProperty(object, L"readyState") != kReadyStateComplete) return false;
-        object->Release();
-        return true;
+    std::erase_if(abandoned, [](const OwnedCom<IDispatch>& object) {
+        return IntegerProperty(object.get(), L"readyState") == kReadyStateComplete;
     });
 }
 
@@ -111,16 +109,12 @@ void ReleaseEndedRequests() {
 
 XmlHttp::XmlHttp() {
     ReleaseEndedRequests();
-    object_ = CreateXmlHttp();
-}
-
-XmlHttp::~XmlHttp() {
-    if (object_) object_->Release();
+    object_.reset(CreateXmlHttp());
 }
 
 bool XmlHttp::WaitUntilComplete(DWORD timeoutMs) {
     DWORD start = GetTickCount();
-    while (IntegerProperty(object_, L"readyState") != kReadyStateComplete) {
+    while (IntegerProperty(object_.get(), L"readyState") != kReadyStateComplete) {
         DWORD waited = GetTickCount() - start;
         if (waited >= timeoutMs) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min(kPollMs, timeoutMs - waited), QS_ALLINPUT);
@@ -133,20 +127,20 @@ std::string XmlHttp::Get(const std::string& url, DWORD timeoutMs) {
     // Opened asynchronously: a synchronous send has no time limit of its own.
     VARIANT method = Text(SysAllocString(L"GET")), target = Text(WideFromAnsi(url));
     VARIANT body = Text(SysAllocString(L""));
-    bool sent = SUCCEEDED(Call(object_, L"open", DISPATCH_METHOD, {method, target, Flag(true)}, nullptr)) &&
-                SUCCEEDED(Call(object_, L"send", DISPATCH_METHOD, {body}, nullptr));
+    bool sent = SUCCEEDED(Call(object_.get(), L"open", DISPATCH_METHOD, {method, target, Flag(true)}, nullptr)) &&
+                SUCCEEDED(Call(object_.get(), L"send", DISPATCH_METHOD, {body}, nullptr));
     for (VARIANT* v : {&method, &target, &body}) VariantClear(v);
     if (!sent) return {};
     if (!WaitUntilComplete(timeoutMs)) {
-        abandoned.push_back(std::exchange(object_, nullptr));
+        abandoned.push_back(std::move(object_));
         return {};
     }
     // Status 0 means no answer arrived at all (refused, no route, TLS failure).
-    if (IntegerProperty(object_, L"status") <= 0) return {};
+    if (IntegerProperty(object_.get(), L"status") <= 0) return {};
     std::string result;
     VARIANT text;
     VariantInit(&text);
-    if (SUCCEEDED(Call(object_, L"responseText", DISPATCH_PROPERTYGET, {}, &text)) && text.vt == VT_BSTR) {
+    if (SUCCEEDED(Call(object_.get(), L"responseText", DISPATCH_PROPERTYGET, {}, &text)) && text.vt == VT_BSTR) {
         result = AnsiFromWide(text.bstrVal);
     }
     VariantClear(&text);

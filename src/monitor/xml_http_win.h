@@ -5,15 +5,16 @@
 
 #include <string>
 
+#include "owned_win.h"
+
 class XmlHttp {
 public:
     // Tries the component identifiers from the newest version down.
     XmlHttp();
-    ~XmlHttp();
     XmlHttp(const XmlHttp&) = delete;
     XmlHttp& operator=(const XmlHttp&) = delete;
 
-    explicit operator bool() const { return object_ != nullptr; }
+    explicit operator bool() const { return object_.valid(); }
 
     // GET url with an empty body: the body, decoded to the ANSI code page, or the empty
     // text when the request fails or does not finish within timeoutMs.
@@ -22,5 +23,5 @@ public:
 private:
     bool WaitUntilComplete(DWORD timeoutMs);
 
-    IDispatch* object_ = nullptr;
+    OwnedCom<IDispatch> object_;
 };

@@ -10,6 +10,7 @@
 #include "engine/strings.h"
 #include "uninstall/uninstall_rules.h"
 #include "uninstall/uninstall_run_win.h"
+#include "owned_win.h"
 
 namespace {
 
@@ -21,10 +22,8 @@ bool IsShellFolder(const std::string& folder) {
 }
 
 bool KeyExists(HKEY root, const std::string& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    OwnedKey key;
+    return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -86,11 +85,10 @@ void UninstallRun::RestoreAssociations() {
         std::string previous = comma == std::string::npos ? "" : value.substr(comma + 1);
         const std::string key = "." + extension;
         if (KeyExists(HKEY_CLASSES_ROOT, key) && !previous.empty()) {
-            HKEY handle = nullptr;
-            if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_SET_VALUE, &handle) == ERROR_SUCCESS) {
-                RegSetValueExA(handle, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(previous.c_str()),
+            OwnedKey handle;
+            if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_SET_VALUE, handle.put()) == ERROR_SUCCESS) {
+                RegSetValueExA(handle.get(), "", 0, REG_SZ, reinterpret_cast<const BYTE*>(previous.c_str()),
                                static_cast<DWORD>(previous.size() + 1));
-                RegCloseKey(handle);
             }
         } else {
             previous.clear();

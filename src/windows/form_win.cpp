@@ -88,10 +88,6 @@ Form::Form(const FormDef& def) : def_(def) {}
 
 Form::~Form() {
     if (hwnd_) DestroyWindow(hwnd_);
-    for (Entry& e : entries_)
-        if (e.font) DeleteObject(e.font);
-    if (formFont_) DeleteObject(formFont_);
-    if (background_) DeleteObject(background_);
 }
 
 HFONT Form::MakeFont(const FontStyle& font) {
@@ -106,8 +102,8 @@ void Form::Create(HWND owner, const std::vector<ControlDef>& controls) {
     AdjustWindowRectEx(&r, style, FALSE, WS_EX_DLGMODALFRAME);
     const int w = r.right - r.left, h = r.bottom - r.top;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-    if (def_.background != kDefaultColor) background_ = CreateSolidBrush(def_.background);
-    formFont_ = MakeFont(def_.font);
+    if (def_.background != kDefaultColor) background_.reset(CreateSolidBrush(def_.background));
+    formFont_.reset(MakeFont(def_.font));
     hwnd_ = CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, def_.className, def_.caption, style, x, y, w, h,
                             owner, nullptr, GetModuleHandleA(nullptr), this);
     entries_.reserve(controls.size());
@@ -132,7 +128,7 @@ HWND Form::Realise(Entry& e) {
     PlaceInTableOrder(e);
     if (--pending_ == 0) {
         // The UI driver finds controls by these names once the form has made them all.
-        for (const Entry& made : entries_) Name(made);
+        for (Entry& made : entries_) Name(made);
         RemovePropA(hwnd_, kPendingProperty);
     }
     // What shows with the control comes with it; hidden children wait for their turn.
@@ -173,15 +169,15 @@ void Form::CreateControl(Entry& e, HWND parentWindow, int id) {
     HWND control = CreateWindowExA(
         exStyle, ClassFor(def.kind), e.text.c_str(), StyleFor(def), def.left, def.top, def.width, def.height,
         parentWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-    HFONT font = def.font.face || def.font.height ? nullptr : formFont_;
+    HFONT font = def.font.face || def.font.height ? nullptr : formFont_.get();
     e.hwnd = control;
-    e.font = nullptr;
+    e.font.reset();
     if (!font) {
         FontStyle merged = def.font;
         if (!merged.face) merged.face = def_.font.face;
         if (!merged.height) merged.height = def_.font.height;
-        e.font = MakeFont(merged);
-        font = e.font;
+        e.font.reset(MakeFont(merged));
+        font = e.font.get();
     }
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (def.flags & kChecked) SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
@@ -198,8 +194,9 @@ void Form::CreateControl(Entry& e, HWND parentWindow, int id) {
     if (pending_ == 0) Name(e);
 }
 
-void Form::Name(const Entry& e) {
-    SetPropA(e.hwnd, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(GlobalAddAtomA(e.def.name))));
+void Form::Name(Entry& e) {
+    e.name.reset(GlobalAddAtomA(e.def.name));
+    SetPropA(e.hwnd, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(e.name.get())));
 }
 
 void Form::SetFlags(const std::string& name, unsigned flags) {
@@ -216,11 +213,10 @@ void Form::SetFlags(const std::string& name, unsigned flags) {
     SetPlace(e->def, b);
     e->text = Text(name);
     HWND old = e->hwnd;
-    HFONT oldFont = e->font;
+    const OwnedGdi<HFONT> oldFont = std::move(e->font);  // deleted once the old control is gone
     CreateControl(*e, GetParent(old), GetDlgCtrlID(old));
     SetWindowPos(e->hwnd, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     DestroyWindow(old);
-    if (oldFont) DeleteObject(oldFont);
 }
 
 Form::Entry* Form::Find(const std::string& name) {
@@ -342,12 +338,11 @@ SIZE Form::TextExtent(const std::string& name) {
     RECT r{0, 0, 0, 0};
     HWND control = Control(name);
     if (!control) return SIZE{0, 0};
-    HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    const WindowDc dc(control);
+    HGDIOBJ old = SelectObject(dc.get(), reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
     const std::string text = Text(name);
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_NOPREFIX);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
+    DrawTextA(dc.get(), text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_NOPREFIX);
+    SelectObject(dc.get(), old);
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
@@ -426,9 +421,9 @@ LRESULT Form::ControlColor(HDC dc, HWND control) {
             SetBkMode(dc, TRANSPARENT);
             return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
         }
-        if (background_ && GetParent(control) == hwnd_) {
+        if (background_.valid() && GetParent(control) == hwnd_) {
             SetBkColor(dc, def_.background);
-            return reinterpret_cast<LRESULT>(background_);
+            return reinterpret_cast<LRESULT>(background_.get());
         }
         break;
     }
@@ -452,10 +447,10 @@ LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case kActivateMessage: FormActivate(); return 0;
         case WM_SIZE: FormResize(); break;
         case WM_ERASEBKGND:
-            if (background_) {
+            if (background_.valid()) {
                 RECT r;
                 GetClientRect(hwnd_, &r);
-                FillRect(reinterpret_cast<HDC>(wParam), &r, background_);
+                FillRect(reinterpret_cast<HDC>(wParam), &r, background_.get());
                 return 1;
             }
             break;

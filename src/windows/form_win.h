@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "owned_win.h"
+
 enum class ControlKind { Label, Button, CheckBox, Radio, Edit, Memo, Group, Image, Progress };
 
 struct FontStyle {
@@ -118,7 +120,8 @@ private:
         ControlDef def;
         std::string text;
         HWND hwnd = nullptr;
-        HFONT font = nullptr;
+        OwnedGdi<HFONT> font;
+        OwnedAtom name;  // for the UI driver
         std::function<void()> onClick;
         std::function<void()> onChange;
     };
@@ -127,7 +130,7 @@ private:
     HWND Realise(Entry& entry);
     void RealiseAll();
     void PlaceInTableOrder(const Entry& entry);
-    static void Name(const Entry& entry);
+    static void Name(Entry& entry);
     Entry* Find(const std::string& name);
     const Entry* Find(const std::string& name) const;
     Entry* FindById(int id);
@@ -136,8 +139,8 @@ private:
 
     FormDef def_;
     HWND hwnd_ = nullptr;
-    HFONT formFont_ = nullptr;
-    HBRUSH background_ = nullptr;
+    OwnedGdi<HFONT> formFont_;
+    OwnedGdi<HBRUSH> background_;
     std::vector<Entry> entries_;
     int pending_ = 0;  // controls not made yet
     bool realiseScheduled_ = false;

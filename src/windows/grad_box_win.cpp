@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "owned_win.h"
 #include "system_dll_win.h"
 
 void PaintGradBox(const TGradBox& box, HDC dc, const RECT& area) {
@@ -12,9 +13,8 @@ void PaintGradBox(const TGradBox& box, HDC dc, const RECT& area) {
     for (const GradBand& band : bands) {
         RECT r = vertical ? RECT{area.left, area.top + band.from, area.right, area.top + band.to}
                           : RECT{area.left + band.from, area.top, area.left + band.to, area.bottom};
-        HBRUSH brush = CreateSolidBrush(band.color);
-        FillRect(dc, &r, brush);
-        DeleteObject(brush);
+        const OwnedGdi<HBRUSH> brush(CreateSolidBrush(band.color));
+        FillRect(dc, &r, brush.get());
     }
 }
 

@@ -22,7 +22,7 @@ TfrmMain::TfrmMain() : Form(kMainForm) {}
 
 void TfrmMain::Create(HWND owner) {
     Form::Create(owner, MainFormControls());
-    memoBrush_ = CreateSolidBrush(RGB(255, 255, 255));
+    memoBrush_.reset(CreateSolidBrush(RGB(255, 255, 255)));
     OnClick("btnEvent", [this] { btnEventClick(); });
     OnClick("btnEnd", [this] { btnEndClick(); });
     OnClick("btnRefer", [this] { btnReferClick(); });
@@ -139,7 +139,7 @@ LRESULT TfrmMain::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         // The licence shows on white; otherwise the memo takes the system window colour.
         HDC dc = reinterpret_cast<HDC>(wParam);
         SetBkColor(dc, memoWhite_ ? RGB(255, 255, 255) : GetSysColor(COLOR_WINDOW));
-        return reinterpret_cast<LRESULT>(memoWhite_ ? memoBrush_ : GetSysColorBrush(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(memoWhite_ ? memoBrush_.get() : GetSysColorBrush(COLOR_WINDOW));
     }
     return Form::WindowProc(message, wParam, lParam);
 }

@@ -69,7 +69,7 @@ private:
     bool mainPagePending_ = false;
     bool checkerDone_ = false;
     bool memoWhite_ = false;
-    HBRUSH memoBrush_ = nullptr;
+    OwnedGdi<HBRUSH> memoBrush_;
     std::function<void()> runInstall_;
     std::function<void()> runUninstall_;
 };

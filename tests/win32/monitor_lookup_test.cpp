@@ -15,14 +15,9 @@
 #include "test_support_win.h"
 #include "monitor/lookup_win.h"
 #include "monitor/xml_http_win.h"
+#include "owned_win.h"
 
 namespace {
-
-class ComApartment {
-public:
-    ComApartment() { CoInitialize(nullptr); }
-    ~ComApartment() { CoUninitialize(); }
-};
 
 // Accepts one connection on 127.0.0.1 and answers it with body, or holds it
 // open without an answer until stopped when hang is set.

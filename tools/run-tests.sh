@@ -30,11 +30,13 @@ count() {  # name, exit code
     ok=${ok:-0}; bad=${bad:-0}
     [ "$2" != 0 ] && [ "$bad" = 0 ] && bad=1  # a crash or time-out after the counts
     passed=$((passed + ok)); failed=$((failed + bad))
-    if [ "$2" = 0 ]; then echo "== $1: $ok passed"; else echo "== $1: FAILED ($ok passed, $bad failed)"; fi
+    local took="$((SECONDS - began)) s"
+    if [ "$2" = 0 ]; then echo "== $1: $ok passed ($took)"; else echo "== $1: FAILED ($ok passed, $bad failed, $took)"; fi
     : > "$LOG"
 }
 step() {  # name, command...: runs the command, showing and keeping its output
     local name="$1"; shift
+    began=$SECONDS
     "$@" 2>&1 | tee "$LOG"
     count "$name" "${PIPESTATUS[0]}"
 }
@@ -44,13 +46,16 @@ build() {
 }
 
 build_step() {  # a build is no test: it only counts when it fails
+    began=$SECONDS
     build "$1" 2>&1 | tee "$LOG"
-    if [ "${PIPESTATUS[0]}" != 0 ]; then failed=$((failed + 1)); echo "== $1 build: FAILED"; fi
+    if [ "${PIPESTATUS[0]}" != 0 ]; then failed=$((failed + 1)); echo "== $1 build: FAILED"
+    else echo "== $1 build: $((SECONDS - began)) s"; fi
     : > "$LOG"
 }
 
 step "32-bit setup" tests/tools/test_i386.sh
 step "package install" tests/tools/test_apt_install.sh
+step "format" tools/check-format.sh
 build_step native
 step "native unit tests" build/native/unit_tests
 step "fuzz corpus replay" build/native/fuzz_replay tests/fuzz/corpus
@@ -79,13 +84,16 @@ rm -rf "$W32"
 # End-to-end scenarios: every scenario class in its own prefix, three at a time, each
 # worker on an Xvfb display of its own; the counts come back per module.
 SUMMARY="$(mktemp)"
+began=$SECONDS
 python3 tools/run_e2e.py --jobs "${KELVO_E2E_JOBS:-3}" --summary "$SUMMARY" || [ -s "$SUMMARY" ] || failed=$((failed + 1))
 while read -r name ok bad; do
     passed=$((passed + ok)); failed=$((failed + bad))
 done < "$SUMMARY"
 rm -f "$SUMMARY"
+echo "== e2e scenarios: $((SECONDS - began)) s"
 
 [ -n "${KELVO_XVFB_PID:-}" ] && kill "$KELVO_XVFB_PID" 2>/dev/null
 echo "screenshots: build/artifacts/"
+echo "took: $((SECONDS / 60)) min $((SECONDS % 60)) s"
 echo "tests: $passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -5,7 +5,8 @@ unit, taken in turn by a number of workers. Each worker has an Xvfb display of i
 
 Prints each unit's output as it ends, then one line per module with its counts; with
 --summary FILE the same counts go to FILE as "module passed failed" lines.
-Usage: tools/run_e2e.py [--jobs N] [--summary FILE] [module or module.Class ...]
+Units start longest first, by tests/e2e/unit_seconds.txt (--record rewrites it from this run).
+Usage: tools/run_e2e.py [--jobs N] [--summary FILE] [--record] [module or module.Class ...]
 """
 import argparse
 import glob
@@ -19,6 +20,8 @@ import time
 import unittest
 
 E2E = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e")
+# Seconds each unit took under i386 emulation, three workers on 2 cores (--record rewrites it).
+TIMES = os.path.join(E2E, "unit_seconds.txt")
 sys.path.insert(0, E2E)
 from harness import start_xvfb  # noqa: E402
 UNIT_TIMEOUT = 1200
@@ -45,27 +48,43 @@ def _cases(suite):
 
 
 def counts(output):
-    """(passed, failed) from unittest's closing lines; a unit that printed none failed once."""
+    """(passed, failed) tests from unittest's report; a unit that printed no count failed once.
+    A test counts once however many of its subtests failed."""
     ran = re.findall(r"^Ran (\d+) test", output, re.M)
     if not ran:
         return 0, 1
-    bad = sum(int(n) for n in re.findall(r"(?:failures|errors)=(\d+)", output))
-    return int(ran[-1]) - bad, bad
+    bad = len(set(re.findall(r"^(?:FAIL|ERROR): \S+ \(([^)]*)\)", output, re.M)))
+    return max(int(ran[-1]) - bad, 0), bad
+
+
+def by_duration(todo, times_file):
+    """The units longest first, by the seconds a past run took (unknown ones first of all),
+    so that no long unit starts last and keeps one worker busy while the others idle."""
+    seconds = {}
+    if os.path.exists(times_file):
+        with open(times_file) as f:
+            for line in f:
+                unit, _, value = line.partition(" ")
+                if value.strip():
+                    seconds[unit] = float(value)
+    return sorted(todo, key=lambda unit: -seconds.get(unit, float("inf")))
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--jobs", type=int, default=3)
     parser.add_argument("--summary")
+    parser.add_argument("--record", action="store_true", help=f"write each unit's seconds to {TIMES}")
     parser.add_argument("modules", nargs="*")
     args = parser.parse_args()
     modules = args.modules or sorted(os.path.basename(p)[:-3] for p in glob.glob(os.path.join(E2E, "test_*.py")))
 
     work = queue.Queue()
-    todo = units(modules)
+    todo = by_duration(units(modules), TIMES)
     for unit in todo:
         work.put(unit)
     results = {}
+    took = {}
     lock = threading.Lock()
 
     def worker(display, xvfb):
@@ -86,7 +105,8 @@ def main():
                     output = (e.stdout or b"").decode(errors="replace") + f"\n{unit}: timed out\n"
                 with lock:
                     results[unit] = counts(output)
-                    print(f"---- {unit} ({time.time() - begun:.0f} s, display {display})\n{output}", flush=True)
+                    took[unit] = time.time() - begun
+                    print(f"---- {unit} ({took[unit]:.0f} s, display {display})\n{output}", flush=True)
         finally:
             xvfb.terminate()
 
@@ -108,6 +128,9 @@ def main():
         bad = sum(r[1] for u, r in results.items() if u.startswith(module + "."))
         lines.append(f"{module} {ok} {bad}")
         print(f"== e2e {module}: {ok} passed, {bad} failed")
+    if args.record:
+        with open(TIMES, "w") as f:
+            f.writelines(f"{unit} {took[unit]:.0f}\n" for unit in sorted(took))
     if args.summary:
         with open(args.summary, "w") as f:
             f.write("\n".join(lines) + "\n")

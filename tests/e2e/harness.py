@@ -274,9 +274,6 @@ class Wine:
         self._starts = Counter()
         self.ui = UiDriver(self._launch)
         _bash(f'kelvo_new_prefix "{self.prefix}" {version}', env=self.env)
-        # Its "reg add" leaves the server going down: ended at once, which is quicker than its
-        # own 2 s and writes the registry all the same.
-        self.end_server()
 
     # Paths -----------------------------------------------------------------
     @property

@@ -449,9 +449,14 @@ class Wine:
         """Class of the window in front."""
         return self.driver("foreground").split("|")[0]
 
-    def controls(self, cls):
+    def controls(self, cls, check=True):
+        """The controls of the window of that class by name; None when it is not there and
+        check is False."""
+        out = self.driver("dump", cls, check=check)
+        if out is None:
+            return None
         controls = {}
-        for line in self.driver("dump", cls).splitlines()[1:]:
+        for line in out.splitlines()[1:]:
             name, kind, cid, vis, en, chk, rect, text = line.split("|", 7)
             controls[name or f"#{cid}"] = Control(name, kind, int(cid), vis == "1", en == "1", chk == "1",
                                                   tuple(int(v) for v in rect.split(",")), _unescape(text))

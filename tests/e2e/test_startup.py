@@ -13,10 +13,12 @@ FATAL_SCRIPT_TEXT = "【致命的エラー → iniファイル読み込み失敗
 
 def wait_for_start_up(wine, timeout=15):
     """The wizard window shows before its start-up step has run; that step always ends
-    by giving btnEvent a caption."""
+    by giving btnEvent a caption. Until the busy wizard has named its controls, the driver
+    finds no btnEvent: reading a 270 KB script took 3.4 s under i386 emulation on an idle
+    machine, past the driver's 5 s beside other scenarios."""
     wine.wait("TfrmMain")
     deadline = time.time() + timeout
-    while not wine.text("TfrmMain", "btnEvent"):
+    while not wine.driver("text", "TfrmMain", "btnEvent", check=False):
         if time.time() > deadline:
             raise AssertionError("start-up never finished")
         time.sleep(0.2)

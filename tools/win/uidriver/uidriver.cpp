@@ -85,13 +85,12 @@ std::string Plain(const std::string& caption) {
     return out;
 }
 
-// A form names its controls once it has made them all, shortly after its first paint. A form
-// busy in its start-up paints late: reading a 270 KB script took 3.4 s under i386 emulation
-// on an idle machine and over 5 s beside other scenarios, so the wait is as long as the
-// harness allows a command.
+// A form makes its hidden controls shortly after it first paints; wait for them. A form that
+// stays busy longer (a program reading a huge script) is reported without names: the caller
+// asks again, since a longer wait here would hold up every command behind it.
 void WaitForAllControls(HWND top) {
     const DWORD start = GetTickCount();
-    while (GetPropA(top, "KelvoPending") && GetTickCount() - start < 90000) Sleep(20);
+    while (GetPropA(top, "KelvoPending") && GetTickCount() - start < 5000) Sleep(20);
 }
 
 HWND FindControl(HWND top, const std::string& key) {

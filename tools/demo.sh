@@ -18,7 +18,7 @@ kelvo_wine_env
 [ "$own_display" = 1 ] || unset DISPLAY
 kelvo_start_xvfb
 PREFIX="$KELVO_WINE_ROOT/scenarios/demo"
-kelvo_new_prefix "$PREFIX" winxp
+kelvo_new_prefix "$PREFIX" winxp copy
 export WINEPREFIX="$PREFIX"
 trap 'kelvo_end_prefix "$PREFIX"; [ -n "${KELVO_XVFB_PID:-}" ] && kill "$KELVO_XVFB_PID" 2>/dev/null; true' EXIT
 

@@ -78,8 +78,7 @@ mkdir -p "$KELVO_WINE_ROOT/empty-drive"
 ln -sfn "$KELVO_WINE_ROOT/empty-drive" "$W32/dosdevices/q:"
 step "unit tests under Wine" env WINEPREFIX="$W32" timeout 600 wine build/mingw/unit_tests.exe
 step "Win32 tests under Wine" env WINEPREFIX="$W32" timeout 600 wine build/mingw/win32_tests.exe
-kelvo_end_prefix "$W32"
-rm -rf "$W32"
+kelvo_drop_prefix "$W32"
 
 # End-to-end scenarios: every scenario class in its own prefix, three at a time, each
 # worker on an Xvfb display of its own; the counts come back per module.

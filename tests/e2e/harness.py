@@ -422,7 +422,7 @@ class Wine:
 
     def close(self):
         self.stop()
-        shutil.rmtree(self.prefix, ignore_errors=True)
+        _bash(f'kelvo_drop_prefix "{self.prefix}"', env=self.env)
 
     # Driving windows -------------------------------------------------------
     def driver(self, *args, check=True, timeout=120):

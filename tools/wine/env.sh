@@ -1,8 +1,9 @@
 # Wine test environment, sourced by the test and demo scripts.
 #   kelvo_wine_env          exports the variables every Wine process here needs
 #   kelvo_base_prefix       prepares the shared base prefix once (fonts, substitutes, X11 settings)
-#   kelvo_new_prefix DIR V  a fresh prefix copied from the base, emulating Windows version V
+#   kelvo_new_prefix DIR V  a fresh prefix made from the base, emulating Windows version V
 #   kelvo_end_prefix DIR    ends every process of that prefix's wineserver
+#   kelvo_drop_prefix DIR   ends them and removes the prefix
 #   kelvo_start_xvfb        starts an Xvfb display unless DISPLAY already works
 # Paths default below build/wine of the repository; KELVO_WINE_ROOT overrides.
 
@@ -58,8 +59,9 @@ REG
 kelvo_base_prefix() {
     kelvo_wine_env
     local base="$KELVO_WINE_ROOT/base" stamp attempt
-    # The base is rebuilt whenever the settings it was made with change.
-    stamp="$(kelvo_settings_reg | md5sum | cut -d' ' -f1)"
+    # The base is rebuilt whenever the settings it was made with change, or the way i386 code
+    # runs: Wine records the processor it booted on, and would record the other one mid-test.
+    stamp="$( (kelvo_settings_reg; kelvo_quiet_services; "$KELVO_REPO/tools/i386.sh" mode) | md5sum | cut -d' ' -f1)"
     [ "$(cat "$base/.kelvo-ready" 2>/dev/null)" = "$stamp" ] && return 0
     # Under i386 emulation a prefix's first start now and then hangs with two service
     # managers: a start that takes minutes instead of seconds is ended and made again.
@@ -74,6 +76,12 @@ kelvo_base_prefix() {
     return 1
 }
 
+# Services Wine starts with every prefix that no program here uses: each is one more i386
+# process to start per test, about a second of processor time under emulation.
+kelvo_quiet_services() {
+    echo Eventlog PlugPlay
+}
+
 kelvo_make_base() {
     local base="$1"
     kelvo_wine_env
@@ -86,14 +94,29 @@ kelvo_make_base() {
     kelvo_settings_reg | iconv -f UTF-8 -t UTF-16 > "$KELVO_WINE_ROOT/settings.reg"
     WINEPREFIX="$base" wine regedit /S "$(WINEPREFIX="$base" winepath -w "$KELVO_WINE_ROOT/settings.reg")" >/dev/null 2>&1
     WINEPREFIX="$base" wineserver -w
+    local service
+    for service in $(kelvo_quiet_services); do
+        kelvo_service_start "$base" "$service" 3 || return 1
+    done
 }
 
+# Sets how a prefix's service starts (2 with the prefix, 3 on demand), the prefix ended.
+kelvo_service_start() {
+    sed -i "/^\\[System\\\\\\\\CurrentControlSet\\\\\\\\Services\\\\\\\\$2\\]/,/^\\[/ s/\"Start\"=dword:0000000[0-4]/\"Start\"=dword:0000000$3/" \
+        "$1/system.reg"
+}
+
+# A prefix is the base seen through an overlay wherever the kernel lets us mount one: nothing
+# is copied (the base is 600 MB), and every write lands in DIR.upper, never in the base.
+# Elsewhere, or with "copy" (a prefix that outlives its script), it is a copy of the base.
 kelvo_new_prefix() {
-    local dir="$1" version="${2:-winxp}"
+    local dir="$1" version="${2:-winxp}" how="${3:-}"
     kelvo_base_prefix
-    rm -rf "$dir"
+    kelvo_drop_prefix "$dir"
     mkdir -p "$(dirname "$dir")"
-    cp -a "$KELVO_WINE_ROOT/base" "$dir"
+    if [ "$how" = copy ] || ! kelvo_overlay "$dir"; then
+        cp -a "$KELVO_WINE_ROOT/base" "$dir"
+    fi
     # Wine links Desktop, Documents and the like to the Unix home, which every prefix here
     # shares: real folders keep each prefix's shortcuts and documents its own.
     local link
@@ -105,8 +128,24 @@ kelvo_new_prefix() {
     printf '\n[Software\\\\Wine] %s\n"Version"="%s"\n' "$(date +%s)" "$version" >> "$dir/user.reg"
 }
 
+kelvo_overlay() {
+    mkdir -p "$1" "$1.upper" "$1.work"
+    mount -t overlay overlay -o "lowerdir=$KELVO_WINE_ROOT/base,upperdir=$1.upper,workdir=$1.work" "$1" 2>/dev/null \
+        && return 0
+    rm -rf "$1" "$1.upper" "$1.work"
+    return 1
+}
+
 kelvo_end_prefix() {
     WINEPREFIX="$1" wineserver -k 2>/dev/null || true
+}
+
+# Ends a prefix's processes and removes it, overlay or copy.
+kelvo_drop_prefix() {
+    [ -e "$1" ] || [ -e "$1.upper" ] || return 0
+    [ -d "$1" ] && kelvo_end_prefix "$1"
+    if mountpoint -q "$1"; then umount "$1" 2>/dev/null || umount -l "$1"; fi
+    rm -rf "$1" "$1.upper" "$1.work"
 }
 
 kelvo_start_xvfb() {

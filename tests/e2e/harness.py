@@ -10,6 +10,7 @@ import shutil
 import signal
 import struct
 import subprocess
+import sys
 import time
 import unittest
 from collections import Counter
@@ -43,6 +44,19 @@ def file_hash(path):
         for block in iter(lambda: f.read(1 << 20), b""):
             digest.update(block)
     return digest.hexdigest()
+
+
+_hashes = {}  # (inode, size, times) -> hash: the base prefix's 600 MB are read once per process
+
+
+def settled_file_hash(path):
+    """file_hash of a file that nothing is writing (a prefix whose programs have all ended),
+    not read again while it stays the same file with the same size and times."""
+    st = os.stat(path)
+    key = (st.st_ino, st.st_size, st.st_mtime_ns, st.st_ctime_ns)
+    if key not in _hashes:
+        _hashes[key] = file_hash(path)
+    return _hashes[key]
 
 # The wineserver of a prefix -----------------------------------------------------------
 def _server_dirs(prefix, env):
@@ -320,12 +334,18 @@ class Wine:
         self._call(("foreground",), 120)
 
     def _call(self, args, timeout):
+        began = time.monotonic()
         try:
             return self.ui.call(args, timeout)
         except DriverEnded:
             raise AssertionError(self._report(f"uidriver {' '.join(args)}: the driver ended")) from None
         except subprocess.TimeoutExpired:
             raise AssertionError(self._report(f"uidriver {' '.join(args)}: no answer in {timeout} s")) from None
+        finally:
+            # A command waits for a busy program: slow answers are worth a line in the log.
+            if time.monotonic() - began > 20:
+                print(f"{self.name}: uidriver {args[0]} answered after {time.monotonic() - began:.0f} s",
+                      file=sys.stderr)
 
     def ended(self):
         """A line for each program of the prefix that has ended: exit code and stderr's end."""
@@ -367,13 +387,19 @@ class Wine:
             return subprocess.CompletedProcess(res.args, ExitCode(res.returncode, _program(exe), stderr),
                                                stdout, stderr)
 
+    def registry_value(self, key, name=""):
+        """(type, data) of a registry value as `reg query` prints them, or None; name "" is the
+        key's default value. The UI driver reads it: a reg.exe for each read would cost most
+        of a second under i386 emulation, a fifth of all the scenarios' processor time."""
+        out = self.driver("regvalue", key, name, check=False)
+        if out is None:
+            return None
+        kind, _, data = _unescape(out.rstrip("\r\n")).partition("|")
+        return kind, data
+
     def reg_query(self, key, value):
-        out = self.run("reg", "query", key, "/v", value).stdout.decode("cp932", "replace")
-        for line in out.splitlines():
-            parts = line.strip().split("    ")
-            if len(parts) >= 3 and parts[0] == value:
-                return parts[2]
-        return None
+        found = self.registry_value(key, value)
+        return found[1] if found else None
 
     def reg_add(self, key, value, data, kind="REG_SZ"):
         res = self.run("reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f")

@@ -173,13 +173,7 @@ class InstallCase(WineTestCase):
 
 def reg_value(wine, key, name):
     """(type, data) of a registry value as `reg query` prints it, or None."""
-    out = wine.run("reg", "query", key, *(["/v", name] if name else ["/ve"])).stdout.decode("cp932", "replace")
-    for line in out.splitlines():
-        parts = line.lstrip().split("    ", 2)  # the data keeps its trailing blanks
-        if len(parts) >= 2 and parts[1].startswith("REG_") and (parts[0] == (name or "(Default)") or
-                                                                 (not name and parts[0].startswith("("))):
-            return parts[1], parts[2] if len(parts) > 2 else ""
-    return None
+    return wine.registry_value(key, name)
 
 
 def read_lnk(path):

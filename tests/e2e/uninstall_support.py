@@ -5,7 +5,7 @@ import os
 import time
 from dataclasses import dataclass, field
 
-from harness import BUILD, Wine, file_hash
+from harness import BUILD, Wine, settled_file_hash
 from install_support import InstallCase, NEXT, U, reg_value
 
 TOOLS = os.path.join(BUILD, "tools", "win")
@@ -297,7 +297,7 @@ def snapshot(wine):
             elif os.path.isdir(path):
                 files[key] = ("dir",)
             else:
-                files[key] = ("file", os.path.getsize(path), file_hash(path))
+                files[key] = ("file", os.path.getsize(path), settled_file_hash(path))
     registry = {}
     for name, hive in HIVES.items():
         path = os.path.join(wine.prefix, name)

@@ -34,7 +34,7 @@ void RegisterForms(std::initializer_list<const char*> names) {
 void CreateRunWindows() {
     RegisterForms({"TfrmStatus", "TfrmCustomDlg"});
     frmStatus().Create(frmBack().Handle(), frmMain());
-    frmCustomDlg().Create(frmBack().Handle(), frmMain());
+    frmCustomDlg().Create(frmBack().Handle());
     if (!Unattended().Active()) return;
     frmCustomDlg().KeepHidden();
     if (Unattended().Options().ui == RunUi::Quiet) frmStatus().KeepHidden();
@@ -107,17 +107,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     frmBack().Create();
     frmMain().Create(frmBack().Handle());
     frmMain().SetRuns(
-        [] {
+        [](const InstallChoices& choices) {
             CreateRunWindows();
             const ScriptValues& script = Script();
-            RunInstall({frmMain(), frmStatus(), frmBack(), frmMain().WinReboot, script.SetupString,
+            RunInstall({choices, frmMain(), frmStatus(), frmBack(), frmMain().WinReboot, script.SetupString,
                         script.UnSetupString, script.UnSetupTitle, script.ProgramId, script.SetupSpeed});
         },
-        [] {
+        [](const UninstallChoices& choices) {
             CreateRunWindows();
             const ScriptValues& script = Script();
-            RunUninstall({frmMain(), frmStatus(), frmBack(), frmCustomDlg(), frmMain().WinReboot, script.SetupString,
-                          script.UnSetupString});
+            RunUninstall({choices, frmMain(), frmStatus(), frmBack(), frmCustomDlg(), frmMain().WinReboot,
+                          script.SetupString, script.UnSetupString});
         });
     int code = 0;
     if (switches.Unattended()) {

@@ -397,7 +397,8 @@ unsigned long ShellDeleteRest(const std::string& path) {
     const bool wildcard = HasWildcard(path);
     const DWORD attributes = wildcard ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
     if (!wildcard && attributes == INVALID_FILE_ATTRIBUTES) return 2;
-    if (IsComponentFile(path)) RegisterComponent(path, false);
+    // A component that will not unregister is deleted all the same.
+    if (IsComponentFile(path)) static_cast<void>(RegisterComponent(path, false));
     if (!wildcard && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         // One plain file: the system's delete does what the shell's would, without the shell's
         // own searches, and its success means the file is gone.

@@ -5,45 +5,44 @@
 #include "engine/environment.h"
 #include "engine/files_win.h"
 #include "engine/ini_file_win.h"
-#include "engine/messages_win.h"
 #include "engine/paths.h"
 #include "engine/restart_files.h"
 
 namespace {
 
-bool MoveAtRestart(const std::string& from, const char* to) {
-    if (MoveFileExA(from.c_str(), to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT)) return true;
-    ShowMessageBox("MoveFileEx関数が失敗しました。", "内部エラー", MB_ICONEXCLAMATION);
-    return false;
+unsigned long MoveAtRestart(const std::string& from, const char* to) {
+    return MoveFileExA(from.c_str(), to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT) ? 0 : GetLastError();
 }
 
 std::string WininitPath() { return FolderMacros().Get("(Win)") + "WININIT.INI"; }
 
 }  // namespace
 
-bool ReplaceFileAtRestart(const std::string& source, const std::string& destination) {
+unsigned long ReplaceFileAtRestart(const std::string& source, const std::string& destination) {
     const std::string windows = FolderMacros().Get("(Win)");
     std::string temporary;
     for (int k = 1;; ++k) {
         temporary = windows + "KSTMP" + std::to_string(k) + ".TMP";
         if (!FileExists(temporary)) break;
     }
-    CopyOneFile(source, temporary);
+    if (const unsigned long error = CopyOneFile(source, temporary)) return error;
     const std::string& family = Environment().OsFamily;
     if (family == "NT") return MoveAtRestart(temporary, destination.c_str());
-    if (family == "notNT") WriteIniValue("Rename", GetShortPath(destination), GetShortPath(temporary), WininitPath());
-    return true;
+    if (family == "notNT" &&
+        !WriteIniValue("Rename", GetShortPath(destination), GetShortPath(temporary), WininitPath()))
+        return GetLastError();
+    return 0;
 }
 
-bool DeleteFileAtRestart(const std::string& path) {
+unsigned long DeleteFileAtRestart(const std::string& path) {
     const std::string& family = Environment().OsFamily;
     if (family == "NT") return MoveAtRestart(path, nullptr);
-    if (family != "notNT") return true;
+    if (family != "notNT") return 0;
     const std::string file = WininitPath();
     std::string text = "[Rename]\r\n";
     if (FileExists(file)) text = ReadWholeFile(file);
     const DWORD attributes = GetFileAttributesA(path.c_str());
     const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     const std::string line = (folder ? "DirNul=" : "Nul=") + GetShortPath(path);
-    return WriteWholeFile(file, InsertRenameLine(text, line)) == 0;
+    return WriteWholeFile(file, InsertRenameLine(text, line));
 }

@@ -4,9 +4,7 @@
 
 #include <vector>
 
-#include "engine/environment.h"
 #include "engine/files_win.h"
-#include "engine/messages_win.h"
 #include "engine/registry_names.h"
 #include "system_dll_win.h"
 #include "owned_win.h"
@@ -73,26 +71,14 @@ unsigned long ChangeSharedCount(const std::string& path, bool raise) {
     return count;
 }
 
-bool RegisterComponent(const std::string& path, bool registerIt) {
+ComponentRegistration RegisterComponent(const std::string& path, bool registerIt) {
+    using R = ComponentRegistration;
     const OwnedModule library(LoadLibraryA(path.c_str()));
-    const bool installMode = Environment().RunMode == "SETUP";
-    if (!library.valid() && installMode) {
-        ShowMessageBox(path + "の読み込みに失敗しました。", "OCX/DLL登録エラー(LoadLibrary)", 48);
-        return false;
-    }
-    bool registered = false;
-    if (registerIt) {
-        EntryPoint entry = ModuleFunction<EntryPoint>(library.get(), "DllRegisterServer");
-        if (!entry) {
-            ShowMessageBox(path + "のDllRegisterServerエントリが見つかりません。", "OCX/DLL登録エラー(GetProcAddress)",
-                           48);
-        } else if (entry() == 0) {
-            registered = true;
-        } else {
-            ShowMessageBox(path + "のDllRegisterServer関数が失敗しました。", "OCX/DLL登録エラー(Procedure)", 48);
-        }
-    } else if (EntryPoint entry = ModuleFunction<EntryPoint>(library.get(), "DllUnregisterServer")) {
-        entry();
-    }
-    return registered;
+    if (!library.valid()) return R::NotLoaded;
+    const char* name = registerIt ? "DllRegisterServer" : "DllUnregisterServer";
+    const EntryPoint entry = ModuleFunction<EntryPoint>(library.get(), name);
+    if (!entry) return R::NoEntryPoint;
+    const bool failed = entry() != 0;
+    if (!registerIt) return R::Unregistered;
+    return failed ? R::EntryFailed : R::Registered;
 }

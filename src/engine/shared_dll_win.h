@@ -19,5 +19,7 @@ private:
 };
 // Raises or lowers the count and returns the new one; a count that drops to 0 is removed.
 unsigned long ChangeSharedCount(const std::string& path, bool raise);
-// True only when registration was asked for and DllRegisterServer returned 0.
-bool RegisterComponent(const std::string& path, bool registerIt);
+// What registering (DllRegisterServer) or unregistering (DllUnregisterServer, whose own
+// answer nobody acts on) a component came to; the run reports the failures.
+enum class ComponentRegistration { Registered, Unregistered, NotLoaded, NoEntryPoint, EntryFailed };
+[[nodiscard]] ComponentRegistration RegisterComponent(const std::string& path, bool registerIt);

@@ -15,7 +15,7 @@ void InstallRun::ShowFailureDetails() {
                        MB_YESNO | MB_ICONEXCLAMATION,
                        {IDNO, "無人実行では詳細を表示しません。失敗の詳細はこの記録にあります"}) != IDYES)
         return;
-    ShowFailureReport(context_.main, context_.status, "作成・コピー処理失敗　詳細表示", status_.FailureReport);
+    ShowFailureReport(context_.main, context_.status, "作成・コピー処理失敗　詳細表示", status_.FailureReport, false);
 }
 
 void InstallRun::Complete() {

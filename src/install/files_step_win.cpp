@@ -16,9 +16,28 @@
 #include "engine/shared_dll_win.h"
 #include "engine/strings.h"
 #include "install/install_run_win.h"
+#include "windows/run_pages_win.h"
 #include "system_dll_win.h"
 
 namespace {
+
+// A component that did not register is named in a box of its own over its entry; the copy stands.
+void ReportRegistration(const std::string& path, ComponentRegistration result) {
+    switch (result) {
+        case ComponentRegistration::NotLoaded:
+            ShowMessageBox(path + "の読み込みに失敗しました。", "OCX/DLL登録エラー(LoadLibrary)", 48);
+            break;
+        case ComponentRegistration::NoEntryPoint:
+            ShowMessageBox(path + "のDllRegisterServerエントリが見つかりません。", "OCX/DLL登録エラー(GetProcAddress)",
+                           48);
+            break;
+        case ComponentRegistration::EntryFailed:
+            ShowMessageBox(path + "のDllRegisterServer関数が失敗しました。", "OCX/DLL登録エラー(Procedure)", 48);
+            break;
+        case ComponentRegistration::Registered:
+        case ComponentRegistration::Unregistered: break;
+    }
+}
 
 // The entry with its source where this run finds it: a package taken out of the program keeps
 // a later disk's files below DISKn, as the distributor kept them, or beside the script.
@@ -133,7 +152,7 @@ void InstallRun::MeasurePackage() {
     Pause();
     // The same source the copy step will take, so "(App)NAME" entries are measured too;
     // the install folder is the one the folder step will confirm.
-    FolderMacros().Set("(App)", AddPathDelimiter(context_.main.Text("txtFolder"), "B"));
+    FolderMacros().Set("(App)", AddPathDelimiter(context_.choices.folder, "B"));
     int disk = 1;
     for (const std::string& value : CopyFileEntries()) {
         ++state_.entryCount;
@@ -146,7 +165,7 @@ void InstallRun::MeasurePackage() {
 }
 
 void InstallRun::CopyFiles() {
-    context_.status.SetVisible("fraStatus", true);
+    context_.status.ShowProgressBar(true);
     BeginStep("ファイルをコピーしています．．．", "完了");
     state_.doneCount = 0;
     context_.status.ShowProgress(0, 0, state_.entryCount);
@@ -157,7 +176,7 @@ void InstallRun::CopyFiles() {
             FindText("一部失敗", status_.StepStatus) ? "一部失敗・ロックファイルあり" : "ロックファイルあり";
     staging_.RemoveAll();
     EndStep();
-    context_.status.SetVisible("fraStatus", false);
+    context_.status.ShowProgressBar(false);
     state_.lists.files.current.push_back(Log());
 }
 
@@ -240,7 +259,7 @@ InstallRun::FileJob InstallRun::StartFile(CopyEntry& entry, const FileStamp& sou
 
     const FolderListing::Entry existing = destinations_.Find(entry.destination);
     bool copy = true;
-    switch (DecideOverwrite(existing.exists, state_.overwrite, job.sourceAge, existing.age)) {
+    switch (DecideOverwrite(existing.exists, context_.choices.overwrite, job.sourceAge, existing.age)) {
         case OverwriteAction::Ask:
             ShowPendingEntry();
             copy = ShowMessageBox(
@@ -271,12 +290,12 @@ InstallRun::Outcome InstallRun::FinishFile(CopyEntry& entry, const FileJob& job,
     else if (job.copying) destinations_.Update(entry.destination);
     if (HasOption(entry.options, "/R") && !job.error && destinations_.Find(entry.destination).exists) {
         ShowPendingEntry();  // a registration problem is shown over its entry
-        RegisterComponent(entry.destination, true);
+        ReportRegistration(entry.destination, RegisterComponent(entry.destination, true));
     }
 
     Outcome outcome = Outcome::Copied;
     if (error == ERROR_SHARING_VIOLATION) {
-        ReplaceFileAtRestart(entry.source, entry.destination);
+        ReportRestartFailure(ReplaceFileAtRestart(entry.source, entry.destination));
         outcome = Outcome::Scheduled;
     } else if (error != 0) {
         outcome = Outcome::Failed;

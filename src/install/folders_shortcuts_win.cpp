@@ -77,10 +77,10 @@ void InstallRun::MakeFolders() {
 
 bool InstallRun::ShortcutChosen(const std::string& rawName) const {
     switch (ChoiceForName(rawName)) {
-        case ShortcutChoice::Desktop: return state_.desktop;
-        case ShortcutChoice::StartMenu: return state_.startMenu;
-        case ShortcutChoice::StartUp: return state_.startUp;
-        case ShortcutChoice::SendTo: return state_.sendTo;
+        case ShortcutChoice::Desktop: return context_.choices.desktop;
+        case ShortcutChoice::StartMenu: return context_.choices.startMenu;
+        case ShortcutChoice::StartUp: return context_.choices.startUp;
+        case ShortcutChoice::SendTo: return context_.choices.sendTo;
         case ShortcutChoice::Always: break;
     }
     return true;

@@ -51,11 +51,6 @@ void InstallRun::Run() {
 void InstallRun::Start() {
     Form& main = context_.main;
     status_ = RunStatus{};
-    state_.overwrite = main.IsChecked("chkOverWrite");
-    state_.desktop = main.IsChecked("chkSCutDesktop");
-    state_.startMenu = main.IsChecked("chkSCutStartMenu");
-    state_.startUp = main.IsChecked("chkSCutStartUp");
-    state_.sendTo = main.IsChecked("chkSCutSendTo");
     context_.status.SetUnSetupString(context_.unSetupString);
 
     main.Hide();
@@ -71,8 +66,7 @@ void InstallRun::Start() {
 
 void InstallRun::Show(const std::string& text) {
     Unattended().LogStatus(status_.StatusLog);
-    context_.status.SetText("lblMessage", text);
-    ProcessMessages();
+    context_.status.ShowText(text);
 }
 
 void InstallRun::ShowEntry(const std::string& text) {
@@ -96,7 +90,7 @@ bool InstallRun::DisplayDue() {
 }
 
 void InstallRun::Checkpoint() const {
-    if (!IsWindowEnabled(context_.main.Handle())) throw RunStopped{};
+    if (context_.status.Stopped()) throw RunStopped{};
 }
 
 void InstallRun::Pause() const { PauseWithMessages(static_cast<unsigned>(context_.setupSpeed)); }
@@ -143,7 +137,7 @@ void InstallRun::ReadRelations() {
 void InstallRun::CheckDiskSpace() {
     const std::string& s = context_.setupString;
     BeginStep("ディスクの空き容量をチェックしています．．．", "完了");
-    const std::string drive = DriveOfPath(context_.main.Text("txtFolder"));
+    const std::string drive = DriveOfPath(context_.choices.folder);
     FreeSpace space = QueryFreeSpace(drive);
     if (!space.ok) space = QueryFreeSpaceByClusters(drive);
     if (!EnoughSpace(space.bytes, state_.totalBytes)) {
@@ -160,7 +154,7 @@ void InstallRun::CheckInstallFolder() {
     const std::string& s = context_.setupString;
     BeginStep(s + "フォルダをチェックしています．．．", "完了");
     Checkpoint();
-    const std::string app = AddPathDelimiter(context_.main.Text("txtFolder"), "B");
+    const std::string app = AddPathDelimiter(context_.choices.folder, "B");
     FolderMacros().Set("(App)", app);
     if (!FolderExists(app)) {
         const bool create = ShowMessageBox(app + "\r\n\r\nこのフォルダは存在しません。作成してもよろしいですか？",
@@ -197,7 +191,7 @@ void InstallRun::LoadPreviousLog() {
         carry("AddDeleteFile", "File", lists.extraFiles);
     }
     TakeOverJournal();
-    context_.status.SetEnabled("btnAbort", true);
+    context_.status.AllowAbort(true);
 }
 
 void InstallRun::TakeOverJournal() {

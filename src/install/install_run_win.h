@@ -10,12 +10,14 @@
 #include "install/settings_entries.h"
 #include "install/shortcut_entry.h"
 #include "windows/form_win.h"
+#include "windows/run_choices.h"
 #include "windows/status_form_win.h"
 #include "windows/win_reboot_win.h"
 
 // What the run needs of the windows and of the script's start-up values.
 struct InstallContext {
-    Form& main;  // the wizard window: folder field, option boxes, pages of the end
+    InstallChoices choices;
+    Form& main;  // the wizard window: the pages of the end
     TfrmStatus& status;
     Form& back;
     TWinReboot& reboot;

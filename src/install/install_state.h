@@ -1,5 +1,5 @@
 #pragma once
-// The install run's own state: choices, counters and what it records for removal.
+// The install run's own state: counters and what it records for removal.
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -8,9 +8,6 @@
 #include "install/uninstall_log.h"
 
 struct InstallState {
-    bool overwrite = true;
-    bool desktop = false, startMenu = false, startUp = false, sendTo = false;
-
     // Copy progress is in bytes while every source could be measured, else in entries.
     // Counted in 64 bits so packages above 2 GiB keep their totals.
     bool sizeProgress = true;

@@ -13,7 +13,7 @@
 
 void InstallRun::WriteUninstallInformation() {
     BeginStep(context_.unSetupString + "情報を更新しています", "．．．完了");
-    context_.status.SetEnabled("btnAbort", false);
+    context_.status.AllowAbort(false);
     auto dots = [this](int n) {
         std::string row;
         for (int i = 0; i < n; ++i) row += "．";

@@ -11,13 +11,16 @@
 
 void UninstallRun::RemoveInstallFolder() {
     const std::string& s = context_.setupString;
+    const UninstallChoices& choices = context_.choices;
     BeginStep(s + "フォルダの" + context_.unSetupString + "処理．．．");
     // Spelt otherwise in a changed log ("C:\WINDOWS\.\", a short name), it is still that folder.
     const std::string resolved = AddPathDelimiter(ResolvedLogPath(installFolder_), "B");
     if (!IsProtectedInstallFolder(installFolder_) && !IsProtectedInstallFolder(resolved)) {
-        const unsigned long result = RemoveFolderWithPatterns(installFolder_, deleteAll_ ? "*.*|" : cleanupPatterns_);
+        const unsigned long result =
+            RemoveFolderWithPatterns(installFolder_, choices.deleteAll ? "*.*|" : choices.patterns);
         if (Reported(result)) {
-            status_.FailureReport += InstallFolderBlock(installFolder_, result, SystemErrorText(result), s, deleteAll_);
+            status_.FailureReport +=
+                InstallFolderBlock(installFolder_, result, SystemErrorText(result), s, choices.deleteAll);
             ++status_.FailureCount;
             if (result == 145 || result == 5) status_.StepStatus = "一部失敗";
         }
@@ -35,8 +38,7 @@ void UninstallRun::ShowFailureDetails() {
                        MB_YESNO | MB_ICONEXCLAMATION,
                        {IDNO, "無人実行では詳細を表示しません。失敗の詳細はこの記録にあります"}) != IDYES)
         return;
-    context_.main.SetFlags("txtReadme", kVScroll);
-    ShowFailureReport(context_.main, context_.status, "削除処理失敗　詳細表示", status_.FailureReport);
+    ShowFailureReport(context_.main, context_.status, "削除処理失敗　詳細表示", status_.FailureReport, true);
 }
 
 void UninstallRun::Complete() {
@@ -48,7 +50,7 @@ void UninstallRun::Complete() {
 }
 
 void UninstallRun::ShowFinalPage() {
-    bool reboot = FindText("再起動", status_.FailureReport) != 0;
+    bool reboot = leftForRestart_ > 0;
     if (Unattended().Active()) {
         // A file left for the restart is not a failure of the removal.
         FinishUnattended(context_.reboot, status_.FailureReport, status_.FailureCount - leftForRestart_, reboot);

@@ -121,7 +121,7 @@ void UninstallRun::DeleteOne(const std::string& value, bool refused, bool report
     if (!gone && !ContainsText("/L", options) && FileExists(path)) {
         if (result == 0) result = ERROR_ACCESS_DENIED;
         if (ContainsText("/F", options)) {
-            DeleteFileAtRestart(path);
+            ReportRestartFailure(DeleteFileAtRestart(path));
             note = kRestartNote;
             if (report) ++leftForRestart_;
         }
@@ -143,10 +143,11 @@ unsigned long UninstallRun::LowerShared(const std::string& path, std::string& op
         options += "/L";  // other programs still use it
         return 0;
     }
-    if (sharedAnswer_ != "Delete" && sharedAnswer_ != "Save")
+    using A = SharedFileAnswer;
+    if (sharedAnswer_ != A::DeleteAll && sharedAnswer_ != A::KeepAll)
         sharedAnswer_ = context_.question.Ask(SharedFileQuestion(path));
-    if (sharedAnswer_ == "Delete" || sharedAnswer_ == "Yes") return ShellDeleteFile(path);
-    // "No", "Save", or a dialog closed some other way: keeping the file is the safe answer.
+    if (sharedAnswer_ == A::DeleteAll || sharedAnswer_ == A::Yes) return ShellDeleteFile(path);
+    // No, KeepAll, or a dialog closed some other way: keeping the file is the safe answer.
     options += "/L";
     return 0;
 }

@@ -54,8 +54,8 @@ void UninstallRun::DeleteFolders() {
         } else if (SameText(AddPathDelimiter(folder, "B"), installFolder_)) {
             continue;  // it still holds the log, which goes last: the last step removes it
         } else if (ContainsText(installFolder_, folder)) {
-            result = RemoveFolderWithPatterns(folder, cleanupPatterns_);
-            if (deleteAll_) result = 0;  // the install folder step empties everything anyway
+            result = RemoveFolderWithPatterns(folder, context_.choices.patterns);
+            if (context_.choices.deleteAll) result = 0;  // the install folder step empties everything anyway
         } else {
             result = RemoveFolderWithPatterns(folder, "");  // only an empty folder goes
         }

@@ -16,18 +16,6 @@ FileAction DecideFileAction(unsigned long sharedCount, const std::string& option
     return FileAction::Delete;
 }
 
-CleanupChoice ChooseCleanup(const bool ticked[4], const std::string captions[4], bool othersVisible) {
-    CleanupChoice choice;
-    if (ticked[0]) {
-        if (!othersVisible) choice.deleteAll = true;
-        else choice.patterns += "*.INI|";
-    }
-    if (ticked[1]) choice.patterns += "*.GID|";
-    if (ticked[2]) choice.patterns += captions[2] + "|";
-    if (ticked[3]) choice.patterns += captions[3] + "|";
-    return choice;
-}
-
 namespace {
 
 bool IsAbsolute(const std::string& path) {

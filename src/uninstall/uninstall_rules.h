@@ -14,14 +14,6 @@ enum class FileAction {
 FileAction DecideFileAction(unsigned long sharedCount, const std::string& options, const std::string& path,
                             const std::string& windowsFolder, const std::string& systemFolder);
 
-// The four option boxes of the uninstall page (ticked, caption); in the "DeleteAll" layout
-// only the first box is visible. Patterns end in "|"; deleteAll reports the other layout.
-struct CleanupChoice {
-    std::string patterns;
-    bool deleteAll = false;
-};
-CleanupChoice ChooseCleanup(const bool ticked[4], const std::string captions[4], bool othersVisible);
-
 // A path or key from the log that an honest installation never lists: a drive or share root,
 // the Windows or System folder themselves or a folder holding them, wildcards directly inside
 // any of these, a relative path, a registry root or a key less than two levels below its root. Paths are compared after

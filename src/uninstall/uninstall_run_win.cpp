@@ -55,25 +55,12 @@ bool UninstallRun::Prepare() {
     status_.StatusLog = u + "を行っています。\r\n\r\n【処理状況】\r\n";
     context_.status.SetUnSetupString(u);
 
-    const char* boxes[4] = {"chkSCutDesktop", "chkSCutStartMenu", "chkSCutStartUp", "chkSCutSendTo"};
-    bool ticked[4];
-    std::string captions[4];
-    for (int i = 0; i < 4; ++i) {
-        main.SetEnabled(boxes[i], false);
-        ticked[i] = main.IsChecked(boxes[i]);
-        captions[i] = main.Text(boxes[i]);
-    }
-    const bool othersVisible = main.IsVisible(boxes[1]) || main.IsVisible(boxes[2]) || main.IsVisible(boxes[3]);
-    const CleanupChoice cleanup = ChooseCleanup(ticked, captions, othersVisible);
-    cleanupPatterns_ = cleanup.patterns;
-    deleteAll_ = cleanup.deleteAll;
-
     main.Hide();
     context_.status.Show();
     CenterRunButton(main, false);
     ShowLog();
 
-    installFolder_ = main.Text("txtFolder");
+    installFolder_ = context_.choices.folder;
     if (installFolder_.empty()) {
         ShowMessageBox(u + "フォルダが不明です。\r\n" + u + "は続行できません。", "致命的エラー", MB_ICONERROR,
                        {IDOK, nullptr, exit_code::kStopped});

@@ -9,6 +9,7 @@
 
 #include "windows/custom_dlg_win.h"
 #include "windows/form_win.h"
+#include "windows/run_choices.h"
 #include "windows/run_pages_win.h"
 #include "windows/status_form_win.h"
 #include "windows/win_reboot_win.h"
@@ -16,7 +17,8 @@
 class SharedCountNames;
 
 struct UninstallContext {
-    Form& main;  // the wizard window: folder field, option boxes, pages of the end
+    UninstallChoices choices;
+    Form& main;  // the wizard window: the pages of the end
     TfrmStatus& status;
     Form& back;
     TfrmCustomDlg& question;
@@ -78,11 +80,9 @@ private:
     const UninstallContext& context_;
     RunStatus& status_;
     std::string installFolder_;
-    std::string cleanupPatterns_;
-    bool deleteAll_ = false;
-    std::string sharedAnswer_;
-    std::string upperWindows_, upperSystem_;  // the system's folders, upper-cased once for every file
-    int leftForRestart_ = 0;                  // files whose deletion waits for the restart
+    SharedFileAnswer sharedAnswer_ = SharedFileAnswer::No;  // KeepAll and DeleteAll stand for the rest
+    std::string upperWindows_, upperSystem_;                // the system's folders, upper-cased once for every file
+    int leftForRestart_ = 0;                                // files whose deletion waits for the restart
     // UNSETUP.RMV beside the log: the shared counts this removal lowered, written ahead of each,
     // so that a removal cut short and started again lowers none twice.
     JournalFile journal_;

@@ -8,9 +8,12 @@ const FormDef kCustomDlgForm = {"TfrmCustomDlg", "ファイル削除の確認", 
 
 struct AnswerButton {
     const char* name;
-    const char* word;
+    SharedFileAnswer answer;
 };
-const AnswerButton kButtons[] = {{"btnYes", "Yes"}, {"btnNo", "No"}, {"btnDelete", "Delete"}, {"btnSave", "Save"}};
+const AnswerButton kButtons[] = {{"btnYes", SharedFileAnswer::Yes},
+                                 {"btnNo", SharedFileAnswer::No},
+                                 {"btnDelete", SharedFileAnswer::DeleteAll},
+                                 {"btnSave", SharedFileAnswer::KeepAll}};
 
 std::vector<ControlDef> DialogControls() {
     using K = ControlKind;
@@ -32,37 +35,35 @@ TfrmCustomDlg& frmCustomDlg() {
 
 TfrmCustomDlg::TfrmCustomDlg() : Form(kCustomDlgForm) {}
 
-void TfrmCustomDlg::Create(HWND owner, Form& shareForm) {
-    shareForm_ = &shareForm;
+void TfrmCustomDlg::Create(HWND owner) {
     Form::Create(owner, DialogControls());
     // No border icons at all: the question can only be answered.
     SetWindowLongA(Handle(), GWL_STYLE, GetWindowLongA(Handle(), GWL_STYLE) & ~WS_SYSMENU);
     SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
-    for (const AnswerButton& b : kButtons) OnClick(b.name, [this, word = b.word] { Answer(word); });
+    for (const AnswerButton& b : kButtons)
+        OnClick(b.name, [this, answer = b.answer] {
+            answer_ = answer;
+            SetModalResult(1);
+        });
 }
 
-std::string TfrmCustomDlg::Ask(const std::string& message) {
+SharedFileAnswer TfrmCustomDlg::Ask(const std::string& message) {
     if (Unattended().Active()) {
         // Keeping a shared file can do no harm; deleting one might break another program.
         Unattended().Answer(message, "共有ファイルの削除の確認", {IDNO, "無人実行では共有ファイルを残します"});
-        return "No";
+        return SharedFileAnswer::No;
     }
-    shareForm_->SetText("lblFormShare", "");
+    answer_ = SharedFileAnswer::No;  // closed without an answer, the file stays
     SetText("lblMessage", message);
     focusPending_ = true;
     ShowModal();
-    return shareForm_->Text("lblFormShare");
+    return answer_;
 }
 
 void TfrmCustomDlg::FormActivate() {
     // Each showing starts on btnYes, so Enter answers "Yes".
     if (focusPending_) Focus("btnYes");
     focusPending_ = false;
-}
-
-void TfrmCustomDlg::Answer(const char* word) {
-    shareForm_->SetText("lblFormShare", word);
-    SetModalResult(1);
 }
 
 LRESULT TfrmCustomDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

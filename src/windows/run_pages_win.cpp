@@ -56,7 +56,9 @@ void FinishUnattended(TWinReboot& reboot, const std::string& failureReport, int 
     run.Finish(failures, restartNeeded, started);
 }
 
-void ShowFailureReport(Form& main, Form& status, const std::string& caption, const std::string& report) {
+void ShowFailureReport(Form& main, Form& status, const std::string& caption, const std::string& report,
+                       bool scrollBar) {
+    if (scrollBar) main.SetFlags("txtReadme", kVScroll);
     main.SetText("txtReadme", report);
     main.SetText("btnEvent", "続行(&C)");
     main.SetEnabled("btnEvent", true);
@@ -71,4 +73,8 @@ void ShowFailureReport(Form& main, Form& status, const std::string& caption, con
     main.Hide();
     ProcessMessages();
     PauseWithMessages(500);
+}
+
+void ReportRestartFailure(unsigned long error) {
+    if (error != 0) ShowMessageBox("MoveFileEx関数が失敗しました。", "内部エラー", MB_ICONEXCLAMATION);
 }

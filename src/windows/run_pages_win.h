@@ -27,5 +27,8 @@ bool AskFinalChoice(Form& main, Form& status, const FinalChoice& page);
 // restarts only when it must and /forcerestart asks for it.
 // The failure report goes to the run log in place of the details page.
 void FinishUnattended(TWinReboot& reboot, const std::string& failureReport, int failures, bool restartNeeded);
+// Reports a file that could not be left to the restart (a Win32 error, 0 for none).
+void ReportRestartFailure(unsigned long error);
 // Shows the failure report on the text page, waits for "続行(&C)", then returns to the status window.
-void ShowFailureReport(Form& main, Form& status, const std::string& caption, const std::string& report);
+// scrollBar: the page gets its vertical scroll bar; else it keeps the bars the readme gave it.
+void ShowFailureReport(Form& main, Form& status, const std::string& caption, const std::string& report, bool scrollBar);

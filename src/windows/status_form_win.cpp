@@ -54,7 +54,11 @@ void TfrmStatus::Create(HWND owner, Form& runForm) {
 
 void TfrmStatus::ShowLog() {
     Unattended().LogStatus(RunState().StatusLog);
-    SetText("lblMessage", RunState().StatusLog);
+    ShowText(RunState().StatusLog);
+}
+
+void TfrmStatus::ShowText(const std::string& text) {
+    SetText("lblMessage", text);
     ProcessMessages();
 }
 
@@ -74,15 +78,21 @@ void TfrmStatus::ShowProgress(int percent, int done, int total) {
 void TfrmStatus::WaitForNext() {
     if (Unattended().Active()) return;  // nobody is there to press it
     SetText("btnAbort", kNext);
+    buttonRole_ = ButtonRole::Next;
+    nextPressed_ = false;
     SetEnabled("btnAbort", true);
     Focus("btnAbort");
-    while (IsEnabled("btnAbort") && IsWindow(Handle())) PauseWithMessages(100);
+    while (!nextPressed_ && IsWindow(Handle())) PauseWithMessages(100);
 }
 
 void TfrmStatus::btnAbortClick() {
-    const std::string caption = Text("btnAbort");
-    if (caption == kNext) SetEnabled("btnAbort", false);
-    if (caption == kAbort) AbortRun();
+    switch (buttonRole_) {
+        case ButtonRole::Next:
+            SetEnabled("btnAbort", false);
+            nextPressed_ = true;
+            break;
+        case ButtonRole::Abort: AbortRun(); break;
+    }
 }
 
 void TfrmStatus::AbortRun() {
@@ -93,7 +103,8 @@ void TfrmStatus::AbortRun() {
     if (ShowMessageBox(question, "中断の確認", MB_YESNO | MB_ICONQUESTION, {IDYES, "中断ボタンが押されました"}) !=
         IDYES)
         return;
-    EnableWindow(runForm_->Handle(), FALSE);  // the run's checkpoints notice this and stop
+    stopped_ = true;  // the run's next checkpoint ends it
+    EnableWindow(runForm_->Handle(), FALSE);
     EnableWindow(frmBack().Handle(), TRUE);
     Hide();
     ShowMessageBox("処理を中断しました。", "中断", MB_OK | MB_ICONEXCLAMATION);

@@ -32,15 +32,27 @@ public:
     void BeginStep(const std::string& text, const std::string& initialWord);
     // Shows StatusLog and lets the window repaint.
     void ShowLog();
+    // Shows this progress text in place of StatusLog and lets the window repaint.
+    void ShowText(const std::string& text);
+    // The copy step's bar and count below the text.
+    void ShowProgressBar(bool shown) { SetVisible("fraStatus", shown); }
+    // Whether the button may stop the run (a run allows it once it has a log to leave).
+    void AllowAbort(bool allowed) { SetEnabled("btnAbort", allowed); }
     // The copy progress: bar position and "40%(4/10)".
     void ShowProgress(int percent, int done, int total);
     // Turns the button into "次へ(&N)" and waits, handling messages, until it is pressed.
     void WaitForNext();
+    // Whether the user has stopped the run with the abort button.
+    bool Stopped() const { return stopped_; }
 
 private:
     void btnAbortClick();
     void AbortRun();
 
+    enum class ButtonRole { Abort, Next };
+    ButtonRole buttonRole_ = ButtonRole::Abort;
+    bool stopped_ = false;
+    bool nextPressed_ = false;
     Form* runForm_ = nullptr;
     std::string unSetupString_ = "アンインストール";
 };

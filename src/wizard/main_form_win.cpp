@@ -30,7 +30,8 @@ void TfrmMain::Create(HWND owner) {
     OnChange("txtFolder", [this] { txtFolderChange(); });
 }
 
-void TfrmMain::SetRuns(std::function<void()> install, std::function<void()> uninstall) {
+void TfrmMain::SetRuns(std::function<void(const InstallChoices&)> install,
+                       std::function<void(const UninstallChoices&)> uninstall) {
     runInstall_ = std::move(install);
     runUninstall_ = std::move(uninstall);
 }

@@ -6,6 +6,7 @@
 
 #include "windows/folder_dialog_win.h"
 #include "windows/form_win.h"
+#include "windows/run_choices.h"
 #include "windows/win_reboot_win.h"
 
 class TfrmMain : public Form {
@@ -13,7 +14,8 @@ public:
     TfrmMain();
     void Create(HWND owner);
     // What btnEvent starts on the main page in install and in uninstall mode.
-    void SetRuns(std::function<void()> install, std::function<void()> uninstall);
+    void SetRuns(std::function<void(const InstallChoices&)> install,
+                 std::function<void(const UninstallChoices&)> uninstall);
     // Start-up and the wizard without anyone at the screen (unattended_win.cpp): every page
     // is passed with its defaults until a run has ended or something stopped it.
     void RunUnattended();
@@ -51,6 +53,10 @@ private:
     // Uninstall mode's main page (uninstall_page_win.cpp).
     void PrepareUninstallPage();
 
+    // The main page, read once when a run starts (wizard_pages_win.cpp, uninstall_page_win.cpp).
+    InstallChoices ReadInstallChoices() const;
+    UninstallChoices ReadUninstallChoices();
+
     // The unattended walk (unattended_win.cpp).
     void ApplyFolderSwitch();
     void PressThroughWizard();
@@ -70,8 +76,10 @@ private:
     bool checkerDone_ = false;
     bool memoWhite_ = false;
     OwnedGdi<HBRUSH> memoBrush_;
-    std::function<void()> runInstall_;
-    std::function<void()> runUninstall_;
+    bool cleanupAllOnly_ = false;     // the uninstall page offers only "everything below the folder"
+    std::string cleanupPatterns_[4];  // what each uninstall option box deletes
+    std::function<void(const InstallChoices&)> runInstall_;
+    std::function<void(const UninstallChoices&)> runUninstall_;
 };
 
 TfrmMain& frmMain();

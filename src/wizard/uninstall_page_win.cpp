@@ -26,6 +26,7 @@ void TfrmMain::PrepareUninstallPage() {
               RECT{frame.left, overwrite.top, frame.right, overwrite.top + (option.bottom - option.top) - 24});
 
     const UninstallOptions options = ParseUninstallOptions(ReadIniValue("UnSetupOption", "CheckBox", "0,0,0,0", log));
+    cleanupAllOnly_ = options.deleteAll;
     if (options.deleteAll) {
         SetText("chkSCutDesktop", u + "フォルダ以下の全ファイル・フォルダ");
         const RECT box = Bounds("chkSCutDesktop"), inner = Bounds("fraShortCut");
@@ -37,12 +38,14 @@ void TfrmMain::PrepareUninstallPage() {
             SetVisible(kOptionBoxes[i], false);
         }
     } else {
-        const std::string captions[4] = {"*.INI", "*.GID", ReadIniValue("UnSetupOption", "CheckBox3", "", log),
-                                         ReadIniValue("UnSetupOption", "CheckBox4", "", log)};
+        cleanupPatterns_[0] = "*.INI";
+        cleanupPatterns_[1] = "*.GID";
+        cleanupPatterns_[2] = ReadIniValue("UnSetupOption", "CheckBox3", "", log);
+        cleanupPatterns_[3] = ReadIniValue("UnSetupOption", "CheckBox4", "", log);
         for (int i = 0; i < 4; ++i) {
-            SetText(kOptionBoxes[i], captions[i]);
+            SetText(kOptionBoxes[i], cleanupPatterns_[i]);
             SetChecked(kOptionBoxes[i], options.ticked[i]);
-            SetEnabled(kOptionBoxes[i], !captions[i].empty());
+            SetEnabled(kOptionBoxes[i], !cleanupPatterns_[i].empty());
         }
     }
 
@@ -58,4 +61,14 @@ void TfrmMain::PrepareUninstallPage() {
     SetVisible("fraSelectType", false);
     ShowPanels(false, false, false);
     btnEventClick();
+}
+
+UninstallChoices TfrmMain::ReadUninstallChoices() {
+    bool ticked[4];
+    for (int i = 0; i < 4; ++i) {
+        SetEnabled(kOptionBoxes[i], false);  // the choice is made
+        ticked[i] = IsChecked(kOptionBoxes[i]);
+    }
+    const CleanupChoice cleanup = ChooseCleanup(ticked, cleanupPatterns_, !cleanupAllOnly_);
+    return {Text("txtFolder"), cleanup.patterns, cleanup.deleteAll};
 }

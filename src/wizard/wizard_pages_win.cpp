@@ -177,10 +177,10 @@ void TfrmMain::Dispatch(const std::string& caption) {
     const ScriptValues& values = Script();
     switch (DispatchFor(caption, values.SetupString, values.UnSetupString)) {
         case WizardAction::StartUninstall:
-            if (runUninstall_) runUninstall_();
+            if (runUninstall_) runUninstall_(ReadUninstallChoices());
             break;
         case WizardAction::StartInstall:
-            if (runInstall_) runInstall_();
+            if (runInstall_) runInstall_(ReadInstallChoices());
             break;
         case WizardAction::AnswerRun: SetEnabled("btnEvent", false); break;
         case WizardAction::ToMainPage:
@@ -193,4 +193,10 @@ void TfrmMain::Dispatch(const std::string& caption) {
             break;
         case WizardAction::None: break;
     }
+}
+
+InstallChoices TfrmMain::ReadInstallChoices() const {
+    return {Text("txtFolder"),           IsChecked("chkOverWrite"),
+            IsChecked("chkSCutDesktop"), IsChecked("chkSCutStartMenu"),
+            IsChecked("chkSCutStartUp"), IsChecked("chkSCutSendTo")};
 }

@@ -64,3 +64,15 @@ UninstallOptions ParseUninstallOptions(const std::string& value) {
     for (std::size_t i = 0; i < 4; ++i) options.ticked[i] = value.size() > i * 2 && value[i * 2] == '1';
     return options;
 }
+
+CleanupChoice ChooseCleanup(const bool ticked[4], const std::string patterns[4], bool othersShown) {
+    CleanupChoice choice;
+    if (ticked[0]) {
+        if (!othersShown) choice.deleteAll = true;
+        else choice.patterns += "*.INI|";
+    }
+    if (ticked[1]) choice.patterns += "*.GID|";
+    if (ticked[2]) choice.patterns += patterns[2] + "|";
+    if (ticked[3]) choice.patterns += patterns[3] + "|";
+    return choice;
+}

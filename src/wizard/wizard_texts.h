@@ -28,6 +28,15 @@ enum class WizardAction { StartUninstall, StartInstall, AnswerRun, ToMainPage, T
 WizardAction DispatchFor(const std::string& caption, const std::string& s, const std::string& u);
 
 // The uninstall log's [UnSetupOption] CheckBox: "DeleteAll", or "1"/"0" at positions 1, 3, 5 and 7.
+// What the uninstall page's four boxes ask for, each box deleting its pattern. In the
+// "DeleteAll" layout only the first box is shown, and it empties the whole folder.
+// Patterns end in "|".
+struct CleanupChoice {
+    std::string patterns;
+    bool deleteAll = false;
+};
+CleanupChoice ChooseCleanup(const bool ticked[4], const std::string patterns[4], bool othersShown);
+
 struct UninstallOptions {
     bool deleteAll = false;
     bool ticked[4] = {};

@@ -16,6 +16,7 @@
 #include "engine/strings.h"
 #include "fuzz_support.h"
 #include "uninstall/uninstall_rules.h"
+#include "wizard/wizard_texts.h"
 
 namespace {
 

@@ -29,21 +29,6 @@ TEST(UninstallFiles, FirstMatchingRowDecides) {
     EXPECT_EQ(Decide(0, "/R", "C:\\Windows\\x.txt"), FileAction::Delete);
 }
 
-TEST(UninstallCleanup, PatternsFromTheTickedBoxes) {
-    const std::string captions[4] = {"*.INI", "*.GID", "*.LOG", "*.BAK"};
-    const bool all[4] = {true, true, true, true}, some[4] = {false, true, false, true}, none[4] = {};
-    EXPECT_EQ(ChooseCleanup(all, captions, true).patterns, "*.INI|*.GID|*.LOG|*.BAK|");
-    EXPECT_FALSE(ChooseCleanup(all, captions, true).deleteAll);
-    EXPECT_EQ(ChooseCleanup(some, captions, true).patterns, "*.GID|*.BAK|");
-    EXPECT_EQ(ChooseCleanup(none, captions, true).patterns, "");
-    // The DeleteAll layout shows the first box alone: ticked, it empties the whole folder.
-    const bool first[4] = {true, false, false, false};
-    const CleanupChoice all_files = ChooseCleanup(first, captions, false);
-    EXPECT_TRUE(all_files.deleteAll);
-    EXPECT_EQ(all_files.patterns, "");
-    EXPECT_FALSE(ChooseCleanup(none, captions, false).deleteAll);
-}
-
 TEST(UninstallRefusals, SystemFoldersRootsAndRelativePaths) {
     for (const char* refused :
          {"C:\\", "C:", "C:\\*.*", "C:\\*", "C:\\WINDOWS", "c:\\windows\\", "C:\\WINDOWS\\*.*", "C:\\Windows\\System32",

@@ -68,3 +68,18 @@ TEST(UninstallOptions, FlagsDeleteAllAndShortValues) {
     o = ParseUninstallOptions("");
     EXPECT_FALSE(o.ticked[0]);
 }
+
+TEST(UninstallCleanup, PatternsFromTheTickedBoxes) {
+    const std::string patterns[4] = {"*.INI", "*.GID", "*.LOG", "*.BAK"};
+    const bool all[4] = {true, true, true, true}, some[4] = {false, true, false, true}, none[4] = {};
+    EXPECT_EQ(ChooseCleanup(all, patterns, true).patterns, "*.INI|*.GID|*.LOG|*.BAK|");
+    EXPECT_FALSE(ChooseCleanup(all, patterns, true).deleteAll);
+    EXPECT_EQ(ChooseCleanup(some, patterns, true).patterns, "*.GID|*.BAK|");
+    EXPECT_EQ(ChooseCleanup(none, patterns, true).patterns, "");
+    // The DeleteAll layout shows the first box alone: ticked, it empties the whole folder.
+    const bool first[4] = {true, false, false, false};
+    const CleanupChoice all_files = ChooseCleanup(first, patterns, false);
+    EXPECT_TRUE(all_files.deleteAll);
+    EXPECT_EQ(all_files.patterns, "");
+    EXPECT_FALSE(ChooseCleanup(none, patterns, false).deleteAll);
+}

@@ -275,7 +275,7 @@ TEST_F(RestartFiles, NtReplaceRecordsAPendingRenameOfATemporaryCopy) {
     WriteFile(dir / "in use.dll", "old contents");
     WriteFile(winDir + "KSTMP1.TMP", "left by an earlier run");
 
-    ASSERT_TRUE(ReplaceFileAtRestart(dir / "new.dll", dir / "in use.dll"));
+    ASSERT_EQ(ReplaceFileAtRestart(dir / "new.dll", dir / "in use.dll"), 0u);
     // The first free temporary name in (Win) holds the copy.
     EXPECT_EQ(ReadFile(winDir + "KSTMP1.TMP"), "left by an earlier run");
     EXPECT_EQ(ReadFile(winDir + "KSTMP2.TMP"), "new contents");
@@ -294,7 +294,7 @@ TEST_F(RestartFiles, NtReplaceRecordsAPendingRenameOfATemporaryCopy) {
 TEST_F(RestartFiles, NtDeleteRecordsAPendingRenameToNothing) {
     Environment().OsFamily = "NT";
     WriteFile(dir / "gone.dll", "x");
-    ASSERT_TRUE(DeleteFileAtRestart(dir / "gone.dll"));
+    ASSERT_EQ(DeleteFileAtRestart(dir / "gone.dll"), 0u);
     const Strings entries = PendingEntries();
     const int i = FindPendingSource(entries, dir / "gone.dll");
     ASSERT_GE(i, 0) << "no pending delete of " << (dir / "gone.dll");
@@ -310,7 +310,7 @@ TEST_F(RestartFiles, NotNtReplaceWritesTheRenameLineOfShortPaths) {
     WriteFile(dir / "new.dll", "new contents");
     WriteFile(dir / "in use library.dll", "old contents");
 
-    ASSERT_TRUE(ReplaceFileAtRestart(dir / "new.dll", dir / "in use library.dll"));
+    ASSERT_EQ(ReplaceFileAtRestart(dir / "new.dll", dir / "in use library.dll"), 0u);
     EXPECT_EQ(ReadFile(winDir + "KSTMP1.TMP"), "new contents");
     const std::string destination = GetShortPath(dir / "in use library.dll");
     const std::string temporary = GetShortPath(winDir + "KSTMP1.TMP");
@@ -330,7 +330,7 @@ TEST_F(RestartFiles, NotNtDeleteEditsWininitAsText) {
     CreateFolderPath(dir / "Folder long name\\");
 
     // No file yet: made with the one section.
-    ASSERT_TRUE(DeleteFileAtRestart(dir / "a.dll"));
+    ASSERT_EQ(DeleteFileAtRestart(dir / "a.dll"), 0u);
     const std::string file = GetShortPath(dir / "a.dll");
     const std::string folder = GetShortPath(dir / "Folder long name");
     ASSERT_FALSE(file.empty());
@@ -338,13 +338,13 @@ TEST_F(RestartFiles, NotNtDeleteEditsWininitAsText) {
     EXPECT_EQ(ReadFile(wininit), "[Rename]\r\nNul=" + file + "\r\n");
 
     // A folder gets "DirNul="; the same file twice gives two lines.
-    ASSERT_TRUE(DeleteFileAtRestart(dir / "Folder long name"));
-    ASSERT_TRUE(DeleteFileAtRestart(dir / "a.dll"));
+    ASSERT_EQ(DeleteFileAtRestart(dir / "Folder long name"), 0u);
+    ASSERT_EQ(DeleteFileAtRestart(dir / "a.dll"), 0u);
     EXPECT_EQ(ReadFile(wininit), "[Rename]\r\nNul=" + file + "\r\nDirNul=" + folder + "\r\nNul=" + file + "\r\n");
 
     // Before the first empty line of [Rename], whatever the letter case of its header.
     WriteFile(wininit, "[rename]\r\nX=Y\r\n\r\n[Other]\r\nC=D\r\n");
-    ASSERT_TRUE(DeleteFileAtRestart(dir / "a.dll"));
+    ASSERT_EQ(DeleteFileAtRestart(dir / "a.dll"), 0u);
     EXPECT_EQ(ReadFile(wininit), "[rename]\r\nX=Y\r\nNul=" + file + "\r\n\r\n[Other]\r\nC=D\r\n");
     EXPECT_EQ(ReadPendingRaw(), before);
 }
@@ -354,8 +354,8 @@ TEST_F(RestartFiles, OtherFamiliesRecordNothing) {
     const auto before = ReadPendingRaw();
     WriteFile(dir / "new.dll", "new");
     WriteFile(dir / "old.dll", "old");
-    EXPECT_TRUE(ReplaceFileAtRestart(dir / "new.dll", dir / "old.dll"));
-    EXPECT_TRUE(DeleteFileAtRestart(dir / "old.dll"));
+    EXPECT_EQ(ReplaceFileAtRestart(dir / "new.dll", dir / "old.dll"), 0u);
+    EXPECT_EQ(DeleteFileAtRestart(dir / "old.dll"), 0u);
     EXPECT_FALSE(FileExists(winDir + "WININIT.INI"));
     EXPECT_EQ(ReadPendingRaw(), before);
     EXPECT_EQ(ReadFile(dir / "old.dll"), "old");

@@ -18,7 +18,7 @@ void CreateFormsOnce() {
     frmBack().Create();
     frmMain().Create(frmBack().Handle());
     frmStatus().Create(frmBack().Handle(), frmMain());
-    frmCustomDlg().Create(frmBack().Handle(), frmMain());
+    frmCustomDlg().Create(frmBack().Handle());
 }
 
 void PostClick(Form& form, const char* name) { PostMessageA(form.Control(name), BM_CLICK, 0, 0); }
@@ -30,13 +30,14 @@ void CALLBACK PressAbortLater(HWND, UINT, UINT_PTR id, DWORD) {
 
 }  // namespace
 
-TEST(SharedFileQuestion, EachButtonLeavesExactlyItsWord) {
+TEST(SharedFileQuestion, EachButtonGivesExactlyItsAnswer) {
     CreateFormsOnce();
-    const std::pair<const char*, const char*> buttons[] = {
-        {"btnYes", "Yes"}, {"btnNo", "No"}, {"btnDelete", "Delete"}, {"btnSave", "Save"}};
-    for (const auto& [button, word] : buttons) {
+    using A = SharedFileAnswer;
+    const std::pair<const char*, A> buttons[] = {
+        {"btnYes", A::Yes}, {"btnNo", A::No}, {"btnDelete", A::DeleteAll}, {"btnSave", A::KeepAll}};
+    for (const auto& [button, answer] : buttons) {
         PostClick(frmCustomDlg(), button);
-        EXPECT_EQ(frmCustomDlg().Ask("共有ファイル\r\nを削除しますか？"), word);
+        EXPECT_EQ(frmCustomDlg().Ask("共有ファイル\r\nを削除しますか？"), answer);
         EXPECT_FALSE(frmCustomDlg().IsShown());
     }
     EXPECT_EQ(frmCustomDlg().Text("lblMessage"), "共有ファイル\r\nを削除しますか？");
@@ -47,7 +48,26 @@ TEST(SharedFileQuestion, EscapeDoesNotAnswer) {
     CreateFormsOnce();
     PostMessageA(frmCustomDlg().Control("btnYes"), WM_KEYDOWN, VK_ESCAPE, 0);
     PostClick(frmCustomDlg(), "btnSave");
-    EXPECT_EQ(frmCustomDlg().Ask("x"), "Save");
+    EXPECT_EQ(frmCustomDlg().Ask("x"), SharedFileAnswer::KeepAll);
+}
+
+TEST(StatusWindow, AbortQuestionAnsweredNoChangesNothing) {
+    CreateFormsOnce();
+    TfrmStatus& status = frmStatus();
+    status.SetEnabled("btnAbort", true);  // as a run enables it
+    status.Show();
+    MessageBoxWatcher watcher;  // answers with OK, which is not Yes
+    SendMessageA(status.Control("btnAbort"), BM_CLICK, 0, 0);
+    ASSERT_TRUE(watcher.Wait());
+    EXPECT_EQ(watcher.caption, "中断の確認");
+    EXPECT_EQ(watcher.text.substr(0, watcher.text.find("\r\n")),
+              "ここで処理を中断すると、すでにコピー済みのファイルなどは削除されません。");
+    EXPECT_TRUE(status.IsShown());
+    EXPECT_FALSE(status.Stopped());
+    EXPECT_TRUE(IsWindowEnabled(frmMain().Handle()));
+    EXPECT_FALSE(IsWindowEnabled(frmBack().Handle()));
+    status.Hide();
+    status.SetEnabled("btnAbort", false);
 }
 
 TEST(StatusWindow, StartsWithItsDesignedState) {
@@ -81,24 +101,6 @@ TEST(StatusWindow, StepsProgressAndNextWait) {
     EXPECT_EQ(status.Text("btnAbort"), "次へ(&N)");
     EXPECT_FALSE(status.IsEnabled("btnAbort"));
     EXPECT_TRUE(IsWindowEnabled(frmMain().Handle()));
-}
-
-TEST(StatusWindow, AbortQuestionAnsweredNoChangesNothing) {
-    CreateFormsOnce();
-    TfrmStatus& status = frmStatus();
-    status.SetText("btnAbort", "中断(&A)");
-    status.SetEnabled("btnAbort", true);
-    status.Show();
-    MessageBoxWatcher watcher;  // answers with OK, which is not Yes
-    SendMessageA(status.Control("btnAbort"), BM_CLICK, 0, 0);
-    ASSERT_TRUE(watcher.Wait());
-    EXPECT_EQ(watcher.caption, "中断の確認");
-    EXPECT_EQ(watcher.text.substr(0, watcher.text.find("\r\n")),
-              "ここで処理を中断すると、すでにコピー済みのファイルなどは削除されません。");
-    EXPECT_TRUE(status.IsShown());
-    EXPECT_TRUE(IsWindowEnabled(frmMain().Handle()));
-    EXPECT_FALSE(IsWindowEnabled(frmBack().Handle()));
-    status.Hide();
 }
 
 TEST(WinReboot, ShutdownPrivilegeSwitches) {

@@ -158,13 +158,11 @@ std::string RegistryData(DWORD type, const std::vector<char>& data) {
             std::snprintf(number, sizeof(number), "0x%lx",
                           data.size() >= 4 ? *reinterpret_cast<const DWORD*>(data.data()) : 0UL);
             return number;
-        case REG_MULTI_SZ: {
+        case REG_MULTI_SZ: {  // the closing pair of NULs dropped; an empty string between two stays
+            std::size_t end = data.size();
+            for (int closing = 0; closing < 2 && end > 0 && data[end - 1] == '\0'; ++closing) --end;
             std::string out;
-            for (std::size_t i = 0; i < data.size() && data[i];) {
-                const std::string part(data.data() + i);
-                out += (out.empty() ? "" : "\\0") + part;
-                i += part.size() + 1;
-            }
+            for (std::size_t i = 0; i < end; ++i) out += data[i] ? std::string(1, data[i]) : "\\0";
             return out;
         }
         default: {

@@ -529,7 +529,9 @@ class RemovalKilled(CutShortCase):
         self.finish_removal(before)
 
         self.install_a()
-        self.kill_removal(self.logged("フォルダのアンインストール処理．．．"), "the folder step's line")
+        # At the shortcuts, after every file: four steps before the entry goes, a moment a poller
+        # catches even beside other scenarios (the folder step alone, three before it, was missed).
+        self.kill_removal(self.logged("ショートカットのアンインストール処理．．．"), "the shortcut step's line")
         self.finish_removal(before)
 
     def install_a(self):

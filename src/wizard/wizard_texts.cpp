@@ -67,12 +67,8 @@ UninstallOptions ParseUninstallOptions(const std::string& value) {
 
 CleanupChoice ChooseCleanup(const bool ticked[4], const std::string patterns[4], bool othersShown) {
     CleanupChoice choice;
-    if (ticked[0]) {
-        if (!othersShown) choice.deleteAll = true;
-        else choice.patterns += "*.INI|";
-    }
-    if (ticked[1]) choice.patterns += "*.GID|";
-    if (ticked[2]) choice.patterns += patterns[2] + "|";
-    if (ticked[3]) choice.patterns += patterns[3] + "|";
+    choice.deleteAll = ticked[0] && !othersShown;
+    for (int i = choice.deleteAll ? 1 : 0; i < 4; ++i)
+        if (ticked[i]) choice.patterns += patterns[i] + "|";
     return choice;
 }

@@ -27,7 +27,6 @@ std::string CheckerRefusal(const std::string& s);
 enum class WizardAction { StartUninstall, StartInstall, AnswerRun, ToMainPage, ToUninstallMain, None };
 WizardAction DispatchFor(const std::string& caption, const std::string& s, const std::string& u);
 
-// The uninstall log's [UnSetupOption] CheckBox: "DeleteAll", or "1"/"0" at positions 1, 3, 5 and 7.
 // What the uninstall page's four boxes ask for, each box deleting its pattern. In the
 // "DeleteAll" layout only the first box is shown, and it empties the whole folder.
 // Patterns end in "|".
@@ -37,6 +36,7 @@ struct CleanupChoice {
 };
 CleanupChoice ChooseCleanup(const bool ticked[4], const std::string patterns[4], bool othersShown);
 
+// The uninstall log's [UnSetupOption] CheckBox: "DeleteAll", or "1"/"0" at positions 1, 3, 5 and 7.
 struct UninstallOptions {
     bool deleteAll = false;
     bool ticked[4] = {};

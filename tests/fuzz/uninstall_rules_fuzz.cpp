@@ -16,7 +16,6 @@
 #include "engine/strings.h"
 #include "fuzz_support.h"
 #include "uninstall/uninstall_rules.h"
-#include "wizard/wizard_texts.h"
 
 namespace {
 
@@ -125,8 +124,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (data[0] & 0x80) CheckRegistryKey(value);
     else CheckPath(value, folders);
     IsProtectedInstallFolder(value);
-    const bool ticked[4] = {(data[0] & 1) != 0, (data[0] & 2) != 0, (data[0] & 4) != 0, (data[0] & 8) != 0};
-    const std::string captions[4] = {"", "", value, value};
-    ChooseCleanup(ticked, captions, data[0] & 16);
     return 0;
 }

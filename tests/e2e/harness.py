@@ -287,6 +287,8 @@ class Wine:
         self.processes = []
         self._starts = Counter()
         self.ui = UiDriver(self._launch)
+        # Seconds one driver command may wait for a busy program before the scenario fails.
+        self.command_limit = 120
         _bash(f'kelvo_new_prefix "{self.prefix}" {version}', env=self.env)
 
     # Paths -----------------------------------------------------------------
@@ -451,21 +453,21 @@ class Wine:
         _bash(f'kelvo_drop_prefix "{self.prefix}"', env=self.env)
 
     # Driving windows -------------------------------------------------------
-    def driver(self, *args, check=True, timeout=120):
+    def driver(self, *args, check=True, timeout=None):
         # A window's text is asked for by a message, which Wine lets wait until a busy program
         # answers, whatever the driver's own limit: a log with a 70 KB line kept setup's
         # status window busy 5 s natively and 37 s under i386 emulation.
         self._keep_server()
-        code, out, failure = self._call(args, timeout)
+        code, out, failure = self._call(args, timeout or self.command_limit)
         if check and code != 0:
             raise AssertionError(self._report(f"uidriver {' '.join(args)} failed: {failure}"))
         return out if code == 0 else None
 
     def wait(self, cls, timeout_ms=15000):
-        return _unescape(self.driver("wait", cls, str(timeout_ms), timeout=timeout_ms / 1000 + 30).rstrip("\r\n"))
+        return _unescape(self.driver("wait", cls, str(timeout_ms), timeout=max(timeout_ms / 1000 + 30, self.command_limit)).rstrip("\r\n"))
 
     def gone(self, cls, timeout_ms=15000):
-        return self.driver("gone", cls, str(timeout_ms), check=False, timeout=timeout_ms / 1000 + 30) is not None
+        return self.driver("gone", cls, str(timeout_ms), check=False, timeout=max(timeout_ms / 1000 + 30, self.command_limit)) is not None
 
     def windows(self, cls=""):
         out = self.driver("windows", *([cls] if cls else []))

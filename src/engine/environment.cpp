@@ -11,6 +11,6 @@ std::string WorkFolderName(const std::string& tempFolder, int n) {
     return tempFolder + "KSTMP" + std::to_string(n) + "\\";
 }
 
-std::string RunModeFor(const std::string& firstArgument) {
-    return NameOfPath(firstArgument) == "UNSETUP.INI" ? "UNSETUP" : "SETUP";
+SetupMode RunModeFor(const std::string& firstArgument) {
+    return NameOfPath(firstArgument) == "UNSETUP.INI" ? SetupMode::Unsetup : SetupMode::Setup;
 }

@@ -210,7 +210,7 @@ DWORD RetryRefusedMove(const std::string& destination, DWORD error, Move move) {
     return move() ? 0 : GetLastError();
 }
 
-bool NoReplacingMove() { return Environment().OsFamily == "notNT"; }
+bool NoReplacingMove() { return Environment().OsFamily == WindowsFamily::NotNt; }
 
 std::string AsideName(const std::string& temporary) { return temporary + ".OLD"; }
 

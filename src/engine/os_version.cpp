@@ -29,7 +29,7 @@ std::string Win9xName(int minor, int build) {
 }  // namespace
 
 OsIdentity RecognizeOs(int platform, int major, int minor, int build) {
-    if (platform == kPlatformNT) return {NtName(major, minor), "NT"};
-    if (platform == kPlatformWin95) return {Win9xName(minor, build), "notNT"};
-    return {"Windows", ""};
+    if (platform == kPlatformNT) return {NtName(major, minor), WindowsFamily::Nt};
+    if (platform == kPlatformWin95) return {Win9xName(minor, build), WindowsFamily::NotNt};
+    return {"Windows", WindowsFamily::Unknown};
 }

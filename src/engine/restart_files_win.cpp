@@ -26,18 +26,18 @@ unsigned long ReplaceFileAtRestart(const std::string& source, const std::string&
         if (!FileExists(temporary)) break;
     }
     if (const unsigned long error = CopyOneFile(source, temporary)) return error;
-    const std::string& family = Environment().OsFamily;
-    if (family == "NT") return MoveAtRestart(temporary, destination.c_str());
-    if (family == "notNT" &&
+    const WindowsFamily family = Environment().OsFamily;
+    if (family == WindowsFamily::Nt) return MoveAtRestart(temporary, destination.c_str());
+    if (family == WindowsFamily::NotNt &&
         !WriteIniValue("Rename", GetShortPath(destination), GetShortPath(temporary), WininitPath()))
         return GetLastError();
     return 0;
 }
 
 unsigned long DeleteFileAtRestart(const std::string& path) {
-    const std::string& family = Environment().OsFamily;
-    if (family == "NT") return MoveAtRestart(path, nullptr);
-    if (family != "notNT") return 0;
+    const WindowsFamily family = Environment().OsFamily;
+    if (family == WindowsFamily::Nt) return MoveAtRestart(path, nullptr);
+    if (family != WindowsFamily::NotNt) return 0;
     const std::string file = WininitPath();
     std::string text = "[Rename]\r\n";
     if (FileExists(file)) text = ReadWholeFile(file);

@@ -99,7 +99,7 @@ void DetectFolders() {
     macros.Set("(Boo)", win.substr(0, 2) + "\\");
     macros.Set("(Edr)", env.SourceFolder.substr(0, 2) + "\\");
 
-    const bool nt = env.OsFamily == "NT";
+    const bool nt = env.OsFamily == WindowsFamily::Nt;
     const struct {
         const char* user;
         const char* common;
@@ -171,7 +171,7 @@ void PrepareWorkFolder(const std::string& firstArgument) {
         AddStartupError(allTaken ? kFatalWorkFolder : kFatalScript);
         return;
     }
-    if (env.RunMode == "SETUP" && OwnPayloadState() == PayloadState::kWhole) {
+    if (env.RunMode == SetupMode::Setup && OwnPayloadState() == PayloadState::kWhole) {
         // A package in one file: its files come out beside the program's copy, and the copy is
         // the plain program that was packed, as the uninstaller must be.
         const std::string package = env.WorkFolder + "PACKAGE\\";
@@ -185,8 +185,8 @@ void PrepareWorkFolder(const std::string& firstArgument) {
     } else {
         CopyAndHold(ModulePath(), env.WorkFolder + "SETUPB.EXE");
     }
-    const std::string script = env.RunMode == "UNSETUP" ? "UNSETUP.INI" : "SETUP.INI";
-    const std::string source = env.RunMode == "UNSETUP" ? firstArgument : PackageFilePath("SETUP.INI");
+    const std::string script = env.RunMode == SetupMode::Unsetup ? "UNSETUP.INI" : "SETUP.INI";
+    const std::string source = env.RunMode == SetupMode::Unsetup ? firstArgument : PackageFilePath("SETUP.INI");
     env.ScriptPath = env.WorkFolder + script;
     if (!CopyAndHold(source, env.ScriptPath)) AddStartupError(kFatalScript);
 }

@@ -54,6 +54,7 @@ bool TfrmMain::StartUp() {
     EnvironmentInfo& env = Environment();
     env.StartupErrors.clear();
     welcomePending_ = eulaPending_ = readmePending_ = mainPagePending_ = checkerDone_ = false;
+    page_ = WizardPage::StartUp;
     const std::string argument = FirstArgument();
 
     HMENU menu = GetSystemMenu(Handle(), FALSE);
@@ -77,6 +78,7 @@ bool TfrmMain::StartUp() {
 }
 
 void TfrmMain::EnterFatalState() {
+    page_ = WizardPage::Fatal;
     SetText("lblMessage", Environment().StartupErrors + "\r\n" + "処理は続行できません。");
     SetText("btnEvent", "処理開始(&S)");
     SetEnabled("btnEvent", false);
@@ -105,10 +107,9 @@ void TfrmMain::txtFolderChange() {
 }
 
 bool TfrmMain::FormCloseQuery() {
-    const std::string end = Text("btnEnd");
     // No question after a finished run, in the fatal state, on the licence page, or while blocked.
-    const bool ask =
-        end != "同意しない(&N)" && !IsWindowEnabled(frmBack().Handle()) && end != "終了(&E)" && IsEnabled("btnEvent");
+    const bool ask = page_ != WizardPage::Licence && page_ != WizardPage::Fatal &&
+                     !IsWindowEnabled(frmBack().Handle()) && IsEnabled("btnEvent");
     if (!ask) return true;
     const ScriptValues& script = Script();
     if (ShowMessageBox(QuitQuestion(script.SetupString, script.UnSetupString), "終了確認",

@@ -1,6 +1,6 @@
 #pragma once
 // TfrmMain: the wizard window. Start-up runs on its first activation; btnEvent moves the
-// wizard forward, its caption and a few page flags being the wizard's state.
+// wizard forward from the page it stands on, a few flags saying which pages are still to come.
 #include <functional>
 #include <string>
 
@@ -8,6 +8,18 @@
 #include "windows/form_win.h"
 #include "windows/run_choices.h"
 #include "windows/win_reboot_win.h"
+
+// The page btnEvent was pressed on decides the step; the captions only show it.
+enum class WizardPage {
+    StartUp,  // before the first page
+    Opening,  // uninstall mode before its readme: the next press goes on to the main page
+    Welcome,
+    Licence,
+    Readme,
+    Main,
+    Run,  // a run's own pages, each waiting for btnEvent to be pressed
+    Fatal
+};
 
 class TfrmMain : public Form {
 public:
@@ -46,7 +58,8 @@ private:
     bool ShowLicencePage();
     void RestoreMemo();
     bool ShowReadmePage();
-    void Dispatch(const std::string& caption);
+    void Dispatch(WizardPage from);
+    void ShowMainPage();
     void LoadMemo(const std::string& file, const std::string& scrollBars);
     void SetButtons(const std::string& event, const std::string& end);
 
@@ -69,6 +82,7 @@ private:
     void chkEULAReadClick();
     void txtFolderChange();
 
+    WizardPage page_ = WizardPage::StartUp;
     bool welcomePending_ = false;
     bool eulaPending_ = false;
     bool readmePending_ = false;

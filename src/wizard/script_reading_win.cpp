@@ -24,7 +24,7 @@ void TfrmMain::OfferShortcuts(bool enabled) {
 void TfrmMain::ReadStartupScript() {
     const EnvironmentInfo& env = Environment();
     const std::string& script = env.ScriptPath;
-    const bool uninstall = env.RunMode == "UNSETUP";
+    const bool uninstall = env.RunMode == SetupMode::Unsetup;
     ScriptValues& values = Script();
     values = ReadScriptValues(SystemSources(), script, uninstall);
 
@@ -51,7 +51,7 @@ void TfrmMain::ReadStartupScript() {
 void TfrmMain::PrepareMainPage() {
     const EnvironmentInfo& env = Environment();
     const std::string& script = env.ScriptPath;
-    const bool uninstall = env.RunMode == "UNSETUP";
+    const bool uninstall = env.RunMode == SetupMode::Unsetup;
     ScriptValues& values = Script();
     const std::string folder = uninstall ? ReadIniValue("SetupFolder", "Folder", "", script)
                                          : ProposeInstallFolder(SystemSources(), script, FolderMacros().Get("(Win)"));

@@ -23,7 +23,7 @@ void TfrmMain::RunUnattended() {
 
 void TfrmMain::ApplyFolderSwitch() {
     const std::string& dir = Unattended().Options().dir;
-    if (Environment().RunMode == "UNSETUP" || dir.empty()) return;
+    if (Environment().RunMode == SetupMode::Unsetup || dir.empty()) return;
     SetText("txtFolder", AddPathDelimiter(ExpandFolderMacros(dir), "B"));
     txtFolderChange();
     Unattended().Log("インストールフォルダ（/dir）: " + Text("txtFolder"));

@@ -17,6 +17,7 @@ void TfrmMain::PrepareUninstallPage() {
     SendMessageA(Control("txtFolder"), EM_SETREADONLY, TRUE, 0);
     SetEnabled("txtFolder", true);
     SetButtons(u + "続行(&C)", u + "終了(&E)");
+    page_ = WizardPage::Opening;
     SetText("grpOption", u + "オプション");
 
     SetVisible("chkOverWrite", false);

@@ -1,5 +1,5 @@
-// The wizard step: welcome, install checker, licence, readme and main page, then the
-// action that the caption of btnEvent names.
+// The wizard step: welcome, install checker, licence, readme and main page, then what the
+// page that btnEvent was pressed on leads to.
 
 #include "engine/environment.h"
 #include "engine/files_win.h"
@@ -44,7 +44,7 @@ void TfrmMain::SetButtons(const std::string& event, const std::string& end) {
 }
 
 void TfrmMain::btnEventClick() {
-    const std::string caption = Text("btnEvent");
+    const WizardPage from = page_;
     if (welcomePending_) {
         ShowWelcomePage();
         return;
@@ -57,20 +57,23 @@ void TfrmMain::btnEventClick() {
     if (readmePending_ && ShowReadmePage()) return;
     if (mainPagePending_) {
         mainPagePending_ = false;
+        page_ = WizardPage::Main;
         ShowPanels(false, false, true);
         SetText("btnEvent", Script().SetupString + "開始(&S)");
         SetText("btnEnd", Script().SetupString + "終了(&E)");
         SetEnabled("btnEvent", true);
         SetEnabled("btnEnd", true);
     }
-    Dispatch(caption);
+    Dispatch(from);
 }
 
 void TfrmMain::ShowWelcomePage() {
     welcomePending_ = false;
+    page_ = WizardPage::Welcome;
     const std::string& s = Script().SetupString;
     // The page is filled before it shows, so that it is painted once, with its text.
-    SetText("lblTitleMessage", WelcomeText(ScriptValue("Title", "Program"), s, Environment().OsFamily == "NT"));
+    const bool nt = Environment().OsFamily == WindowsFamily::Nt;
+    SetText("lblTitleMessage", WelcomeText(ScriptValue("Title", "Program"), s, nt));
     SetButtons(s + "続行(&C)", s + "終了(&E)");
     ShowPanels(true, false, false);
 }
@@ -121,6 +124,7 @@ bool TfrmMain::ShowLicencePage() {
     eulaPending_ = false;
     const std::string file = PackageFile(ScriptValue("EULA", "File"));
     if (file.empty() || !FileExists(file)) return false;
+    page_ = WizardPage::Licence;
     SetText("fraReadme", "使用許諾契約書");
     SetText("btnEvent", "同意する(&A)");
     SetText("btnEnd", "同意しない(&N)");
@@ -154,7 +158,7 @@ void TfrmMain::RestoreMemo() {
 
 bool TfrmMain::ShowReadmePage() {
     readmePending_ = false;
-    const bool uninstall = Environment().RunMode == "UNSETUP";
+    const bool uninstall = Environment().RunMode == SetupMode::Unsetup;
     const ScriptValues& values = Script();
     std::string file;
     if (uninstall) {
@@ -165,6 +169,7 @@ bool TfrmMain::ShowReadmePage() {
         file = PackageFile(ScriptValue("Readme", "File"));
     }
     if (file.empty() || !FileExists(file)) return false;
+    page_ = WizardPage::Readme;
     LoadMemo(file, ScriptValue("Readme", "ScrollBars", "ssVertical"));
     const std::string& word = uninstall ? values.UnSetupString : values.SetupString;
     SetText("fraReadme", uninstall ? word + "の前にお読みください。" : ScriptValue("Readme", "Title"));
@@ -173,26 +178,30 @@ bool TfrmMain::ShowReadmePage() {
     return true;
 }
 
-void TfrmMain::Dispatch(const std::string& caption) {
-    const ScriptValues& values = Script();
-    switch (DispatchFor(caption, values.SetupString, values.UnSetupString)) {
-        case WizardAction::StartUninstall:
-            if (runUninstall_) runUninstall_(ReadUninstallChoices());
+void TfrmMain::Dispatch(WizardPage from) {
+    const bool uninstall = Environment().RunMode == SetupMode::Unsetup;
+    switch (from) {
+        case WizardPage::Opening:
+        case WizardPage::Welcome:
+        case WizardPage::Readme: ShowMainPage(); break;
+        case WizardPage::Main:
+            page_ = WizardPage::Run;
+            if (uninstall && runUninstall_) runUninstall_(ReadUninstallChoices());
+            if (!uninstall && runInstall_) runInstall_(ReadInstallChoices());
             break;
-        case WizardAction::StartInstall:
-            if (runInstall_) runInstall_(ReadInstallChoices());
-            break;
-        case WizardAction::AnswerRun: SetEnabled("btnEvent", false); break;
-        case WizardAction::ToMainPage:
-            ShowPanels(false, false, true);
-            SetText("btnEvent", values.SetupString + "開始(&S)");
-            break;
-        case WizardAction::ToUninstallMain:
-            ShowPanels(false, false, true);
-            SetText("btnEvent", values.UnSetupString + "開始(&S)");
-            break;
-        case WizardAction::None: break;
+        case WizardPage::Run: SetEnabled("btnEvent", false); break;  // the run's page waits for that
+        case WizardPage::StartUp:
+        case WizardPage::Licence:
+        case WizardPage::Fatal: break;
     }
+}
+
+void TfrmMain::ShowMainPage() {
+    const ScriptValues& values = Script();
+    page_ = WizardPage::Main;
+    ShowPanels(false, false, true);
+    const bool uninstall = Environment().RunMode == SetupMode::Unsetup;
+    SetText("btnEvent", (uninstall ? values.UnSetupString : values.SetupString) + "開始(&S)");
 }
 
 InstallChoices TfrmMain::ReadInstallChoices() const {

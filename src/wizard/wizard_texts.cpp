@@ -47,15 +47,6 @@ std::string CheckerRefusal(const std::string& s) {
            "詳細については、プログラム配布者へご確認ください。" + kCrLf + s + "を続行することはできません。";
 }
 
-WizardAction DispatchFor(const std::string& c, const std::string& s, const std::string& u) {
-    if (c == u + "開始(&S)") return WizardAction::StartUninstall;
-    if (c == s + "開始(&S)") return WizardAction::StartInstall;
-    if (c == s + "完了(&E)" || c == u + "完了(&E)" || c == "続行(&C)") return WizardAction::AnswerRun;
-    if (c == s + "続行(&C)") return WizardAction::ToMainPage;
-    if (c == u + "続行(&C)") return WizardAction::ToUninstallMain;
-    return WizardAction::None;
-}
-
 UninstallOptions ParseUninstallOptions(const std::string& value) {
     UninstallOptions options;
     options.deleteAll = value == "DeleteAll";

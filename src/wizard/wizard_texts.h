@@ -23,10 +23,6 @@ struct CheckerResult {
 CheckerResult InterpretCheckerResult(const std::string& result, const std::string& message);
 std::string CheckerRefusal(const std::string& s);
 
-// The wizard's forward step, keyed on the caption of btnEvent when the step began.
-enum class WizardAction { StartUninstall, StartInstall, AnswerRun, ToMainPage, ToUninstallMain, None };
-WizardAction DispatchFor(const std::string& caption, const std::string& s, const std::string& u);
-
 // What the uninstall page's four boxes ask for, each box deleting its pattern. In the
 // "DeleteAll" layout only the first box is shown, and it empties the whole folder.
 // Patterns end in "|".

@@ -152,6 +152,20 @@ class PlainPackage(WizardCase):
                 self.assertTrue(c["chkSCutStartUp"].checked)
                 self.quit(proc)
 
+    def test_install_words_equal_to_the_uninstall_words_or_empty_still_install(self):
+        for s, u in (("導入", "導入"), ("", "削除")):
+            with self.subTest(words=(s, u)):
+                script = f"[Extend]\nSetupString={s}\nUnSetupString={u}\n[DefaultFolder]\nFolder=C:\\New{len(s)}\n"
+                proc = self.launch({"SETUP.INI": script}, folder=f"C:\\pkg{len(s)}")
+                c = self.next_page("grpMessage")
+                self.assert_buttons(c, f"{s}開始(&S)", f"{s}終了(&E)")
+                self.wine.click("TfrmMain", "btnEvent")
+                self.assertEqual(self.wine.message_box()[0], "フォルダ作成")  # the install run's first question
+                self.wine.answer(7)
+                self.expect_box(f"{s}中止", f"{s}を続行できませんでした。")
+                self.assertTrue(self.wine.gone("TfrmBack", 10000))
+                proc.wait(timeout=20)
+
 
 EULA = """[Title]
 Setup=契約テスト

@@ -36,20 +36,6 @@ TEST(CheckerResult, OnlyExactWordProceeds) {
     EXPECT_EQ(InterpretCheckerResult("ContinueInstall", "一行目<改行>二行目").message, "一行目\r\n二行目");
 }
 
-TEST(Dispatch, CaptionsInOrder) {
-    EXPECT_EQ(DispatchFor("アンインストール開始(&S)", "インストール", "アンインストール"),
-              WizardAction::StartUninstall);
-    EXPECT_EQ(DispatchFor("インストール開始(&S)", "インストール", "アンインストール"), WizardAction::StartInstall);
-    EXPECT_EQ(DispatchFor("続行(&C)", "インストール", "アンインストール"), WizardAction::AnswerRun);
-    EXPECT_EQ(DispatchFor("インストール完了(&E)", "インストール", "アンインストール"), WizardAction::AnswerRun);
-    EXPECT_EQ(DispatchFor("インストール続行(&C)", "インストール", "アンインストール"), WizardAction::ToMainPage);
-    EXPECT_EQ(DispatchFor("アンインストール続行(&C)", "インストール", "アンインストール"),
-              WizardAction::ToUninstallMain);
-    EXPECT_EQ(DispatchFor("同意する(&A)", "インストール", "アンインストール"), WizardAction::None);
-    // Equal words: uninstall is tested first.
-    EXPECT_EQ(DispatchFor("X開始(&S)", "X", "X"), WizardAction::StartUninstall);
-}
-
 TEST(UninstallOptions, FlagsDeleteAllAndShortValues) {
     UninstallOptions o = ParseUninstallOptions("1,0,1,0");
     EXPECT_FALSE(o.deleteAll);

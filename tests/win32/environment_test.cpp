@@ -24,7 +24,7 @@ TEST(DetectedFolders, FollowThePlatformRules) {
         const char* user;
         const char* common;
     } pairs[] = {{"(Smn)", "(C_Smn)"}, {"(Sta)", "(C_Sta)"}, {"(Dsk)", "(C_Dsk)"}, {"(Sup)", "(C_Sup)"}};
-    if (env.OsFamily == "notNT") {
+    if (env.OsFamily == WindowsFamily::NotNt) {
         for (const auto& p : pairs) EXPECT_EQ(m.Get(p.common), m.Get(p.user)) << p.common;
         if (!env.HasShfolder) {
             EXPECT_EQ(m.Get("(C_Myd)"), m.Get("(Myd)"));

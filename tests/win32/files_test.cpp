@@ -155,7 +155,7 @@ TEST(BackgroundCopy, ResultsComeInOrderAndAPendingCopyIsFinishedOnTheWayOut) {
 }
 
 // Both ways of putting a file in place: the replacing move, and the 95 platform's renames.
-class CopyIntoPlaceTest : public ::testing::TestWithParam<const char*> {
+class CopyIntoPlaceTest : public ::testing::TestWithParam<WindowsFamily> {
 protected:
     void SetUp() override {
         saved_ = Environment().OsFamily;
@@ -170,7 +170,7 @@ protected:
     std::vector<char> buffer_;
 
 private:
-    std::string saved_;
+    WindowsFamily saved_ = WindowsFamily::Unknown;
 };
 
 TEST_P(CopyIntoPlaceTest, NewAndReplacedFilesArriveWholeWithTheSourceTimeAndNothingBeside) {
@@ -209,12 +209,12 @@ TEST_P(CopyIntoPlaceTest, AFailedCopyLeavesThePreviousVersionAndAHeldOneIsAShari
     EXPECT_EQ(CountEntries(dir_ / "~KSCOPY\\"), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Platforms, CopyIntoPlaceTest, ::testing::Values("NT", "notNT"));
+INSTANTIATE_TEST_SUITE_P(Platforms, CopyIntoPlaceTest, ::testing::Values(WindowsFamily::Nt, WindowsFamily::NotNt));
 
 TEST(PutInPlace, A95RunCutBetweenItsRenamesIsUndoneOrFinishedByTheNext) {
     ScratchFolder dir;
-    const std::string saved = Environment().OsFamily;
-    Environment().OsFamily = "notNT";
+    const WindowsFamily saved = Environment().OsFamily;
+    Environment().OsFamily = WindowsFamily::NotNt;
     StagingFolders staging;
     std::vector<char> buffer;
     const std::string folder = staging.For(dir / "a.txt");

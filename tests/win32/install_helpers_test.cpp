@@ -263,14 +263,15 @@ protected:
     std::string winDir;  // (Win) during the test
 
 private:
-    std::string savedWin_, savedFamily_;
+    std::string savedWin_;
+    WindowsFamily savedFamily_ = WindowsFamily::Unknown;
     std::optional<std::vector<BYTE>> savedPending_;
 };
 
 }  // namespace
 
 TEST_F(RestartFiles, NtReplaceRecordsAPendingRenameOfATemporaryCopy) {
-    Environment().OsFamily = "NT";
+    Environment().OsFamily = WindowsFamily::Nt;
     WriteFile(dir / "new.dll", "new contents");
     WriteFile(dir / "in use.dll", "old contents");
     WriteFile(winDir + "KSTMP1.TMP", "left by an earlier run");
@@ -292,7 +293,7 @@ TEST_F(RestartFiles, NtReplaceRecordsAPendingRenameOfATemporaryCopy) {
 }
 
 TEST_F(RestartFiles, NtDeleteRecordsAPendingRenameToNothing) {
-    Environment().OsFamily = "NT";
+    Environment().OsFamily = WindowsFamily::Nt;
     WriteFile(dir / "gone.dll", "x");
     ASSERT_EQ(DeleteFileAtRestart(dir / "gone.dll"), 0u);
     const Strings entries = PendingEntries();
@@ -305,7 +306,7 @@ TEST_F(RestartFiles, NtDeleteRecordsAPendingRenameToNothing) {
 }
 
 TEST_F(RestartFiles, NotNtReplaceWritesTheRenameLineOfShortPaths) {
-    Environment().OsFamily = "notNT";
+    Environment().OsFamily = WindowsFamily::NotNt;
     const auto before = ReadPendingRaw();
     WriteFile(dir / "new.dll", "new contents");
     WriteFile(dir / "in use library.dll", "old contents");
@@ -323,7 +324,7 @@ TEST_F(RestartFiles, NotNtReplaceWritesTheRenameLineOfShortPaths) {
 }
 
 TEST_F(RestartFiles, NotNtDeleteEditsWininitAsText) {
-    Environment().OsFamily = "notNT";
+    Environment().OsFamily = WindowsFamily::NotNt;
     const auto before = ReadPendingRaw();
     const std::string wininit = winDir + "WININIT.INI";
     WriteFile(dir / "a.dll", "a");
@@ -350,7 +351,7 @@ TEST_F(RestartFiles, NotNtDeleteEditsWininitAsText) {
 }
 
 TEST_F(RestartFiles, OtherFamiliesRecordNothing) {
-    Environment().OsFamily = "";
+    Environment().OsFamily = WindowsFamily::Unknown;
     const auto before = ReadPendingRaw();
     WriteFile(dir / "new.dll", "new");
     WriteFile(dir / "old.dll", "old");

@@ -147,7 +147,7 @@ Expansion ExpandCompressedFile(const std::string& source, std::string destinatio
 }  // namespace
 
 void InstallRun::MeasurePackage() {
-    BeginStep(context_.setupString + "に必要な容量を調べています．．．", "完了");
+    BeginStep(context_.setupString + "に必要な容量を調べています．．．", StepResult::Done);
     Checkpoint();
     Pause();
     // The same source the copy step will take, so "(App)NAME" entries are measured too;
@@ -166,14 +166,14 @@ void InstallRun::MeasurePackage() {
 
 void InstallRun::CopyFiles() {
     context_.status.ShowProgressBar(true);
-    BeginStep("ファイルをコピーしています．．．", "完了");
+    BeginStep("ファイルをコピーしています．．．", StepResult::Done);
     state_.doneCount = 0;
     context_.status.ShowProgress(0, 0, state_.entryCount);
     const std::vector<std::string> entries = CopyFileEntries();
     for (std::size_t i = 0; i < entries.size(); ++i) CopyOne(static_cast<int>(i + 1), entries[i]);
     if (state_.lockedFile)
         status_.StepStatus =
-            FindText("一部失敗", status_.StepStatus) ? "一部失敗・ロックファイルあり" : "ロックファイルあり";
+            status_.StepStatus == StepResult::PartFailed ? StepResult::PartFailedLocked : StepResult::Locked;
     staging_.RemoveAll();
     EndStep();
     context_.status.ShowProgressBar(false);

@@ -61,7 +61,7 @@ std::string CreateShortcutFile(const ShortcutEntry& entry) {
 }
 
 void InstallRun::MakeFolders() {
-    BeginStep("フォルダを作成しています．．．", "完了");
+    BeginStep("フォルダを作成しています．．．", StepResult::Done);
     for (const std::string& value : ReadNumberedValues("MakeFolder", "Folder", Environment().ScriptPath)) {
         const std::string path = ExpandFolderMacros(AddPathDelimiter(value, "B"));
         ShowEntry("【作成中】 -> " + path);
@@ -87,7 +87,7 @@ bool InstallRun::ShortcutChosen(const std::string& rawName) const {
 }
 
 void InstallRun::MakeShortcuts() {
-    BeginStep("ショートカットを作成しています．．．", "なし");
+    BeginStep("ショートカットを作成しています．．．", StepResult::Nothing);
     const std::vector<std::string> makes = ReadNumberedValues("ShortCut", "Make", Environment().ScriptPath);
     for (std::size_t i = 0; i < makes.size(); ++i) {
         std::string name = ScriptValue("ShortCut", "Name" + std::to_string(i + 1));
@@ -101,7 +101,7 @@ void InstallRun::MakeShortcuts() {
         Pause();
         // A link that could not be made is not recorded: an empty log line would end the list early.
         if (!created.empty()) state_.lists.shortcuts.current.push_back(created);
-        status_.StepStatus = "完了";
+        status_.StepStatus = StepResult::Done;
     }
     EndStep();
 }

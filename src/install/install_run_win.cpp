@@ -25,7 +25,7 @@ void InstallRun::Run() {
     Start();
 
     status_.StatusLog = s + "の情報を作成しています．．．";
-    status_.StepStatus = "完了";
+    status_.StepStatus = StepResult::Done;
     ShowLog();
     ReadRelations();
     EndStep();
@@ -102,18 +102,18 @@ void InstallRun::FatalStop(const std::string& text, const std::string& caption) 
     throw RunStopped{};
 }
 
-void InstallRun::BeginStep(const std::string& line, const char* word) {
+void InstallRun::BeginStep(const std::string& line, StepResult initial) {
     status_.StatusLog += line;
-    status_.StepStatus = word;
+    status_.StepStatus = initial;
     ShowLog();
 }
 
 void InstallRun::MarkDone() {
-    if (status_.StepStatus != "一部失敗") status_.StepStatus = "完了";
+    if (status_.StepStatus != StepResult::PartFailed) status_.StepStatus = StepResult::Done;
 }
 
 void InstallRun::EndStep() {
-    status_.StatusLog += status_.StepStatus + "\r\n";
+    status_.EndStepLine();
     ShowLog();
     journal_.Flush();  // on disk before the next step's changes, even through a power cut
 }
@@ -136,12 +136,12 @@ void InstallRun::ReadRelations() {
 
 void InstallRun::CheckDiskSpace() {
     const std::string& s = context_.setupString;
-    BeginStep("ディスクの空き容量をチェックしています．．．", "完了");
+    BeginStep("ディスクの空き容量をチェックしています．．．", StepResult::Done);
     const std::string drive = DriveOfPath(context_.choices.folder);
     FreeSpace space = QueryFreeSpace(drive);
     if (!space.ok) space = QueryFreeSpaceByClusters(drive);
     if (!EnoughSpace(space.bytes, state_.totalBytes)) {
-        status_.StepStatus = space.ok ? "不足の可能性あり" : "関数失敗";
+        status_.StepStatus = space.ok ? StepResult::SpaceShort : StepResult::SpaceUnknown;
         if (ShowMessageBox(LowSpaceQuestion(s, space.ok, state_.totalBytes), "空き容量チェックエラー",
                            MB_YESNO | MB_ICONQUESTION, {IDNO, "無人実行では容量が足りないまま続行しません"}) != IDYES)
             FatalStop(s + "を続行できませんでした。", s + "中止");
@@ -152,7 +152,7 @@ void InstallRun::CheckDiskSpace() {
 
 void InstallRun::CheckInstallFolder() {
     const std::string& s = context_.setupString;
-    BeginStep(s + "フォルダをチェックしています．．．", "完了");
+    BeginStep(s + "フォルダをチェックしています．．．", StepResult::Done);
     Checkpoint();
     const std::string app = AddPathDelimiter(context_.choices.folder, "B");
     FolderMacros().Set("(App)", app);
@@ -163,7 +163,7 @@ void InstallRun::CheckInstallFolder() {
         if (create && !CreateFolderPath(app)) {
             ShowMessageBox(s + "フォルダの作成に失敗しました。\r\n\r\nプログラム作者へご報告ください。", "致命的エラー",
                            MB_ICONERROR);
-            status_.StepStatus = "作成失敗";
+            status_.StepStatus = StepResult::CreateFailed;
             EndStep();
         }
         if (!create || !FolderExists(app)) FatalStop(s + "を続行できませんでした。", s + "中止");

@@ -57,7 +57,7 @@ private:
     void Checkpoint() const;
     void Pause() const;
     [[noreturn]] void FatalStop(const std::string& text, const std::string& caption);
-    void BeginStep(const std::string& line, const char* word);
+    void BeginStep(const std::string& line, StepResult initial);
     void MarkDone();  // an entry went in: "完了" unless the step already failed in part
     void EndStep();
     std::string ScriptValue(const std::string& section, const std::string& key) const;

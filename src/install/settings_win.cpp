@@ -50,7 +50,7 @@ void InstallRun::ReportRegistryFailure(const std::string& key, long error) {
 }
 
 void InstallRun::WriteRegistry() {
-    BeginStep("レジストリキーを作成しています．．．", "なし");
+    BeginStep("レジストリキーを作成しています．．．", StepResult::Nothing);
     const std::vector<std::string> keys = ReadNumberedValues("Registry", "Key", Environment().ScriptPath);
     for (std::size_t i = 0; i < keys.size(); ++i) {
         ShowLog();
@@ -69,7 +69,7 @@ void InstallRun::WriteRegistry() {
 }
 
 void InstallRun::WriteIniFiles() {
-    BeginStep("INIファイルを設定しています．．．", "なし");
+    BeginStep("INIファイルを設定しています．．．", StepResult::Nothing);
     for (const std::string& raw : ReadNumberedValues("IniFile", "Data", Environment().ScriptPath)) {
         ShowLog();
         Checkpoint();
@@ -97,7 +97,7 @@ void InstallRun::ReadDeletionLists() {
 }
 
 void InstallRun::SetAssociations() {
-    BeginStep("関連付けを設定しています．．．", "なし");
+    BeginStep("関連付けを設定しています．．．", StepResult::Nothing);
     for (const auto& [name, file] : state_.relations) {
         ShowLog();
         Checkpoint();

@@ -12,7 +12,7 @@
 #include "install/program_image.h"
 
 void InstallRun::WriteUninstallInformation() {
-    BeginStep(context_.unSetupString + "情報を更新しています", "．．．完了");
+    BeginStep(context_.unSetupString + "情報を更新しています", StepResult::DoneAfterDots);
     context_.status.AllowAbort(false);
     auto dots = [this](int n) {
         std::string row;

@@ -22,10 +22,10 @@ void UninstallRun::RemoveInstallFolder() {
             status_.FailureReport +=
                 InstallFolderBlock(installFolder_, result, SystemErrorText(result), s, choices.deleteAll);
             ++status_.FailureCount;
-            if (result == 145 || result == 5) status_.StepStatus = "一部失敗";
+            if (result == 145 || result == 5) status_.StepStatus = StepResult::PartFailed;
         }
     }
-    status_.StatusLog += status_.StepStatus + "\r\n";
+    status_.EndStepLine();
     ShowLog();
 }
 

@@ -36,7 +36,7 @@ void UninstallRun::Run() {
     ShowFinalPage();
 }
 
-void UninstallRun::BeginStep(const std::string& text) { context_.status.BeginStep(text, "完了"); }
+void UninstallRun::BeginStep(const std::string& text) { context_.status.BeginStep(text, StepResult::Done); }
 
 void UninstallRun::ShowLog() { context_.status.ShowLog(); }
 
@@ -94,7 +94,7 @@ void UninstallRun::ForgetProgram() {
 
 void UninstallRun::RunBeforeProgram() {
     status_.StatusLog += context_.unSetupString + "処理前のプログラム実行．．．";
-    status_.StepStatus = "なし";
+    status_.StepStatus = StepResult::Nothing;
     ShowLog();
     const std::string value = LogValue("BeforeUnInstall", "File");
     if (value.empty()) return;
@@ -104,5 +104,5 @@ void UninstallRun::RunBeforeProgram() {
         parameters = GetField(path, ",", 2);
         path = GetField(path, ",", 1);
     }
-    status_.StepStatus = RunAndWait(path, parameters) == -1 ? "完了" : "失敗";
+    status_.StepStatus = RunAndWait(path, parameters) == -1 ? StepResult::Done : StepResult::Failed;
 }

@@ -62,11 +62,29 @@ void TfrmStatus::ShowText(const std::string& text) {
     ProcessMessages();
 }
 
-void TfrmStatus::BeginStep(const std::string& text, const std::string& initialWord) {
+void TfrmStatus::BeginStep(const std::string& text, StepResult initial) {
     RunStatus& state = RunState();
-    state.StatusLog += state.StepStatus + "\r\n" + text;
-    state.StepStatus = initialWord;
+    state.EndStepLine();
+    state.StatusLog += text;
+    state.StepStatus = initial;
     ShowLog();
+}
+
+const char* StepResultWord(StepResult result) {
+    switch (result) {
+        case StepResult::Pending: return "";
+        case StepResult::Done: return "完了";
+        case StepResult::DoneAfterDots: return "．．．完了";
+        case StepResult::Nothing: return "なし";
+        case StepResult::Failed: return "失敗";
+        case StepResult::CreateFailed: return "作成失敗";
+        case StepResult::PartFailed: return "一部失敗";
+        case StepResult::Locked: return "ロックファイルあり";
+        case StepResult::PartFailedLocked: return "一部失敗・ロックファイルあり";
+        case StepResult::SpaceShort: return "不足の可能性あり";
+        case StepResult::SpaceUnknown: return "関数失敗";
+    }
+    return "";
 }
 
 void TfrmStatus::ShowProgress(int percent, int done, int total) {

@@ -85,9 +85,9 @@ TEST(StatusWindow, StartsWithItsDesignedState) {
 TEST(StatusWindow, StepsProgressAndNextWait) {
     CreateFormsOnce();
     TfrmStatus& status = frmStatus();
-    RunState() = RunStatus{"開始\r\n", "", "", 0};
-    status.BeginStep("ファイルをコピーしています．．．", "完了");
-    status.BeginStep("ショートカットを作成しています．．．", "なし");
+    RunState() = RunStatus{"開始\r\n", StepResult::Pending, "", 0};
+    status.BeginStep("ファイルをコピーしています．．．", StepResult::Done);
+    status.BeginStep("ショートカットを作成しています．．．", StepResult::Nothing);
     EXPECT_EQ(status.Text("lblMessage"),
               "開始\r\n\r\nファイルをコピーしています．．．完了\r\nショートカットを作成しています．．．");
     status.ShowProgress(40, 4, 10);

@@ -5,7 +5,9 @@
 #include "engine/code_page.h"
 #include "engine/strings.h"
 
-std::string JournalLine(char kind, const std::string& value) { return std::string(1, kind) + "=" + value + "\r\n"; }
+std::string JournalLine(JournalKind kind, const std::string& value) {
+    return std::string(1, static_cast<char>(kind)) + "=" + value + "\r\n";
+}
 
 std::size_t WholeLinesLength(const std::string& text) {
     const std::size_t end = text.rfind("\r\n");
@@ -21,7 +23,7 @@ std::vector<JournalRecord> ReadJournalLines(const std::string& text) {
         at = end + 2;
         // A line of another form (a write taken back half-way) is skipped, never guessed at.
         if (line.size() >= 2 && line[1] == '=' && line.find('\0') == std::string::npos)
-            records.push_back({line[0], line.substr(2)});
+            records.push_back({static_cast<JournalKind>(line[0]), line.substr(2)});
     }
     return records;
 }

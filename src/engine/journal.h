@@ -4,12 +4,24 @@
 #include <string>
 #include <vector>
 
+// What a line records: the letter before its "=". The removal writes only SharedCount.
+enum class JournalKind : char {
+    InstallFolder = 'P',  // the install run's first line: whose journal this is
+    Folder = 'D',         // [DeleteFolder]
+    File = 'F',           // [DeleteFile], path + options; "/S" once its count was raised
+    Shortcut = 'L',       // [DeleteShortCut]
+    RegistryKey = 'K',    // [DeleteRegistry]
+    ExtraFile = 'A',      // [AddDeleteFile]
+    Relation = 'E',       // [RestoreRelate], "extension,previous class"
+    SharedCount = 'S',    // a shared file whose count the removal lowered
+};
+
 struct JournalRecord {
-    char kind;
+    JournalKind kind;  // any letter another program wrote, too
     std::string value;
 };
 
-std::string JournalLine(char kind, const std::string& value);
+std::string JournalLine(JournalKind kind, const std::string& value);
 // The records of the whole lines; a last line cut short by a crash is none.
 std::vector<JournalRecord> ReadJournalLines(const std::string& text);
 // The length of the text up to the end of its last whole line.

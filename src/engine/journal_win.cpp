@@ -20,7 +20,7 @@ unsigned long JournalFile::Open(const std::string& path, std::string& text) {
     return 0;
 }
 
-void JournalFile::Append(char kind, const std::string& value) {
+void JournalFile::Append(JournalKind kind, const std::string& value) {
     if (!file_.valid()) return;
     const std::string line = JournalLine(kind, value);
     DWORD put = 0;

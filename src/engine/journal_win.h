@@ -2,6 +2,7 @@
 // A journal file that a run appends to as it goes (engine/journal.h gives its lines).
 #include <string>
 
+#include "engine/journal.h"
 #include "owned_win.h"
 
 class JournalFile {
@@ -10,7 +11,7 @@ public:
     // short is dropped); what those lines hold comes back in text. 0 or the system's error.
     [[nodiscard]] unsigned long Open(const std::string& path, std::string& text);
     // Appends one line (an entry not written is the only loss: a short write is taken back).
-    void Append(char kind, const std::string& value);
+    void Append(JournalKind kind, const std::string& value);
     // Drops every line: the file was another's.
     void Clear();
     // At a step's end: what is written reaches the disk before the next step's changes.

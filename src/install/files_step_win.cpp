@@ -275,7 +275,7 @@ InstallRun::FileJob InstallRun::StartFile(CopyEntry& entry, const FileStamp& sou
     const bool counted =
         !takenOver_.counted.empty() && takenOver_.counted.count(MapString(entry.destination, kMapUpperCase)) != 0;
     if (HasOption(entry.options, "/S") && !counted) ChangeSharedCount(entry.destination, true);
-    Journal(InstallChange::File, entry.destination + entry.options);
+    Journal(JournalKind::File, entry.destination + entry.options);
     job.copying = copy || HasOption(entry.options, "/W");
     if (job.copying) copier_.Start(entry.source, entry.destination, staging_.For(entry.destination));
     else staging_.Note(entry.destination);

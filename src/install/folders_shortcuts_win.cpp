@@ -65,7 +65,7 @@ void InstallRun::MakeFolders() {
     for (const std::string& value : ReadNumberedValues("MakeFolder", "Folder", Environment().ScriptPath)) {
         const std::string path = ExpandFolderMacros(AddPathDelimiter(value, "B"));
         ShowEntry("【作成中】 -> " + path);
-        Journal(InstallChange::Folder, path);
+        Journal(JournalKind::Folder, path);
         // Only the one folder: deep folders are listed level by level. One that was there is recorded too.
         const DWORD error = CreateDirectoryA(path.c_str(), nullptr) ? 0 : GetLastError();
         if (error == 0 || error == ERROR_ALREADY_EXISTS) state_.lists.folders.current.push_back(path);
@@ -95,9 +95,9 @@ void InstallRun::MakeShortcuts() {
         if (!ShortcutChosen(name)) continue;
         const ShortcutEntry entry = ParseShortcutEntry(makes[i], name);
         ShowEntry(ShortcutEntryText(entry));
-        Journal(InstallChange::Shortcut, LinkFileName(entry.link));
+        Journal(JournalKind::Shortcut, LinkFileName(entry.link));
         const std::string created = CreateShortcutFile(entry);
-        if (!created.empty() && created != LinkFileName(entry.link)) Journal(InstallChange::Shortcut, created);
+        if (!created.empty() && created != LinkFileName(entry.link)) Journal(JournalKind::Shortcut, created);
         Pause();
         // A link that could not be made is not recorded: an empty log line would end the list early.
         if (!created.empty()) state_.lists.shortcuts.current.push_back(created);

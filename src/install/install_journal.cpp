@@ -5,7 +5,7 @@
 #include "install/copy_entry.h"
 
 bool IsJournalOf(const std::vector<JournalRecord>& records, const std::string& installFolder) {
-    return !records.empty() && records.front().kind == static_cast<char>(InstallChange::InstallFolder) &&
+    return !records.empty() && records.front().kind == JournalKind::InstallFolder &&
            SameText(records.front().value, installFolder);
 }
 
@@ -14,17 +14,18 @@ TakenOverJournal TakeOverJournal(const std::vector<JournalRecord>& records, Unin
     TakenOverJournal taken;
     for (const JournalRecord& record : records) {
         if (record.value.empty()) continue;
-        switch (static_cast<InstallChange>(record.kind)) {
-            case InstallChange::Folder: lists.folders.carried.push_back(record.value); break;
-            case InstallChange::Shortcut: lists.shortcuts.carried.push_back(record.value); break;
-            case InstallChange::RegistryKey: lists.registryKeys.carried.push_back(record.value); break;
-            case InstallChange::ExtraFile: lists.extraFiles.carried.push_back(record.value); break;
-            case InstallChange::Relation:
+        switch (record.kind) {
+            case JournalKind::Folder: lists.folders.carried.push_back(record.value); break;
+            case JournalKind::Shortcut: lists.shortcuts.carried.push_back(record.value); break;
+            case JournalKind::RegistryKey: lists.registryKeys.carried.push_back(record.value); break;
+            case JournalKind::ExtraFile: lists.extraFiles.carried.push_back(record.value); break;
+            case JournalKind::Relation:
                 // The first class recorded for an extension is the one from before any attempt.
                 if (!slots.Holds(GetField(record.value, ",", 1))) slots.LoadPrevious(record.value);
                 break;
-            case InstallChange::InstallFolder: break;
-            case InstallChange::File:
+            case JournalKind::InstallFolder:
+            case JournalKind::SharedCount: break;
+            case JournalKind::File:
                 lists.files.carried.push_back(record.value);
                 if (HasOption(GetField(record.value, ",", 2), "/S"))
                     taken.counted.insert(MapString(GetField(record.value, ",", 1), kMapUpperCase));

@@ -9,16 +9,6 @@
 #include "engine/journal.h"
 #include "install/uninstall_log.h"
 
-enum class InstallChange : char {
-    InstallFolder = 'P',  // the first line: whose journal this is
-    Folder = 'D',         // [DeleteFolder]
-    File = 'F',           // [DeleteFile], path + options; "/S" once its count was raised
-    Shortcut = 'L',       // [DeleteShortCut]
-    RegistryKey = 'K',    // [DeleteRegistry]
-    ExtraFile = 'A',      // [AddDeleteFile]
-    Relation = 'E',       // [RestoreRelate], "extension,previous class"
-};
-
 // Whether the records are this install folder's journal (the name's digits can meet another's).
 bool IsJournalOf(const std::vector<JournalRecord>& records, const std::string& installFolder);
 

@@ -206,5 +206,5 @@ void InstallRun::TakeOverJournal() {
         return;
     }
     journal_.Clear();
-    Journal(InstallChange::InstallFolder, app);
+    Journal(JournalKind::InstallFolder, app);
 }

@@ -63,7 +63,7 @@ private:
     std::string ScriptValue(const std::string& section, const std::string& key) const;
     std::string Log() const;
     // Written ahead of the change it names (install_journal.h).
-    void Journal(InstallChange change, const std::string& value) { journal_.Append(static_cast<char>(change), value); }
+    void Journal(JournalKind change, const std::string& value) { journal_.Append(change, value); }
 
     // Steps 1 to 5 (install_run_win.cpp).
     void ReadRelations();

@@ -92,8 +92,8 @@ void InstallRun::ReadDeletionLists() {
     state_.lists.registryKeys.current = ReadNumberedValues("DeleteRegistry", "Key", script);
     for (const std::string& file : ReadNumberedValues("AddDeleteFile", "File", script))
         state_.lists.extraFiles.current.push_back(ExpandFolderMacros(file));
-    for (const std::string& key : state_.lists.registryKeys.current) Journal(InstallChange::RegistryKey, key);
-    for (const std::string& file : state_.lists.extraFiles.current) Journal(InstallChange::ExtraFile, file);
+    for (const std::string& key : state_.lists.registryKeys.current) Journal(JournalKind::RegistryKey, key);
+    for (const std::string& file : state_.lists.extraFiles.current) Journal(JournalKind::ExtraFile, file);
 }
 
 void InstallRun::SetAssociations() {
@@ -107,7 +107,7 @@ void InstallRun::SetAssociations() {
             continue;
         const std::string extensionKey = "." + a.extension;
         const std::string previous = ReadRegistryText(HKEY_CLASSES_ROOT, extensionKey, "");
-        if (!state_.relationSlots.Holds(a.extension)) Journal(InstallChange::Relation, a.extension + "," + previous);
+        if (!state_.relationSlots.Holds(a.extension)) Journal(JournalKind::Relation, a.extension + "," + previous);
         state_.relationSlots.Save(a.extension, previous);
         bool failed = false;
         for (const auto& [path, text] : AssociationKeys(a)) {

@@ -135,7 +135,7 @@ unsigned long UninstallRun::LowerShared(const std::string& path, std::string& op
     // Once per installation: an attempt cut short already took its one, and only asks again.
     if (lowered && !FileExists(path)) return 0;
     if (!lowered) {
-        journal_.Append('S', path);
+        journal_.Append(JournalKind::SharedCount, path);
         journal_.Flush();
         count = ChangeSharedCount(path, false);
     }

@@ -80,7 +80,7 @@ void UninstallRun::OpenJournal() {
     std::string text;
     if (journal_.Open(path, text) != 0) return;
     for (const JournalRecord& record : ReadJournalLines(text))
-        if (record.kind == 'S') lowered_.insert(MapString(record.value, kMapUpperCase));
+        if (record.kind == JournalKind::SharedCount) lowered_.insert(MapString(record.value, kMapUpperCase));
 }
 
 void UninstallRun::ForgetProgram() {

@@ -21,8 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const JournalRecord& record : records) {
         FUZZ_CHECK(record.value.find("\r\n") == std::string::npos);
         again += JournalLine(record.kind, record.value);
-        files += record.kind == 'F' && !record.value.empty();
-        folders += record.kind == 'D' && !record.value.empty();
+        files += record.kind == JournalKind::File && !record.value.empty();
+        folders += record.kind == JournalKind::Folder && !record.value.empty();
     }
     const std::vector<JournalRecord> reread = ReadJournalLines(again);
     FUZZ_CHECK(reread.size() == records.size());

@@ -8,11 +8,11 @@
 #include "install/program_image.h"
 
 TEST(Journal, OnlyWholeWellFormedLinesCount) {
-    const std::string text = JournalLine('F', "C:\\App\\A.TXT") + "garbage\r\n" + JournalLine('D', "C:\\App\\Sub\\") +
-                             "F=C:\\App\\BI";  // cut by the crash
+    const std::string text = JournalLine(JournalKind::File, "C:\\App\\A.TXT") + "garbage\r\n" +
+                             JournalLine(JournalKind::Folder, "C:\\App\\Sub\\") + "F=C:\\App\\BI";  // cut by the crash
     const std::vector<JournalRecord> records = ReadJournalLines(text);
     ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].kind, 'F');
+    EXPECT_EQ(records[0].kind, JournalKind::File);
     EXPECT_EQ(records[0].value, "C:\\App\\A.TXT");
     EXPECT_EQ(records[1].value, "C:\\App\\Sub\\");
     EXPECT_EQ(WholeLinesLength(text), text.size() - 11);
@@ -22,20 +22,20 @@ TEST(Journal, OnlyWholeWellFormedLinesCount) {
 
 TEST(Journal, TakenOverEntriesJoinTheCarriedListsAndRaisedCountsAreNotRaisedAgain) {
     const std::string app = "C:\\Program Files\\App\\";
-    std::vector<JournalRecord> records = {{'P', app},
-                                          {'D', app + "Data\\"},
-                                          {'F', app + "A.EXE"},
-                                          {'F', app + "k.dll,/s/R"},
-                                          {'L', "C:\\L.lnk"},
-                                          {'K', "(Local)SOFTWARE\\App"},
-                                          {'A', app + "*.LOG"},
-                                          {'E', "abc,oldclass"},
-                                          {'E', "abc,abc_auto_file"},
-                                          {'F', ""},
-                                          {'Z', "unknown"}};
+    std::vector<JournalRecord> records = {{JournalKind::InstallFolder, app},
+                                          {JournalKind::Folder, app + "Data\\"},
+                                          {JournalKind::File, app + "A.EXE"},
+                                          {JournalKind::File, app + "k.dll,/s/R"},
+                                          {JournalKind::Shortcut, "C:\\L.lnk"},
+                                          {JournalKind::RegistryKey, "(Local)SOFTWARE\\App"},
+                                          {JournalKind::ExtraFile, app + "*.LOG"},
+                                          {JournalKind::Relation, "abc,oldclass"},
+                                          {JournalKind::Relation, "abc,abc_auto_file"},
+                                          {JournalKind::File, ""},
+                                          {static_cast<JournalKind>('Z'), "unknown"}};
     EXPECT_TRUE(IsJournalOf(records, "c:\\program files\\app\\"));
     EXPECT_FALSE(IsJournalOf(records, "C:\\Other\\"));
-    EXPECT_FALSE(IsJournalOf({{'F', app}}, app));
+    EXPECT_FALSE(IsJournalOf({{JournalKind::File, app}}, app));
 
     UninstallLists lists;
     RestoreRelateSlots slots;

@@ -6,7 +6,7 @@
 #include <initializer_list>
 
 #include "engine/code_page_win.h"
-#include "engine/files_win.h"
+#include "engine/system_win.h"
 #include "owned_win.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "engine/files_win.h"
+#include "engine/held_files_win.h"
+#include "engine/system_win.h"
 #include "owned_win.h"
 #include "engine/code_page.h"
 #include "engine/environment.h"
@@ -55,11 +57,10 @@ const OwnPayload& Own() {
     return own;
 }
 
-// What the program wrote and holds: released and deleted at the end, folders last.
+// What the program wrote: deleted at the end, folders last, once the holds are released.
 struct Unpacked {
     std::string programTail;  // the signature the program had when it was packed
     bool tailWhole = false;
-    std::vector<OwnedHandle> held;
     std::vector<std::string> files;
     std::vector<std::string> folders;
 };
@@ -84,7 +85,7 @@ bool HoldWritten(const std::string& path, std::uint32_t crc) {
     while (ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) && got > 0)
         read = payload_format::Crc(read, buffer.data(), got);
     if (read != crc) return false;
-    Written().held.push_back(std::move(file));
+    HoldFile(std::move(file));
     return true;
 }
 
@@ -202,7 +203,7 @@ bool WriteAndHoldFile(const std::string& path, const std::string& bytes, std::ui
 
 void RemoveUnpackedPackage() {
     Unpacked& written = Written();
-    written.held.clear();
+    ReleaseHeldFiles();
     for (const std::string& file : written.files) {
         SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(file.c_str());

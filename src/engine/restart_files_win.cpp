@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include "engine/environment.h"
+#include "engine/file_copy_win.h"
 #include "engine/files_win.h"
+#include "engine/system_win.h"
 #include "engine/ini_file_win.h"
 #include "engine/paths.h"
 #include "engine/restart_files.h"

@@ -6,6 +6,8 @@
 
 #include "engine/environment.h"
 #include "engine/files_win.h"
+#include "engine/held_files_win.h"
+#include "engine/system_win.h"
 #include "engine/os_version.h"
 #include "engine/payload_win.h"
 #include "engine/paths.h"

@@ -6,6 +6,7 @@
 
 #include "engine/code_page.h"
 #include "engine/environment.h"
+#include "engine/file_delete_win.h"
 #include "engine/files_win.h"
 #include "owned_win.h"
 #include "engine/ini_file_win.h"

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "engine/environment.h"
+#include "engine/file_copy_win.h"
 #include "engine/files_win.h"
 #include "engine/ini_file_win.h"
 #include "engine/messages_win.h"

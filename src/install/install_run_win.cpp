@@ -1,7 +1,10 @@
 #include "install/install_run_win.h"
 
 #include "engine/environment.h"
+#include "engine/file_copy_win.h"
 #include "engine/files_win.h"
+#include "engine/held_files_win.h"
+#include "engine/system_win.h"
 #include "engine/ini_file_win.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"

@@ -2,6 +2,7 @@
 // The install run: from the start button to the final page, one step after another.
 #include <string>
 
+#include "engine/file_copy_win.h"
 #include "engine/files_win.h"
 #include "engine/journal_win.h"
 #include "install/copy_entry.h"

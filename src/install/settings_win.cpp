@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include "engine/environment.h"
-#include "engine/files_win.h"
 #include "engine/ini_file_win.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "engine/environment.h"
+#include "engine/file_copy_win.h"
 #include "engine/files_win.h"
 #include "engine/payload_win.h"
 #include "engine/ini_file_win.h"

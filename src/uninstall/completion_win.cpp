@@ -1,7 +1,7 @@
 // The install folder, the failure details, the completion text and the final page.
 #include <windows.h>
 
-#include "engine/files_win.h"
+#include "engine/file_delete_win.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"
 #include "engine/strings.h"

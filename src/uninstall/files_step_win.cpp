@@ -7,6 +7,7 @@
 
 #include "engine/code_page.h"
 #include "engine/environment.h"
+#include "engine/file_delete_win.h"
 #include "engine/files_win.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"

@@ -2,7 +2,7 @@
 // the Add/Remove Programs entry.
 #include <windows.h>
 
-#include "engine/files_win.h"
+#include "engine/file_delete_win.h"
 #include "engine/journal.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"

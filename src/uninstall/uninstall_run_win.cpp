@@ -3,6 +3,7 @@
 #include "engine/code_page.h"
 #include "engine/environment.h"
 #include "engine/files_win.h"
+#include "engine/system_win.h"
 #include "engine/journal.h"
 #include "engine/ini_file_win.h"
 #include "engine/messages_win.h"

@@ -1,6 +1,6 @@
 #include "windows/back_form_win.h"
 
-#include "engine/files_win.h"
+#include "engine/system_win.h"
 #include "engine/messages_win.h"
 #include "windows/grad_box_win.h"
 

@@ -3,7 +3,10 @@
 #include <shlobj.h>
 
 #include "engine/environment.h"
+#include "engine/file_delete_win.h"
 #include "engine/files_win.h"
+#include "engine/held_files_win.h"
+#include "engine/system_win.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"
 #include "engine/payload_win.h"

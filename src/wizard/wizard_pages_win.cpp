@@ -2,7 +2,9 @@
 // page that btnEvent was pressed on leads to.
 
 #include "engine/environment.h"
+#include "engine/file_delete_win.h"
 #include "engine/files_win.h"
+#include "engine/system_win.h"
 #include "engine/ini_file_win.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"

@@ -1,4 +1,7 @@
+#include "engine/file_copy_win.h"
+#include "engine/file_delete_win.h"
 #include "engine/files_win.h"
+#include "engine/system_win.h"
 
 #include <gtest/gtest.h>
 

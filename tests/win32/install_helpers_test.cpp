@@ -12,6 +12,7 @@
 
 #include "engine/environment.h"
 #include "engine/files_win.h"
+#include "engine/system_win.h"
 #include "engine/ini_file_win.h"
 #include "engine/paths.h"
 #include "engine/restart_files_win.h"

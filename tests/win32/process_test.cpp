@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "test_support_win.h"
+#include "engine/system_win.h"
 
 namespace {
 

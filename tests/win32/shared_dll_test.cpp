@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/environment.h"
+#include "engine/file_copy_win.h"
+#include "engine/file_delete_win.h"
 #include "test_support_win.h"
 
 namespace {

@@ -1,4 +1,5 @@
 #include "test_support_win.h"
+#include "engine/system_win.h"
 
 #include <shellapi.h>
 

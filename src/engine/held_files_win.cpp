@@ -1,0 +1,32 @@
+#include "engine/held_files_win.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "engine/file_copy_win.h"
+#include "engine/files_win.h"
+
+namespace {
+
+std::vector<OwnedHandle>& HeldFiles() {
+    static std::vector<OwnedHandle> held;
+    return held;
+}
+
+}  // namespace
+
+bool CopyAndHold(const std::string& source, const std::string& copy) {
+    if (CopyOneFile(source, copy) != 0) return false;
+    OwnedHandle file(CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return false;
+    // Held from here on, so what is compared now stays what is read later.
+    if (ReadWholeFile(copy) != ReadWholeFile(source)) return false;
+    HoldFile(std::move(file));
+    return true;
+}
+
+void HoldFile(OwnedHandle file) { HeldFiles().push_back(std::move(file)); }
+
+void ReleaseHeldFiles() { HeldFiles().clear(); }

@@ -10,7 +10,7 @@ PACKAGES="cmake ninja-build g++ googletest python3 \
  g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev \
  wine wine32 wine64 fonts-wine fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation \
  xvfb xauth x11-utils imagemagick locales openssl mscompress sox nsis man-db \
- clang libclang-rt-14-dev \
+ clang libclang-rt-14-dev clang-format clang-tidy \
  zlib1g-dev libzopfli-dev libz-mingw-w64-dev osslsigncode lintian"
 
 missing=""

@@ -67,7 +67,7 @@ class UninstallCase(InstallCase):
         return wine.controls("TfrmMain")
 
     # The run -------------------------------------------------------------------
-    def run_uninstall(self, proc, boxes=(), shared=(), wine=None, timeout=120, label="un-", on_question=None):
+    def run_uninstall(self, proc, boxes=(), shared=(), wine=None, timeout=None, label="un-", on_question=None):
         """Presses the start button and answers what the run asks until the completion waits
         for "next" (or the program ended). boxes: (caption, text or None, button) per message
         box in order; shared: the button to press for each shared-file question in order, or
@@ -77,7 +77,8 @@ class UninstallCase(InstallCase):
         boxes, shared = list(boxes), list(shared)
         result = UninstallResult()
         wine.click("TfrmMain", "btnEvent")
-        deadline = time.time() + timeout
+        # A run as long as one command may wait for the busy program, and then some.
+        deadline = time.time() + (timeout or 120 + wine.command_limit)
         while True:
             self.assertLess(time.time(), deadline, "the uninstall run never came to its end")
             if wine.driver("wait", "#32770", "200", check=False) is not None:

@@ -57,7 +57,7 @@ class SingleInstance(WineTestCase):
     def test_second_start_ends_silently(self):
         setup = self.package(self.wine, {"SETUP.INI": MINIMAL_SCRIPT})
         self.wine.start(setup)
-        self.wine.wait("TfrmMain")
+        wait_for_start_up(self.wine)  # the backdrop shows during start-up, later under emulation
         before = self.wine.windows()
         second = self.wine.start(setup)
         self.assertEqual(second.wait(timeout=20), 0)

@@ -54,8 +54,10 @@ libc_version() {
 }
 
 # zlib inflates and deflates the one-file programs: the native checker links it as the system has it.
+# grep reads all of objdump's output: with -q it would stop early, objdump would die of SIGPIPE,
+# and pipefail would now and then drop the dependency.
 zlib_dependency() {
-    if objdump -p "$1" | grep -q 'NEEDED *libz\.so\.1'; then
+    if objdump -p "$1" | grep 'NEEDED *libz\.so\.1' >/dev/null; then
         echo ", zlib1g (>= $(dpkg-query -W -f='${Version}' zlib1g | sed 's/-.*//'))"
     fi
 }

@@ -101,6 +101,16 @@ class Release(unittest.TestCase):
                 self.assertNotIn(clone.encode(), data, name)
             self.assertNotIn(self.tmp.encode(), data, name)
 
+    def test_debian_package_depends_on_every_library_the_checker_links(self):
+        deb = os.path.join(self.dist, DEB)
+        with tempfile.TemporaryDirectory() as out:
+            subprocess.run(["dpkg-deb", "-x", deb, out], check=True)
+            linked = subprocess.run(["objdump", "-p", os.path.join(out, "usr/bin/setupcheck")],
+                                    capture_output=True, text=True, check=True).stdout
+        depends = re.search(r"^Depends: (.*)$", deb_member(deb, "control").decode(), re.M).group(1)
+        self.assertIn("libc6 (>= ", depends)
+        self.assertEqual("zlib1g (>= " in depends, bool(re.search(r"NEEDED\s+libz\.so\.1", linked)), depends)
+
     def test_debian_package_passes_lintian(self):
         lint = subprocess.run(["lintian", "--fail-on", "error,warning", os.path.join(self.dist, DEB)],
                               capture_output=True, text=True)

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <functional>
 #include <initializer_list>
 
 #include "engine/code_page_win.h"
@@ -17,6 +18,7 @@
 #include "uninstall/uninstall_run_win.h"
 #include "windows/back_form_win.h"
 #include "windows/custom_dlg_win.h"
+#include "windows/run_view_win.h"
 #include "windows/status_form_win.h"
 #include "wizard/main_form_win.h"
 #include "wizard/script_reading.h"
@@ -38,6 +40,14 @@ void CreateRunWindows() {
     if (!Unattended().Active()) return;
     frmCustomDlg().KeepHidden();
     if (Unattended().Options().ui == RunUi::Quiet) frmStatus().KeepHidden();
+}
+
+// A run reports to the windows, or in an unattended run to the same windows answering for nobody.
+void WithRunView(const std::function<void(RunView&)>& run) {
+    CreateRunWindows();
+    WindowRunView windows(frmMain(), frmStatus(), frmBack(), frmCustomDlg());
+    UnattendedRunView unattended(frmMain(), frmStatus(), frmBack(), frmCustomDlg(), frmMain().WinReboot);
+    run(Unattended().Active() ? static_cast<RunView&>(unattended) : windows);
 }
 
 // /? and a bad switch end the program before anything else; -1 lets it go on.
@@ -108,16 +118,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     frmMain().Create(frmBack().Handle());
     frmMain().SetRuns(
         [](const InstallChoices& choices) {
-            CreateRunWindows();
-            const ScriptValues& script = Script();
-            RunInstall({choices, frmMain(), frmStatus(), frmBack(), frmMain().WinReboot, script.SetupString,
-                        script.UnSetupString, script.UnSetupTitle, script.ProgramId, script.SetupSpeed});
+            WithRunView([&choices](RunView& view) {
+                const ScriptValues& script = Script();
+                RunInstall({choices, view, frmMain().WinReboot, script.SetupString, script.UnSetupString,
+                            script.UnSetupTitle, script.ProgramId, script.SetupSpeed});
+            });
         },
         [](const UninstallChoices& choices) {
-            CreateRunWindows();
-            const ScriptValues& script = Script();
-            RunUninstall({choices, frmMain(), frmStatus(), frmBack(), frmCustomDlg(), frmMain().WinReboot,
-                          script.SetupString, script.UnSetupString});
+            WithRunView([&choices](RunView& view) {
+                const ScriptValues& script = Script();
+                RunUninstall({choices, view, frmMain().WinReboot, script.SetupString, script.UnSetupString});
+            });
         });
     int code = 0;
     if (switches.Unattended()) {

@@ -175,7 +175,7 @@ void StagingFolders::Note(const std::string& destination) {
 void StagingFolders::RemoveAll() {
     for (const auto& [key, folder] : noted_)
         if (!made_.count(key) && FolderExists(folder)) made_.emplace(key, folder);
-    for (const auto& [key, folder] : made_) RemoveFolderWithPatterns(folder, "*.*|");
+    for (const auto& [key, folder] : made_) (void)RemoveFolderWithPatterns(folder, "*.*|");  // tidying only
     made_.clear();
     noted_.clear();
 }

@@ -10,8 +10,9 @@
 // Replaces the destination (read-only, hidden or system marks cleared) with the source's
 // bytes and times and the archive mark alone; 0 or the system's error. A copy that fails
 // half-way is removed. The buffer is grown as needed and may be kept for the next call.
-unsigned long CopyOneFile(const std::string& source, const std::string& destination, std::vector<char>& buffer);
-unsigned long CopyOneFile(const std::string& source, const std::string& destination);
+[[nodiscard]] unsigned long CopyOneFile(const std::string& source, const std::string& destination,
+                                        std::vector<char>& buffer);
+[[nodiscard]] unsigned long CopyOneFile(const std::string& source, const std::string& destination);
 // Puts a finished file in the destination's place in one step: a replacing move on NT; on the
 // 95 platform, which has none, the old file goes aside (temporary + ".OLD"), the new one in,
 // and the old is deleted. 0 or the system's error; a destination that another program holds

@@ -16,7 +16,7 @@ unsigned long RemoveFolderWithPatterns(const std::string& folder, const std::str
         int bar = FindText("|", rest);
         std::string pattern = bar ? rest.substr(0, static_cast<std::size_t>(bar - 1)) : rest;
         rest = bar ? rest.substr(static_cast<std::size_t>(bar)) : "";
-        if (!pattern.empty()) ShellDeleteFile(base + pattern);
+        if (!pattern.empty()) (void)ShellDeleteFile(base + pattern);  // what stays keeps the folder: that is the error
     }
     if (RemoveDirectoryA(RemovePathDelimiter(base, "B").c_str())) return 0;
     return GetLastError();

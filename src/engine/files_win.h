@@ -9,12 +9,12 @@ bool FileExists(const std::string& path);  // a directory search finds an entry
 bool FolderExists(const std::string& path);
 // The path itself is a folder: one attribute query, no directory search.
 bool NamesFolder(const std::string& path);
-bool CreateFolderPath(const std::string& path);
+[[nodiscard]] bool CreateFolderPath(const std::string& path);
 // The whole file as bytes; empty when it cannot be opened or read.
 std::string ReadWholeFile(const std::string& path);
 // Writes the whole text in one go; the system's error or 0. A failed write removes the
 // file, so no cut file is left behind.
-unsigned long WriteWholeFile(const std::string& path, const std::string& text);
+[[nodiscard]] unsigned long WriteWholeFile(const std::string& path, const std::string& text);
 // What one directory search tells of a file: whether it is there, its time as the packed
 // local date and time of the file system (2-second steps; -1 for none or a folder), its size.
 struct FileStamp {

@@ -8,7 +8,7 @@
 // ReleaseHeldFiles, once it is known to hold the source's bytes: any program of the user may
 // write the temporary folder, and nothing read back from there may be another's. False when
 // the copy failed or differs.
-bool CopyAndHold(const std::string& source, const std::string& copy);
+[[nodiscard]] bool CopyAndHold(const std::string& source, const std::string& copy);
 // Holds an open file until ReleaseHeldFiles: what the program unpacked and checked stays as checked.
 void HoldFile(OwnedHandle file);
 // Lets every held file go, before they are deleted at the end.

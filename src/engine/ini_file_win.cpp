@@ -19,11 +19,12 @@ std::string ReadIniValue(const std::string& section, const std::string& key, con
     }
 }
 
-bool WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
-                   const std::string& file) {
-    BOOL ok = WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str());
+unsigned long WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
+                            const std::string& file) {
+    const BOOL ok = WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str());
+    const DWORD error = ok ? 0 : GetLastError();
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());  // flush the system's cache
-    return ok != FALSE;
+    return ok ? 0 : error ? error : ERROR_WRITE_FAULT;
 }
 
 std::vector<std::string> ReadNumberedValues(const std::string& section, const std::string& prefix,

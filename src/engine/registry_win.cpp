@@ -30,13 +30,12 @@ std::string ReadRegistryText(HKEY root, const std::string& keyPath, const std::s
     return value;
 }
 
-bool DeleteRegistryKey(const std::string& rootTag, const std::string& keyPath) {
-    if (keyPath.empty()) return true;
+void DeleteRegistryKey(const std::string& rootTag, const std::string& keyPath) {
+    if (keyPath.empty()) return;
     const std::string path = AddPathDelimiter(keyPath, "B");
     HKEY root = RegistryRootFor(rootTag);
     for (int attempt = 0; attempt < 99; ++attempt) {
         if (OwnedKey key; RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) break;
         if (SHDeleteKeyA(root, path.c_str()) != ERROR_SUCCESS) break;
     }
-    return true;
 }

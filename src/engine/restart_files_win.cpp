@@ -30,9 +30,8 @@ unsigned long ReplaceFileAtRestart(const std::string& source, const std::string&
     if (const unsigned long error = CopyOneFile(source, temporary)) return error;
     const WindowsFamily family = Environment().OsFamily;
     if (family == WindowsFamily::Nt) return MoveAtRestart(temporary, destination.c_str());
-    if (family == WindowsFamily::NotNt &&
-        !WriteIniValue("Rename", GetShortPath(destination), GetShortPath(temporary), WininitPath()))
-        return GetLastError();
+    if (family == WindowsFamily::NotNt)
+        return WriteIniValue("Rename", GetShortPath(destination), GetShortPath(temporary), WininitPath());
     return 0;
 }
 

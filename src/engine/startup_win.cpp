@@ -160,7 +160,7 @@ void PrepareWorkFolder(const std::string& firstArgument) {
     const std::string tmp = FolderMacros().Get("(Tmp)");
     env.RunMode = RunModeFor(firstArgument);
     env.WorkFolder.clear();
-    CreateFolderPath(tmp);
+    (void)CreateFolderPath(tmp);  // a work folder that cannot be made below it is reported next
     // Only a folder this process made is used: one that is there already may be another
     // program's, holding files of its choice.
     bool allTaken = true;
@@ -185,7 +185,8 @@ void PrepareWorkFolder(const std::string& firstArgument) {
         env.SourceFolder = package;
         env.FromPayload = true;
     } else {
-        CopyAndHold(ModulePath(), env.WorkFolder + "SETUPB.EXE");
+        // The uninstaller's copy; without it the install still runs and only the log's program is missing.
+        (void)CopyAndHold(ModulePath(), env.WorkFolder + "SETUPB.EXE");
     }
     const std::string script = env.RunMode == SetupMode::Unsetup ? "UNSETUP.INI" : "SETUP.INI";
     const std::string source = env.RunMode == SetupMode::Unsetup ? firstArgument : PackageFilePath("SETUP.INI");

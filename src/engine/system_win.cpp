@@ -30,7 +30,7 @@ FreeSpace QueryFreeSpaceByClusters(const std::string& drive) {
     return {true, static_cast<std::int64_t>(std::llround(total))};
 }
 
-long RunAndWait(const std::string& file, const std::string& parameters) {
+unsigned long RunAndWait(const std::string& file, const std::string& parameters) {
     const std::string folder = FolderOfPath(file);
     SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof(info);
@@ -42,11 +42,11 @@ long RunAndWait(const std::string& file, const std::string& parameters) {
     info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
     info.nShow = SW_SHOWNORMAL;
     if (!ShellExecuteExA(&info)) {
-        DWORD error = GetLastError();
-        return error ? static_cast<long>(error) : ERROR_FILE_NOT_FOUND;
+        const DWORD error = GetLastError();
+        return error ? error : ERROR_FILE_NOT_FOUND;
     }
     if (const OwnedHandle process(info.hProcess); process.valid()) WaitWithMessages(process.get());
-    return -1;
+    return 0;
 }
 
 std::string GetSpecialFolder(int csidl) {

@@ -12,8 +12,8 @@ FreeSpace QueryFreeSpace(const std::string& drive);
 FreeSpace QueryFreeSpaceByClusters(const std::string& drive);
 
 // Starts the file through the shell and waits for its process to end, handling window
-// messages meanwhile. Returns -1 once it ended, or the system error when it could not start.
-long RunAndWait(const std::string& file, const std::string& parameters);
+// messages meanwhile. Returns 0 once it ended, or the system error when it could not start.
+[[nodiscard]] unsigned long RunAndWait(const std::string& file, const std::string& parameters);
 
 std::string GetSpecialFolder(int csidl);
 std::string GetShortPath(const std::string& path);

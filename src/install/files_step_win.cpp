@@ -17,23 +17,21 @@
 #include "engine/shared_dll_win.h"
 #include "engine/strings.h"
 #include "install/install_run_win.h"
-#include "windows/run_pages_win.h"
 #include "system_dll_win.h"
 
 namespace {
 
 // A component that did not register is named in a box of its own over its entry; the copy stands.
-void ReportRegistration(const std::string& path, ComponentRegistration result) {
+void ReportRegistration(RunView& view, const std::string& path, ComponentRegistration result) {
     switch (result) {
         case ComponentRegistration::NotLoaded:
-            ShowMessageBox(path + "の読み込みに失敗しました。", "OCX/DLL登録エラー(LoadLibrary)", 48);
+            view.Ask(path + "の読み込みに失敗しました。", "OCX/DLL登録エラー(LoadLibrary)", 48);
             break;
         case ComponentRegistration::NoEntryPoint:
-            ShowMessageBox(path + "のDllRegisterServerエントリが見つかりません。", "OCX/DLL登録エラー(GetProcAddress)",
-                           48);
+            view.Ask(path + "のDllRegisterServerエントリが見つかりません。", "OCX/DLL登録エラー(GetProcAddress)", 48);
             break;
         case ComponentRegistration::EntryFailed:
-            ShowMessageBox(path + "のDllRegisterServer関数が失敗しました。", "OCX/DLL登録エラー(Procedure)", 48);
+            view.Ask(path + "のDllRegisterServer関数が失敗しました。", "OCX/DLL登録エラー(Procedure)", 48);
             break;
         case ComponentRegistration::Registered:
         case ComponentRegistration::Unregistered: break;
@@ -122,7 +120,7 @@ Expansion ExpandCompressedFile(const std::string& source, std::string destinatio
     // could have left a link under that name for an elevated setup to write through.
     Expansion result{Environment().WorkFolder + "EXPAND.BST", destination};
     const std::string& temporary = result.temporary;
-    if (FileExists(temporary)) ShellDeleteFile(temporary);
+    if (FileExists(temporary)) (void)ShellDeleteFile(temporary);  // the expansion's open then fails and says so
     OFSTRUCT from{}, to{};
     const LzService& lz = Lz();
     // Readers may share it (a one-file package's own files are held open for reading).
@@ -166,10 +164,10 @@ void InstallRun::MeasurePackage() {
 }
 
 void InstallRun::CopyFiles() {
-    context_.status.ShowProgressBar(true);
+    view_.ShowProgressBar(true);
     BeginStep("ファイルをコピーしています．．．", StepResult::Done);
     state_.doneCount = 0;
-    context_.status.ShowProgress(0, 0, state_.entryCount);
+    view_.ShowProgress(0, 0, state_.entryCount);
     const std::vector<std::string> entries = CopyFileEntries();
     for (std::size_t i = 0; i < entries.size(); ++i) CopyOne(static_cast<int>(i + 1), entries[i]);
     if (state_.lockedFile)
@@ -177,7 +175,7 @@ void InstallRun::CopyFiles() {
             status_.StepStatus == StepResult::PartFailed ? StepResult::PartFailedLocked : StepResult::Locked;
     staging_.RemoveAll();
     EndStep();
-    context_.status.ShowProgressBar(false);
+    view_.ShowProgressBar(false);
     state_.lists.files.current.push_back(Log());
 }
 
@@ -206,8 +204,8 @@ void InstallRun::CopyOne(int n, const std::string& value) {
         const std::int64_t size = source.size;
         if (size < 0) {
             state_.sizeProgress = false;
-            ShowMessageBox("ファイルサイズの取得に失敗したため、進行状況の表示方法を変更します。", "内部エラー",
-                           MB_ICONEXCLAMATION);
+            view_.Ask("ファイルサイズの取得に失敗したため、進行状況の表示方法を変更します。", "内部エラー",
+                      MB_ICONEXCLAMATION);
         } else {
             state_.doneBytes += CountedSize(size, state_.sizeProgress);
         }
@@ -225,18 +223,8 @@ void InstallRun::AskForDisk(const std::string& source) {
     ++state_.diskNumber;
     ShowPendingEntry();
     if (Environment().FromPayload) return;  // every disk came inside the program
-    if (Unattended().Active() && FileExists(source)) {
-        // Deployed from one folder that holds every disk: nobody needs to change one.
-        Unattended().Log(std::to_string(state_.diskNumber) + "枚目のディスクのファイルはすでにあります: " + source);
-        return;
-    }
-    for (;;) {
-        if (ShowMessageBox(std::to_string(state_.diskNumber) + "枚目のディスクに交換してください。", "ディスク交換",
-                           MB_OKCANCEL | MB_ICONINFORMATION,
-                           {IDCANCEL, "無人実行ではディスクを交換する人がいません", exit_code::kStopped}) != IDOK)
-            FatalStop(context_.setupString + "を続行できませんでした。", "致命的エラー");
-        if (FileExists(source)) return;
-    }
+    if (!view_.AskForDisk(state_.diskNumber, source))
+        FatalStop(context_.setupString + "を続行できませんでした。", "致命的エラー");
 }
 
 InstallRun::FileJob InstallRun::StartFile(CopyEntry& entry, const FileStamp& source) {
@@ -263,10 +251,10 @@ InstallRun::FileJob InstallRun::StartFile(CopyEntry& entry, const FileStamp& sou
     switch (DecideOverwrite(existing.exists, context_.choices.overwrite, job.sourceAge, existing.age)) {
         case OverwriteAction::Ask:
             ShowPendingEntry();
-            copy = ShowMessageBox(
-                       entry.destination + "\r\n\r\nこのファイルは既に存在します。\r\n上書きしてもよろしいですか？",
-                       "上書き確認", MB_YESNO | MB_ICONQUESTION,
-                       {IDNO, "上書きの選択がないので、既存のファイルを残します"}) == IDYES;
+            copy =
+                view_.Ask(entry.destination + "\r\n\r\nこのファイルは既に存在します。\r\n上書きしてもよろしいですか？",
+                          "上書き確認", MB_YESNO | MB_ICONQUESTION,
+                          {IDNO, "上書きの選択がないので、既存のファイルを残します"}) == IDYES;
             break;
         case OverwriteAction::Keep: copy = false; break;
         case OverwriteAction::Copy: break;
@@ -291,18 +279,18 @@ InstallRun::Outcome InstallRun::FinishFile(CopyEntry& entry, const FileJob& job,
     else if (job.copying) destinations_.Update(entry.destination);
     if (HasOption(entry.options, "/R") && !job.error && destinations_.Find(entry.destination).exists) {
         ShowPendingEntry();  // a registration problem is shown over its entry
-        ReportRegistration(entry.destination, RegisterComponent(entry.destination, true));
+        ReportRegistration(view_, entry.destination, RegisterComponent(entry.destination, true));
     }
 
     Outcome outcome = Outcome::Copied;
     if (error == ERROR_SHARING_VIOLATION) {
-        ReportRestartFailure(ReplaceFileAtRestart(entry.source, entry.destination));
+        ReportRestartFailure(view_, ReplaceFileAtRestart(entry.source, entry.destination));
         outcome = Outcome::Scheduled;
     } else if (error != 0) {
         outcome = Outcome::Failed;
     }
     if (entry.compressed) {
-        ShellDeleteFile(entry.source);
+        (void)ShellDeleteFile(entry.source);  // the work folder goes at the end in any case
         entry.source = job.compressedSource;
     }
     return outcome;

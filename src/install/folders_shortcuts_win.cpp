@@ -49,11 +49,11 @@ std::string CreateShortcutFile(const ShortcutEntry& entry) {
     std::string folder = entry.workingFolder;
     if (folder.empty() || !FolderExists(folder)) folder = FolderOfPath(entry.target);
     folder = AddPathDelimiter(folder, "B");
-    if (!FolderExists(FolderOfPath(file))) CreateFolderPath(FolderOfPath(file));
+    // A folder that cannot be made fails the link's save or copy below.
+    if (!FolderExists(FolderOfPath(file))) (void)CreateFolderPath(FolderOfPath(file));
     if (ContainsText(".LNK", entry.target)) {
         // The target is a ready link: it is copied as it is.
-        CopyOneFile(entry.target, file);
-        return file;
+        return CopyOneFile(entry.target, file) == 0 ? file : "";
     }
     if (!SaveShellLink(entry, folder, file)) return "";
     // Links to MS-DOS programs are stored as program information files.

@@ -9,7 +9,6 @@
 #include "engine/messages_win.h"
 #include "engine/paths.h"
 #include "engine/strings.h"
-#include "windows/run_pages_win.h"
 
 void RunInstall(const InstallContext& context) {
     InstallRun run(context);
@@ -21,7 +20,7 @@ void RunInstall(const InstallContext& context) {
     }
 }
 
-InstallRun::InstallRun(const InstallContext& context) : context_(context), status_(RunState()) {}
+InstallRun::InstallRun(const InstallContext& context) : context_(context), view_(context.view) {}
 
 void InstallRun::Run() {
     const std::string& s = context_.setupString;
@@ -52,25 +51,13 @@ void InstallRun::Run() {
 }
 
 void InstallRun::Start() {
-    Form& main = context_.main;
-    status_ = RunStatus{};
-    context_.status.SetUnSetupString(context_.unSetupString);
-
-    main.Hide();
-    ProcessMessages();
-    PauseWithMessages(500);
-    context_.status.Show();
-    CenterRunButton(main, true);
-
+    view_.Begin(RunKind::Install, context_.unSetupString);
     status_.StatusLog = context_.setupString + "を開始します．．．\r\n\r\n";
     ShowLog();
     PauseWithMessages(1000);
 }
 
-void InstallRun::Show(const std::string& text) {
-    Unattended().LogStatus(status_.StatusLog);
-    context_.status.ShowText(text);
-}
+void InstallRun::Show(const std::string& text) { view_.ShowText(status_.StatusLog, text); }
 
 void InstallRun::ShowEntry(const std::string& text) {
     pendingEntry_ = status_.StatusLog + "\r\n" + text;
@@ -80,7 +67,7 @@ void InstallRun::ShowEntry(const std::string& text) {
 
 void InstallRun::ShowPendingEntry() {
     if (!pendingEntry_.empty()) Show(pendingEntry_);
-    if (progressPending_) context_.status.ShowProgress(progressPercent_, state_.doneCount, state_.entryCount);
+    if (progressPending_) view_.ShowProgress(progressPercent_, state_.doneCount, state_.entryCount);
     pendingEntry_.clear();
     progressPending_ = false;
     lastDisplay_ = GetTickCount();
@@ -93,15 +80,14 @@ bool InstallRun::DisplayDue() {
 }
 
 void InstallRun::Checkpoint() const {
-    if (context_.status.Stopped()) throw RunStopped{};
+    if (view_.Stopped()) throw RunStopped{};
 }
 
 void InstallRun::Pause() const { PauseWithMessages(static_cast<unsigned>(context_.setupSpeed)); }
 
 void InstallRun::FatalStop(const std::string& text, const std::string& caption) {
-    ShowMessageBox(text, caption, MB_ICONERROR, {IDOK, nullptr, exit_code::kStopped});
-    EnableWindow(context_.back.Handle(), TRUE);
-    context_.main.SetModalResult(1);
+    view_.Ask(text, caption, MB_ICONERROR, {IDOK, nullptr, exit_code::kStopped});
+    view_.Abandon();
     throw RunStopped{};
 }
 
@@ -145,8 +131,8 @@ void InstallRun::CheckDiskSpace() {
     if (!space.ok) space = QueryFreeSpaceByClusters(drive);
     if (!EnoughSpace(space.bytes, state_.totalBytes)) {
         status_.StepStatus = space.ok ? StepResult::SpaceShort : StepResult::SpaceUnknown;
-        if (ShowMessageBox(LowSpaceQuestion(s, space.ok, state_.totalBytes), "空き容量チェックエラー",
-                           MB_YESNO | MB_ICONQUESTION, {IDNO, "無人実行では容量が足りないまま続行しません"}) != IDYES)
+        if (view_.Ask(LowSpaceQuestion(s, space.ok, state_.totalBytes), "空き容量チェックエラー",
+                      MB_YESNO | MB_ICONQUESTION, {IDNO, "無人実行では容量が足りないまま続行しません"}) != IDYES)
             FatalStop(s + "を続行できませんでした。", s + "中止");
     }
     EndStep();
@@ -160,12 +146,12 @@ void InstallRun::CheckInstallFolder() {
     const std::string app = AddPathDelimiter(context_.choices.folder, "B");
     FolderMacros().Set("(App)", app);
     if (!FolderExists(app)) {
-        const bool create = ShowMessageBox(app + "\r\n\r\nこのフォルダは存在しません。作成してもよろしいですか？",
-                                           "フォルダ作成", MB_YESNO | MB_ICONQUESTION,
-                                           {IDYES, "無人実行ではインストールフォルダを作成します"}) == IDYES;
+        const bool create =
+            view_.Ask(app + "\r\n\r\nこのフォルダは存在しません。作成してもよろしいですか？", "フォルダ作成",
+                      MB_YESNO | MB_ICONQUESTION, {IDYES, "無人実行ではインストールフォルダを作成します"}) == IDYES;
         if (create && !CreateFolderPath(app)) {
-            ShowMessageBox(s + "フォルダの作成に失敗しました。\r\n\r\nプログラム作者へご報告ください。", "致命的エラー",
-                           MB_ICONERROR);
+            view_.Ask(s + "フォルダの作成に失敗しました。\r\n\r\nプログラム作者へご報告ください。", "致命的エラー",
+                      MB_ICONERROR);
             status_.StepStatus = StepResult::CreateFailed;
             EndStep();
         }
@@ -180,7 +166,7 @@ void InstallRun::LoadPreviousLog() {
     const std::string backup = Environment().WorkFolder + "UNSETUPB.INI";
     RecoverPutInPlace(FolderOfPath(log) + "UNSETUP.NEW", log);
     if (FileExists(log)) {
-        CopyAndHold(log, backup);
+        (void)CopyAndHold(log, backup);  // a backup for a run cut short; the install goes on without one
         for (int k = 1; k <= 20; ++k)
             state_.relationSlots.LoadPrevious(ReadIniValue("RestoreRelate", "Key" + std::to_string(k), "", log));
         auto carry = [&](const char* section, const char* prefix, UninstallList& list) {
@@ -194,7 +180,7 @@ void InstallRun::LoadPreviousLog() {
         carry("AddDeleteFile", "File", lists.extraFiles);
     }
     TakeOverJournal();
-    context_.status.AllowAbort(true);
+    view_.AllowAbort(true);
 }
 
 void InstallRun::TakeOverJournal() {

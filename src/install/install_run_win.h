@@ -10,17 +10,15 @@
 #include "install/install_state.h"
 #include "install/settings_entries.h"
 #include "install/shortcut_entry.h"
-#include "windows/form_win.h"
 #include "windows/run_choices.h"
-#include "windows/status_form_win.h"
+#include "windows/run_status.h"
+#include "windows/run_view.h"
 #include "windows/win_reboot_win.h"
 
-// What the run needs of the windows and of the script's start-up values.
+// What the run takes: the user's choices, the view it reports to, and the script's start-up values.
 struct InstallContext {
     InstallChoices choices;
-    Form& main;  // the wizard window: the pages of the end
-    TfrmStatus& status;
-    Form& back;
+    RunView& view;
     TWinReboot& reboot;
     std::string setupString;
     std::string unSetupString;
@@ -114,10 +112,10 @@ private:
     void ShowFailureDetails();
     void Complete();
     void ShowFinalPage();
-    void EndRun();  // the windows back as they were before the run, the wizard ended
 
     const InstallContext& context_;
-    RunStatus& status_;
+    RunView& view_;
+    RunStatus status_;
     InstallState state_;
     std::string pendingEntry_;
     bool progressPending_ = false;

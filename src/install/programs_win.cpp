@@ -14,20 +14,18 @@ std::string WorkingFolderOrTemp(const std::string& folder) {
     return FolderExists(folder) ? folder : FolderMacros().Get("(Tmp)");
 }
 
-void ShowStartFailure(const std::string& file, const std::string& parameters, unsigned long code) {
-    ShowMessageBox("プログラム実行失敗\r\n" + file + " " + parameters + "\r\n\r\n" + SystemErrorText(code), "警告",
-                   MB_ICONEXCLAMATION);
-}
-
 }  // namespace
 
-int RunByShell(const std::string& file, const std::string& parameters, const std::string& workingFolder) {
+std::string StartFailureText(const std::string& file, const std::string& parameters, unsigned long code) {
+    return "プログラム実行失敗\r\n" + file + " " + parameters + "\r\n\r\n" + SystemErrorText(code);
+}
+
+unsigned long RunByShell(const std::string& file, const std::string& parameters, const std::string& workingFolder) {
     const std::string folder = WorkingFolderOrTemp(workingFolder);
     const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(GetDesktopWindow(), "open", file.c_str(),
                                                                 parameters.empty() ? nullptr : parameters.c_str(),
                                                                 folder.c_str(), SW_SHOWNORMAL));
-    if (result <= 32) ShowStartFailure(file, parameters, static_cast<unsigned long>(result));
-    return 0;
+    return result <= 32 ? static_cast<unsigned long>(result) : 0;
 }
 
 unsigned long RunByCreateProcess(const std::string& file, const std::string& parameters,
@@ -41,11 +39,8 @@ unsigned long RunByCreateProcess(const std::string& file, const std::string& par
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
     if (!CreateProcessA(file.c_str(), commandLine.empty() ? nullptr : commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_DEFAULT_ERROR_MODE, nullptr, folder.c_str(), &startup, &process)) {
-        const unsigned long error = GetLastError();
-        ShowStartFailure(file, parameters, error);
-        return error;
-    }
+                        CREATE_DEFAULT_ERROR_MODE, nullptr, folder.c_str(), &startup, &process))
+        return GetLastError();
     const OwnedHandle thread(process.hThread), processHandle(process.hProcess);  // not waited for
     return 0;
 }

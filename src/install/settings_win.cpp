@@ -80,7 +80,10 @@ void InstallRun::WriteIniFiles() {
             status_.AddFailure("<IniFile> " + data + "\r\n" + SystemErrorText(ERROR_INVALID_PARAMETER));
             continue;
         }
-        WriteIniValue(section, key, GetField(data, ",", 3), file);
+        if (const unsigned long error = WriteIniValue(section, key, GetField(data, ",", 3), file)) {
+            status_.AddFailure("<IniFile> " + data + "\r\n" + SystemErrorText(error));
+            continue;
+        }
         MarkDone();
     }
     EndStep();
@@ -101,8 +104,8 @@ void InstallRun::SetAssociations() {
         ShowLog();
         Checkpoint();
         const Association a = ParseAssociation(name, ExpandFolderMacros(file));
-        if (ShowMessageBox(AssociationQuestion(a), "関連付けの確認", MB_YESNO | MB_ICONQUESTION,
-                           {IDYES, "無人実行では関連付けを受け入れます"}) != IDYES)
+        if (view_.Ask(AssociationQuestion(a), "関連付けの確認", MB_YESNO | MB_ICONQUESTION,
+                      {IDYES, "無人実行では関連付けを受け入れます"}) != IDYES)
             continue;
         const std::string extensionKey = "." + a.extension;
         const std::string previous = ReadRegistryText(HKEY_CLASSES_ROOT, extensionKey, "");

@@ -14,7 +14,7 @@
 
 void InstallRun::WriteUninstallInformation() {
     BeginStep(context_.unSetupString + "情報を更新しています", StepResult::DoneAfterDots);
-    context_.status.AllowAbort(false);
+    view_.AllowAbort(false);
     auto dots = [this](int n) {
         std::string row;
         for (int i = 0; i < n; ++i) row += "．";
@@ -24,8 +24,9 @@ void InstallRun::WriteUninstallInformation() {
     UpdateUninstaller();
     dots(2);
     const std::string app = FolderMacros().Get("(App)");
+    // The record of installed programs is a convenience for later installs: a failure costs nothing now.
     if (!context_.programId.empty())
-        WriteIniValue(context_.programId, "Folder", app, InstalledProgramsFile(FolderMacros().Get("(Win)")));
+        (void)WriteIniValue(context_.programId, "Folder", app, InstalledProgramsFile(FolderMacros().Get("(Win)")));
     dots(3);
     if (IsSetupOnly(context_.unSetupTitle)) return;
 
@@ -88,9 +89,9 @@ bool InstallRun::SaveLog(const std::string& text) {
     if (error == 0 && PutInPlace(temporary, log) == 0) return true;
     if (error == 0) {
         DeleteFileA(temporary.c_str());
-        ShowMessageBox("既存の「UNSETUP.INI」が削除できませんでした。\r\n" + context_.unSetupString +
-                           "が正常に行われない可能性があります。",
-                       "致命的エラー", MB_ICONEXCLAMATION);
+        view_.Ask("既存の「UNSETUP.INI」が削除できませんでした。\r\n" + context_.unSetupString +
+                      "が正常に行われない可能性があります。",
+                  "致命的エラー", MB_ICONEXCLAMATION);
     }
     std::string fallback;
     for (int k = 1;; ++k) {
@@ -106,9 +107,9 @@ bool InstallRun::SaveLog(const std::string& text) {
         ++status_.FailureCount;
         return false;
     }
-    ShowMessageBox("インストールフォルダに仮ファイル" + fallback + "を作成しました\r\n" +
-                       "上記ファイルを「UNSETUP.INI」にリネームしてください。\r\n" + "リネームを行わないと、正常に" +
-                       context_.unSetupString + "できません。",
-                   "警告", MB_ICONEXCLAMATION);
+    view_.Ask("インストールフォルダに仮ファイル" + fallback + "を作成しました\r\n" +
+                  "上記ファイルを「UNSETUP.INI」にリネームしてください。\r\n" + "リネームを行わないと、正常に" +
+                  context_.unSetupString + "できません。",
+              "警告", MB_ICONEXCLAMATION);
     return true;
 }

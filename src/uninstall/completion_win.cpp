@@ -7,7 +7,6 @@
 #include "engine/strings.h"
 #include "uninstall/uninstall_rules.h"
 #include "uninstall/uninstall_run_win.h"
-#include "windows/run_pages_win.h"
 
 void UninstallRun::RemoveInstallFolder() {
     const std::string& s = context_.setupString;
@@ -22,7 +21,8 @@ void UninstallRun::RemoveInstallFolder() {
             status_.FailureReport +=
                 InstallFolderBlock(installFolder_, result, SystemErrorText(result), s, choices.deleteAll);
             ++status_.FailureCount;
-            if (result == 145 || result == 5) status_.StepStatus = StepResult::PartFailed;
+            if (result == ERROR_DIR_NOT_EMPTY || result == ERROR_ACCESS_DENIED)
+                status_.StepStatus = StepResult::PartFailed;
         }
     }
     status_.EndStepLine();
@@ -34,11 +34,11 @@ void UninstallRun::ShowFailureDetails() {
     const std::string& u = context_.unSetupString;
     status_.StatusLog += "《情報》" + u + "の過程で、一部の処理が失敗しました。\r\n";
     ShowLog();
-    if (ShowMessageBox(u + "の過程で、一部の処理が失敗しました。\r\n詳細を表示しますか？", "情報",
-                       MB_YESNO | MB_ICONEXCLAMATION,
-                       {IDNO, "無人実行では詳細を表示しません。失敗の詳細はこの記録にあります"}) != IDYES)
+    if (view_.Ask(u + "の過程で、一部の処理が失敗しました。\r\n詳細を表示しますか？", "情報",
+                  MB_YESNO | MB_ICONEXCLAMATION,
+                  {IDNO, "無人実行では詳細を表示しません。失敗の詳細はこの記録にあります"}) != IDYES)
         return;
-    ShowFailureReport(context_.main, context_.status, "削除処理失敗　詳細表示", status_.FailureReport, true);
+    view_.ShowFailureReport("削除処理失敗　詳細表示", status_.FailureReport, true);
 }
 
 void UninstallRun::Complete() {
@@ -46,22 +46,16 @@ void UninstallRun::Complete() {
         "\r\n【処理完了】\r\n　「次へ(N)」をクリックして、" + context_.unSetupString + "を完了してください。\r\n";
     ShowLog();
     MessageBeep(MB_OK);
-    context_.status.WaitForNext();
+    view_.WaitForNext();
 }
 
 void UninstallRun::ShowFinalPage() {
-    bool reboot = leftForRestart_ > 0;
-    if (Unattended().Active()) {
-        // A file left for the restart is not a failure of the removal.
-        FinishUnattended(context_.reboot, status_.FailureReport, status_.FailureCount - leftForRestart_, reboot);
-        reboot = false;
-    } else {
-        reboot = AskFinalChoice(context_.main, context_.status, FinalPage(reboot)) ? false : reboot;
-    }
-    if (reboot) context_.reboot.RestartWindows(2);
-    EnableWindow(context_.back.Handle(), TRUE);
-    context_.status.Hide();
-    context_.main.SetModalResult(1);
+    const bool reboot = leftForRestart_ > 0;
+    // A file left for the restart is not a failure of the removal.
+    const FinalAnswer answer =
+        view_.Finish(FinalPage(reboot), {status_.FailureReport, status_.FailureCount - leftForRestart_, reboot});
+    if (reboot && answer == FinalAnswer::First) context_.reboot.RestartWindows(2);
+    view_.End();
 }
 
 FinalChoice UninstallRun::FinalPage(bool reboot) const {

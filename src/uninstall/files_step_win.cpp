@@ -71,8 +71,8 @@ bool HasSharedMark(const std::string& options) { return ContainsText("/S", optio
 }  // namespace
 
 bool UninstallRun::AskYesNo(const std::string& text) {
-    return ShowMessageBox(text, "ファイル削除の確認", MB_YESNO | MB_ICONQUESTION,
-                          {IDNO, "無人実行では確認の要るファイルを残します"}) == IDYES;
+    return view_.Ask(text, "ファイル削除の確認", MB_YESNO | MB_ICONQUESTION,
+                     {IDNO, "無人実行では確認の要るファイルを残します"}) == IDYES;
 }
 
 void UninstallRun::DeleteOne(const std::string& value, bool refused, bool report, const SharedCountNames& counted) {
@@ -122,7 +122,7 @@ void UninstallRun::DeleteOne(const std::string& value, bool refused, bool report
     if (!gone && !ContainsText("/L", options) && FileExists(path)) {
         if (result == 0) result = ERROR_ACCESS_DENIED;
         if (ContainsText("/F", options)) {
-            ReportRestartFailure(DeleteFileAtRestart(path));
+            ReportRestartFailure(view_, DeleteFileAtRestart(path));
             note = kRestartNote;
             if (report) ++leftForRestart_;
         }
@@ -146,7 +146,7 @@ unsigned long UninstallRun::LowerShared(const std::string& path, std::string& op
     }
     using A = SharedFileAnswer;
     if (sharedAnswer_ != A::DeleteAll && sharedAnswer_ != A::KeepAll)
-        sharedAnswer_ = context_.question.Ask(SharedFileQuestion(path));
+        sharedAnswer_ = view_.AskSharedFile(SharedFileQuestion(path));
     if (sharedAnswer_ == A::DeleteAll || sharedAnswer_ == A::Yes) return ShellDeleteFile(path);
     // No, KeepAll, or a dialog closed some other way: keeping the file is the safe answer.
     options += "/L";

@@ -38,7 +38,8 @@ void UninstallRun::DeleteShortcuts() {
         const unsigned long result = ShellDeleteFile(path);
         if (Reported(result)) status_.AddFailure("<ShortCut> " + path + "\r\n" + SystemErrorText(result) + "\r\n");
         const std::string folder = AddPathDelimiter(FolderOfPath(path), "B");
-        if (!IsShellFolder(folder) && !IsRefusedLogPath(folder)) RemoveFolderWithPatterns(folder, "");
+        // Only an emptied folder goes; one that still holds something stays without a word.
+        if (!IsShellFolder(folder) && !IsRefusedLogPath(folder)) (void)RemoveFolderWithPatterns(folder, "");
     }
 }
 

@@ -9,7 +9,6 @@
 #include "engine/messages_win.h"
 #include "engine/paths.h"
 #include "engine/strings.h"
-#include "windows/run_pages_win.h"
 #include "uninstall/uninstall_rules.h"
 
 void RunUninstall(const UninstallContext& context) {
@@ -17,7 +16,7 @@ void RunUninstall(const UninstallContext& context) {
     run.Run();
 }
 
-UninstallRun::UninstallRun(const UninstallContext& context) : context_(context), status_(RunState()) {}
+UninstallRun::UninstallRun(const UninstallContext& context) : context_(context), view_(context.view) {}
 
 void UninstallRun::Run() {
     if (!Prepare()) return;
@@ -37,9 +36,14 @@ void UninstallRun::Run() {
     ShowFinalPage();
 }
 
-void UninstallRun::BeginStep(const std::string& text) { context_.status.BeginStep(text, StepResult::Done); }
+void UninstallRun::BeginStep(const std::string& text) {
+    status_.EndStepLine();
+    status_.StatusLog += text;
+    status_.StepStatus = StepResult::Done;
+    ShowLog();
+}
 
-void UninstallRun::ShowLog() { context_.status.ShowLog(); }
+void UninstallRun::ShowLog() { view_.ShowText(status_.StatusLog, status_.StatusLog); }
 
 std::string UninstallRun::LogValue(const std::string& section, const std::string& key) const {
     return ReadIniValue(section, key, "", Environment().ScriptPath);
@@ -50,23 +54,16 @@ std::vector<std::string> UninstallRun::LogList(const std::string& section, const
 }
 
 bool UninstallRun::Prepare() {
-    Form& main = context_.main;
     const std::string& u = context_.unSetupString;
-    status_ = RunStatus{};
     status_.StatusLog = u + "を行っています。\r\n\r\n【処理状況】\r\n";
-    context_.status.SetUnSetupString(u);
-
-    main.Hide();
-    context_.status.Show();
-    CenterRunButton(main, false);
+    view_.Begin(RunKind::Uninstall, u);
     ShowLog();
 
     installFolder_ = context_.choices.folder;
     if (installFolder_.empty()) {
-        ShowMessageBox(u + "フォルダが不明です。\r\n" + u + "は続行できません。", "致命的エラー", MB_ICONERROR,
-                       {IDOK, nullptr, exit_code::kStopped});
-        EnableWindow(context_.back.Handle(), TRUE);
-        main.SetModalResult(1);
+        view_.Ask(u + "フォルダが不明です。\r\n" + u + "は続行できません。", "致命的エラー", MB_ICONERROR,
+                  {IDOK, nullptr, exit_code::kStopped});
+        view_.Abandon();
         return false;
     }
     installFolder_ = AddPathDelimiter(installFolder_, "B");
@@ -105,5 +102,5 @@ void UninstallRun::RunBeforeProgram() {
         parameters = GetField(path, ",", 2);
         path = GetField(path, ",", 1);
     }
-    status_.StepStatus = RunAndWait(path, parameters) == -1 ? StepResult::Done : StepResult::Failed;
+    status_.StepStatus = RunAndWait(path, parameters) == 0 ? StepResult::Done : StepResult::Failed;
 }

@@ -1,27 +1,25 @@
 #pragma once
 // The uninstall run: removes what the log lists, asks before deleting shared files, and
 // ends on a page that offers a restart when a file could only be scheduled.
+#include <windows.h>
+
 #include <string>
 #include <unordered_set>
 #include <vector>
 
 #include "engine/journal_win.h"
 
-#include "windows/custom_dlg_win.h"
-#include "windows/form_win.h"
 #include "windows/run_choices.h"
-#include "windows/run_pages_win.h"
-#include "windows/status_form_win.h"
+#include "windows/run_status.h"
+#include "windows/run_view.h"
 #include "windows/win_reboot_win.h"
 
 class SharedCountNames;
 
+// What the run takes: the user's choices, the view it reports to, and the script's words.
 struct UninstallContext {
     UninstallChoices choices;
-    Form& main;  // the wizard window: the pages of the end
-    TfrmStatus& status;
-    Form& back;
-    TfrmCustomDlg& question;
+    RunView& view;
     TWinReboot& reboot;
     std::string setupString;
     std::string unSetupString;
@@ -52,7 +50,9 @@ private:
     void RunBeforeProgram();
     // A missing item is a failure, except where an earlier attempt of this removal took it.
     bool Reported(unsigned long result) const { return result != 0 && !(resumed_ && IsMissing(result)); }
-    static bool IsMissing(unsigned long result) { return result == 2 || result == 3; }
+    static bool IsMissing(unsigned long result) {
+        return result == ERROR_FILE_NOT_FOUND || result == ERROR_PATH_NOT_FOUND;
+    }
 
     // Files and shared files (files_win.cpp).
     void DeleteFiles();
@@ -78,7 +78,8 @@ private:
     FinalChoice FinalPage(bool reboot) const;
 
     const UninstallContext& context_;
-    RunStatus& status_;
+    RunView& view_;
+    RunStatus status_;
     std::string installFolder_;
     SharedFileAnswer sharedAnswer_ = SharedFileAnswer::No;  // KeepAll and DeleteAll stand for the rest
     std::string upperWindows_, upperSystem_;                // the system's folders, upper-cased once for every file

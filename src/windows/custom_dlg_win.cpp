@@ -1,7 +1,5 @@
 #include "windows/custom_dlg_win.h"
 
-#include "engine/unattended_win.h"
-
 namespace {
 
 const FormDef kCustomDlgForm = {"TfrmCustomDlg", "ファイル削除の確認", 426, 121, {"ＭＳ Ｐゴシック", 12}};
@@ -48,11 +46,6 @@ void TfrmCustomDlg::Create(HWND owner) {
 }
 
 SharedFileAnswer TfrmCustomDlg::Ask(const std::string& message) {
-    if (Unattended().Active()) {
-        // Keeping a shared file can do no harm; deleting one might break another program.
-        Unattended().Answer(message, "共有ファイルの削除の確認", {IDNO, "無人実行では共有ファイルを残します"});
-        return SharedFileAnswer::No;
-    }
     answer_ = SharedFileAnswer::No;  // closed without an answer, the file stays
     SetText("lblMessage", message);
     focusPending_ = true;

@@ -1,15 +1,13 @@
 #pragma once
 // TfrmCustomDlg: the four-way question about deleting a shared file.
 #include "windows/form_win.h"
-
-// Yes and No answer for one file, DeleteAll and KeepAll for this one and every one after it.
-enum class SharedFileAnswer { Yes, No, DeleteAll, KeepAll };
+#include "windows/run_view.h"
 
 class TfrmCustomDlg : public Form {
 public:
     TfrmCustomDlg();
     void Create(HWND owner);
-    // Shows the question modally and returns the answer; No when nobody can be asked.
+    // Shows the question modally and returns the answer; No when it is closed otherwise.
     SharedFileAnswer Ask(const std::string& message);
 
 protected:

@@ -26,11 +26,6 @@ std::vector<ControlDef> StatusControls() {
 
 }  // namespace
 
-RunStatus& RunState() {
-    static RunStatus status;
-    return status;
-}
-
 TfrmStatus& frmStatus() {
     static TfrmStatus form;
     return form;
@@ -52,39 +47,9 @@ void TfrmStatus::Create(HWND owner, Form& runForm) {
     SetWindowPos(Control("fraStatus"), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void TfrmStatus::ShowLog() {
-    Unattended().LogStatus(RunState().StatusLog);
-    ShowText(RunState().StatusLog);
-}
-
 void TfrmStatus::ShowText(const std::string& text) {
     SetText("lblMessage", text);
     ProcessMessages();
-}
-
-void TfrmStatus::BeginStep(const std::string& text, StepResult initial) {
-    RunStatus& state = RunState();
-    state.EndStepLine();
-    state.StatusLog += text;
-    state.StepStatus = initial;
-    ShowLog();
-}
-
-const char* StepResultWord(StepResult result) {
-    switch (result) {
-        case StepResult::Pending: return "";
-        case StepResult::Done: return "完了";
-        case StepResult::DoneAfterDots: return "．．．完了";
-        case StepResult::Nothing: return "なし";
-        case StepResult::Failed: return "失敗";
-        case StepResult::CreateFailed: return "作成失敗";
-        case StepResult::PartFailed: return "一部失敗";
-        case StepResult::Locked: return "ロックファイルあり";
-        case StepResult::PartFailedLocked: return "一部失敗・ロックファイルあり";
-        case StepResult::SpaceShort: return "不足の可能性あり";
-        case StepResult::SpaceUnknown: return "関数失敗";
-    }
-    return "";
 }
 
 void TfrmStatus::ShowProgress(int percent, int done, int total) {
@@ -94,7 +59,6 @@ void TfrmStatus::ShowProgress(int percent, int done, int total) {
 }
 
 void TfrmStatus::WaitForNext() {
-    if (Unattended().Active()) return;  // nobody is there to press it
     SetText("btnAbort", kNext);
     buttonRole_ = ButtonRole::Next;
     nextPressed_ = false;

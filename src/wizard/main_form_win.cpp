@@ -129,7 +129,7 @@ void TfrmMain::FormClose() {
     const std::string tmp = FolderMacros().Get("(Tmp)");
     for (int n = 1; n <= 99 && !tmp.empty(); ++n) {
         const std::string folder = WorkFolderName(tmp, n);
-        if (FolderExists(folder)) RemoveFolderWithPatterns(folder, "*.*");
+        if (FolderExists(folder)) (void)RemoveFolderWithPatterns(folder, "*.*");  // another copy's may be in use
     }
     if (!IsShown()) {
         // A run has hidden the window: let the shell pick up new associations and files.

@@ -86,11 +86,12 @@ bool TfrmMain::RunInstallChecker() {
     if (checkerDone_ || checker.empty() || !FileExists(checker)) return true;
     SetEnabled("btnEvent", false);
     SetEnabled("btnEnd", false);
-    RunAndWait(checker, "");
+    // A checker that could not start leaves no result file: the reading below says so.
+    (void)RunAndWait(checker, "");
     const std::string resultFile = FolderMacros().Get("(Win)") + "KSRESULT.INI";
     const CheckerResult result = InterpretCheckerResult(ReadIniValue("CheckResult", "Result", "", resultFile),
                                                         ReadIniValue("CheckResult", "Message", "", resultFile));
-    ShellDeleteFile(resultFile);
+    (void)ShellDeleteFile(resultFile);  // a result left behind is read by no one: the next check writes anew
     SetEnabled("btnEnd", true);
     SetForegroundWindow(Handle());
     checkerDone_ = true;

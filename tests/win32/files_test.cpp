@@ -70,7 +70,7 @@ TEST(FolderExists, FilesAreNoFoldersAndEmptyRootsCountAsMissing) {
 TEST(NamesFolder, OnlyAFolderItselfAndNoFileOrMissingPath) {
     ScratchFolder dir;
     WriteFile(dir / "f.txt", "x");
-    CreateFolderPath(dir / "sub\\");
+    EXPECT_TRUE(CreateFolderPath(dir / "sub\\"));
     EXPECT_TRUE(NamesFolder(dir / "sub"));
     EXPECT_TRUE(NamesFolder(dir / "sub\\"));
     EXPECT_FALSE(NamesFolder(dir / "f.txt"));
@@ -245,7 +245,7 @@ TEST(ShellDeleteFile, PlainMissingPathIsTwoAndWildcardsDeleteEveryMatch) {
     EXPECT_FALSE(FileExists(dir / "a.tmp"));
     EXPECT_FALSE(FileExists(dir / "b.tmp"));
     EXPECT_TRUE(FileExists(dir / "keep.txt"));
-    ShellDeleteFile(dir / "*.none");  // a wildcard that matches nothing goes to the shell and is harmless
+    (void)ShellDeleteFile(dir / "*.none");  // a wildcard that matches nothing goes to the shell and is harmless
     EXPECT_EQ(ShellDeleteFile(dir / "keep.txt"), 0u);
     EXPECT_FALSE(FileExists(dir / "keep.txt"));
 }
@@ -257,7 +257,7 @@ TEST(ShellDeleteFile, ReadOnlyFilesAndFoldersGoTooAndWhatIsGoneIsTwo) {
     EXPECT_EQ(ShellDeleteFile(dir / "ro.txt"), 0u);
     EXPECT_FALSE(FileExists(dir / "ro.txt"));
     EXPECT_EQ(ShellDeleteFile(dir / "ro.txt"), 2u);
-    CreateFolderPath(dir / "sub\\");
+    EXPECT_TRUE(CreateFolderPath(dir / "sub\\"));
     WriteFile(dir / "sub\\in.txt", "i");
     EXPECT_EQ(ShellDeleteFile(dir / "sub"), 0u);  // a folder goes through the shell, with what it holds
     EXPECT_FALSE(NamesFolder(dir / "sub"));
@@ -266,19 +266,19 @@ TEST(ShellDeleteFile, ReadOnlyFilesAndFoldersGoTooAndWhatIsGoneIsTwo) {
 
 TEST(RemoveFolderWithPatterns, EmptiesWithPatternsOrRemovesOnlyEmptyFolders) {
     ScratchFolder dir;
-    CreateFolderPath(dir / "full\\");
+    EXPECT_TRUE(CreateFolderPath(dir / "full\\"));
     WriteFile(dir / "full\\a.txt", "a");
     WriteFile(dir / "full\\表.dat", "b");
     EXPECT_NE(RemoveFolderWithPatterns(dir / "full", ""), 0u);
     EXPECT_TRUE(FolderExists(dir / "full"));
     EXPECT_EQ(RemoveFolderWithPatterns(dir / "full", "*.*|"), 0u);
     EXPECT_FALSE(FolderExists(dir / "full"));
-    CreateFolderPath(dir / "two\\");
+    EXPECT_TRUE(CreateFolderPath(dir / "two\\"));
     WriteFile(dir / "two\\a.txt", "a");
     WriteFile(dir / "two\\b.log", "b");
     EXPECT_EQ(RemoveFolderWithPatterns(dir / "two\\", "*.txt||*.log"), 0u);
     EXPECT_FALSE(FolderExists(dir / "two"));
-    CreateFolderPath(dir / "empty\\");
+    EXPECT_TRUE(CreateFolderPath(dir / "empty\\"));
     EXPECT_EQ(RemoveFolderWithPatterns(dir / "empty", ""), 0u);
 }
 

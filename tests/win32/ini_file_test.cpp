@@ -9,7 +9,7 @@ TEST(IniFile, ValuesOfAnyLengthReadWhole) {
     const std::string file = dir / "A.INI";
     for (std::size_t length : {254u, 255u, 256u, 511u, 30000u}) {
         const std::string value(length, 'v');
-        ASSERT_TRUE(WriteIniValue("S", "K", value, file));
+        ASSERT_EQ(WriteIniValue("S", "K", value, file), 0u);
         EXPECT_EQ(ReadIniValue("S", "K", "", file), value) << length;
     }
     // Scripts come from distributors' editors: far beyond 64 KiB still reads whole.
@@ -21,7 +21,7 @@ TEST(IniFile, MissingKeysAndFilesGiveTheDefault) {
     ScratchFolder dir;
     EXPECT_EQ(ReadIniValue("S", "K", "dflt", dir / "none.ini"), "dflt");
     EXPECT_EQ(ReadIniValue("S", "K", "", dir / "none.ini"), "");
-    WriteIniValue("Sec", "Key", "x", dir / "B.INI");
+    ASSERT_EQ(WriteIniValue("Sec", "Key", "x", dir / "B.INI"), 0u);
     EXPECT_EQ(ReadIniValue("sec", "KEY", "", dir / "B.INI"), "x");  // names ignore case
     EXPECT_EQ(ReadIniValue("Sec", "Other", "d", dir / "B.INI"), "d");
 }
@@ -32,7 +32,7 @@ TEST(IniFile, ShiftJisTrailBackslashesRoundTripInNamesAndValues) {
     ASSERT_TRUE(CreateFolderPath(folder));
     const std::string file = folder + "設定.INI";
     const std::string value = "C:\\表\\ソ\\能";
-    ASSERT_TRUE(WriteIniValue("表示", "ソフト", value, file));
+    ASSERT_EQ(WriteIniValue("表示", "ソフト", value, file), 0u);
     EXPECT_EQ(ReadIniValue("表示", "ソフト", "", file), value);
     // Written as code page 932 text with CR LF, so other programs can read it.
     EXPECT_EQ(ReadFile(file), "[表示]\r\nソフト=" + value + "\r\n");

@@ -252,7 +252,7 @@ protected:
         savedFamily_ = Environment().OsFamily;
         savedPending_ = ReadPendingRaw();
         winDir = dir / "Win\\";
-        CreateFolderPath(winDir);
+        EXPECT_TRUE(CreateFolderPath(winDir));
         FolderMacros().Set("(Win)", winDir);
     }
     void TearDown() override {
@@ -329,7 +329,7 @@ TEST_F(RestartFiles, NotNtDeleteEditsWininitAsText) {
     const auto before = ReadPendingRaw();
     const std::string wininit = winDir + "WININIT.INI";
     WriteFile(dir / "a.dll", "a");
-    CreateFolderPath(dir / "Folder long name\\");
+    EXPECT_TRUE(CreateFolderPath(dir / "Folder long name\\"));
 
     // No file yet: made with the one section.
     ASSERT_EQ(DeleteFileAtRestart(dir / "a.dll"), 0u);
@@ -406,8 +406,8 @@ class Shortcuts : public ::testing::Test {
 protected:
     void SetUp() override {
         comReady_ = SUCCEEDED(CoInitialize(nullptr));
-        CreateFolderPath(dir / "App\\");
-        CreateFolderPath(dir / "Work\\");
+        EXPECT_TRUE(CreateFolderPath(dir / "App\\"));
+        EXPECT_TRUE(CreateFolderPath(dir / "Work\\"));
         WriteFile(dir / "App\\tool.exe", "MZ not really a program");
         target = dir / "App\\tool.exe";
     }

@@ -64,8 +64,8 @@ TEST(RegisterComponent, EveryOutcomeAndNoMessageBox) {
     using R = ComponentRegistration;
     ScratchFolder dir;
     const std::string ok = dir / "component_ok.dll", fails = dir / "component_fails.dll";
-    CopyOneFile(FixturePath("testcomponent", "component_ok.dll"), ok);
-    CopyOneFile(FixturePath("testcomponent", "component_fails.dll"), fails);
+    ASSERT_EQ(CopyOneFile(FixturePath("testcomponent", "component_ok.dll"), ok), 0u);
+    ASSERT_EQ(CopyOneFile(FixturePath("testcomponent", "component_fails.dll"), fails), 0u);
 
     EXPECT_EQ(RegisterComponent(ok, true), R::Registered);
     EXPECT_EQ(Recorded("component_ok.dll"), "registered");
@@ -83,7 +83,7 @@ TEST(RegisterComponent, EveryOutcomeAndNoMessageBox) {
 TEST(ShellDeleteFile, UnregistersComponentsBeforeDeletingThem) {
     ScratchFolder dir;
     const std::string backup = dir / "component_ok.dll.bak";
-    CopyOneFile(FixturePath("testcomponent", "component_ok.dll"), backup);
+    ASSERT_EQ(CopyOneFile(FixturePath("testcomponent", "component_ok.dll"), backup), 0u);
     EXPECT_EQ(ShellDeleteFile(backup), 0u);
     EXPECT_EQ(Recorded("component_ok.dll.bak"), "unregistered");
     EXPECT_FALSE(FileExists(backup));

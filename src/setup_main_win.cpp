@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include <functional>
 #include <initializer_list>
 
 #include "engine/code_page_win.h"
@@ -42,12 +41,12 @@ void CreateRunWindows() {
     if (Unattended().Options().ui == RunUi::Quiet) frmStatus().KeepHidden();
 }
 
-// A run reports to the windows, or in an unattended run to the same windows answering for nobody.
-void WithRunView(const std::function<void(RunView&)>& run) {
+// The view a run reports to: the windows, or in an unattended run the same windows answering for nobody.
+RunView& StartRunView() {
     CreateRunWindows();
-    WindowRunView windows(frmMain(), frmStatus(), frmBack(), frmCustomDlg());
-    UnattendedRunView unattended(frmMain(), frmStatus(), frmBack(), frmCustomDlg(), frmMain().WinReboot);
-    run(Unattended().Active() ? static_cast<RunView&>(unattended) : windows);
+    static WindowRunView windows(frmMain(), frmStatus(), frmBack(), frmCustomDlg());
+    static UnattendedRunView unattended(frmMain(), frmStatus(), frmBack(), frmCustomDlg(), frmMain().WinReboot);
+    return Unattended().Active() ? static_cast<RunView&>(unattended) : windows;
 }
 
 // /? and a bad switch end the program before anything else; -1 lets it go on.
@@ -118,17 +117,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     frmMain().Create(frmBack().Handle());
     frmMain().SetRuns(
         [](const InstallChoices& choices) {
-            WithRunView([&choices](RunView& view) {
-                const ScriptValues& script = Script();
-                RunInstall({choices, view, frmMain().WinReboot, script.SetupString, script.UnSetupString,
-                            script.UnSetupTitle, script.ProgramId, script.SetupSpeed});
-            });
+            RunView& view = StartRunView();
+            const ScriptValues& script = Script();
+            RunInstall({choices, view, frmMain().WinReboot, script.SetupString, script.UnSetupString,
+                        script.UnSetupTitle, script.ProgramId, script.SetupSpeed});
         },
         [](const UninstallChoices& choices) {
-            WithRunView([&choices](RunView& view) {
-                const ScriptValues& script = Script();
-                RunUninstall({choices, view, frmMain().WinReboot, script.SetupString, script.UnSetupString});
-            });
+            RunView& view = StartRunView();
+            const ScriptValues& script = Script();
+            RunUninstall({choices, view, frmMain().WinReboot, script.SetupString, script.UnSetupString});
         });
     int code = 0;
     if (switches.Unattended()) {

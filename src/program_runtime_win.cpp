@@ -18,6 +18,8 @@ void __verbose_terminate_handler() { std::abort(); }
 
 }  // namespace __gnu_cxx
 
+// The library's own names, which this file replaces on purpose.
+// NOLINTBEGIN(bugprone-reserved-identifier)
 namespace std {
 
 void __throw_bad_exception() { throw bad_exception(); }
@@ -38,3 +40,4 @@ void __throw_overflow_error(const char*) { terminate(); }
 void __throw_underflow_error(const char*) { terminate(); }
 
 }  // namespace std
+// NOLINTEND(bugprone-reserved-identifier)

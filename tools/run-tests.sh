@@ -61,6 +61,8 @@ step "native unit tests" build/native/unit_tests
 step "fuzz corpus replay" build/native/fuzz_replay tests/fuzz/corpus
 
 build_step mingw
+# clang-tidy's checks (.clang-tidy) over the sources as both builds compile them.
+step "tidy" tools/check-tidy.sh
 # The package checker (native) on its broken packages and the example package, whose component the mingw build made.
 step "setupcheck packages" env -C tests/check python3 -m unittest -v test_setupcheck
 # tools/release.sh twice, from two clones of the last commit: the same bytes, and the .deb installed and used.

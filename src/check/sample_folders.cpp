@@ -86,7 +86,7 @@ std::string PrepareSampleMachine(const ScriptFile& script, const SampleMachine& 
     macros.Set("(App)", "(App)");
     const ScriptOnlySources sources(script, kScriptName);
     const std::string proposal = ProposeInstallFolder(sources, kScriptName, macros.Get("(Win)"));
-    const std::string folder = AddPathDelimiter(ExpandFolderMacros(proposal), "B");
+    std::string folder = AddPathDelimiter(ExpandFolderMacros(proposal), "B");
     SetInstallFolder(folder, macros);
     return folder;
 }

@@ -35,7 +35,7 @@ std::vector<std::string> ReadNumberedValues(const std::string& section, const st
     // further try would make the system convert the whole file again.
     const std::int64_t fileSize = FileSize(file);
     DWORD first = 64 * 1024;
-    if (fileSize >= first && fileSize < 128 * 1024 * 1024) first = static_cast<DWORD>(fileSize) + 16;
+    if (fileSize >= first && fileSize < std::int64_t{128} * 1024 * 1024) first = static_cast<DWORD>(fileSize) + 16;
     std::vector<char> buffer;
     for (DWORD size = first;; size *= 2) {
         buffer.assign(size, '\0');

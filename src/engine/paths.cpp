@@ -70,7 +70,8 @@ std::string DriveOfPath(const std::string& path) {
         const int server = FindText("\\", MidStr(path, 3));
         if (server == 0) return path;
         const int share = FindText("\\", MidStr(path, 3 + server));
-        return share == 0 ? path : path.substr(0, static_cast<std::size_t>(1 + server + share));
+        return share == 0 ? path
+                          : path.substr(0, static_cast<std::size_t>(server) + static_cast<std::size_t>(share) + 1);
     }
     return "";
 }

@@ -20,7 +20,7 @@ namespace {
 
 constexpr std::size_t kRecordFixed = 2 + 1 + 4 + 8 + 8 + 4;  // an index record without its name
 constexpr std::size_t kBlockHeader = 9;
-constexpr std::size_t kReadChunk = 256 * 1024;
+constexpr std::size_t kReadChunk = std::size_t{256} * 1024;
 
 std::uint64_t Little(const char* bytes, int count) {
     std::uint64_t value = 0;
@@ -189,7 +189,7 @@ bool ReadProgramLayout(ByteSource& in, ProgramLayout& layout) {
         !ReadLittle(in, optional + 60, 4, headersSize))
         return false;
     layout.checksumAt = static_cast<std::size_t>(optional + 64);
-    layout.securityAt = static_cast<std::size_t>(optional + 96 + 4 * 8);
+    layout.securityAt = static_cast<std::size_t>(optional + 96 + std::uint64_t{4} * 8);  // data directory 4
     std::uint64_t checksum = 0, securityOffset = 0, securitySize = 0;
     if (!ReadLittle(in, layout.checksumAt, 4, checksum) || !ReadLittle(in, layout.securityAt, 4, securityOffset) ||
         !ReadLittle(in, layout.securityAt + 4, 4, securitySize))

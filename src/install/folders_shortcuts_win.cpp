@@ -45,7 +45,7 @@ bool SaveShellLink(const ShortcutEntry& entry, const std::string& workingFolder,
 
 // The created file's path, or empty when no link could be made.
 std::string CreateShortcutFile(const ShortcutEntry& entry) {
-    const std::string file = LinkFileName(entry.link);
+    std::string file = LinkFileName(entry.link);
     std::string folder = entry.workingFolder;
     if (folder.empty() || !FolderExists(folder)) folder = FolderOfPath(entry.target);
     folder = AddPathDelimiter(folder, "B");

@@ -48,7 +48,7 @@ int SetupSpeedFrom(const std::string& value) {
 }
 
 std::string BannerText(const std::string& copyRight1, const std::string& copyRight2) {
-    const std::string joined = copyRight1 + kCrLf + copyRight2;
+    std::string joined = copyRight1 + kCrLf + copyRight2;
     if (joined != kCrLf) return joined;
     return std::string("Kelvo Setup") + kCrLf + "Copyright (C) Kelvo Software. All rights reserved.";
 }

@@ -16,7 +16,8 @@
 #include "engine/restart_files_win.h"
 #include "engine/shared_dll_win.h"
 #include "engine/strings.h"
-#include "install/install_run_win.h"
+#include "install/copy_entry.h"
+#include "install/installation_win.h"
 #include "system_dll_win.h"
 
 namespace {
@@ -143,94 +144,29 @@ Expansion ExpandCompressedFile(const std::string& source, std::string destinatio
     return result;
 }
 
-}  // namespace
+enum class Outcome { Copied, Scheduled, Failed, SourceMissing };
+// An entry between its decision and its result, while the copy may still be under way.
+struct FileJob {
+    bool missing = false;
+    bool copying = false;
+    long sourceAge = -1;
+    unsigned long error = 0;       // the entry failed before any copy: a cut compressed file
+    std::string compressedSource;  // the package file, when the copy is of its expansion
+};
 
-void InstallRun::MeasurePackage() {
-    BeginStep(context_.setupString + "に必要な容量を調べています．．．", StepResult::Done);
-    Checkpoint();
-    Pause();
-    // The same source the copy step will take, so "(App)NAME" entries are measured too;
-    // the install folder is the one the folder step will confirm.
-    FolderMacros().Set("(App)", AddPathDelimiter(context_.choices.folder, "B"));
-    int disk = 1;
-    for (const std::string& value : CopyFileEntries()) {
-        ++state_.entryCount;
-        if (ParseCopyEntry(value, "").diskChange) ++disk;
-        const std::int64_t size = FileSize(EntryOnDisk(value, disk).source);
-        if (size < 0) state_.sizeProgress = false;  // e.g. on a later disk: progress by entries
-        else state_.totalBytes += CountedSize(size, state_.sizeProgress);
-    }
-    EndStep();
-}
-
-void InstallRun::CopyFiles() {
-    view_.ShowProgressBar(true);
-    BeginStep("ファイルをコピーしています．．．", StepResult::Done);
-    state_.doneCount = 0;
-    view_.ShowProgress(0, 0, state_.entryCount);
-    const std::vector<std::string> entries = CopyFileEntries();
-    for (std::size_t i = 0; i < entries.size(); ++i) CopyOne(static_cast<int>(i + 1), entries[i]);
-    if (state_.lockedFile)
-        status_.StepStatus =
-            status_.StepStatus == StepResult::PartFailed ? StepResult::PartFailedLocked : StepResult::Locked;
-    staging_.RemoveAll();
-    EndStep();
-    view_.ShowProgressBar(false);
-    state_.lists.files.current.push_back(Log());
-}
-
-void InstallRun::CopyOne(int n, const std::string& value) {
-    CopyEntry entry = ParseCopyEntry(value, Environment().SourceFolder);
-    if (entry.diskChange) AskForDisk(entry.source);
-    if (Environment().FromPayload) entry = EntryOnDisk(value, state_.diskNumber);
-    // One search of the source serves the copy decision and the progress in bytes.
-    const FileStamp source = ReadFileStamp(entry.source);
-    const FileJob job = StartFile(entry, source);
-    Pause();  // the copy goes on meanwhile
-    unsigned long error = 0;
-    const Outcome outcome = FinishFile(entry, job, error);
-    switch (outcome) {
-        case Outcome::Scheduled: state_.lockedFile = true; [[fallthrough]];
-        case Outcome::Copied: state_.lists.files.current.push_back(entry.destination + entry.options); break;
-        case Outcome::Failed:
-            status_.AddFailure("<File> " + entry.destination + "\r\n" + SystemErrorText(error));
-            break;
-        case Outcome::SourceMissing:
-            status_.AddFailure("<File> " + entry.source + "\r\nコピー元のファイルが見つかりません。\r\n\r\n");
-            break;
-    }
-    ++state_.doneCount;
-    if (state_.sizeProgress && outcome != Outcome::SourceMissing) {
-        const std::int64_t size = source.size;
-        if (size < 0) {
-            state_.sizeProgress = false;
-            view_.Ask("ファイルサイズの取得に失敗したため、進行状況の表示方法を変更します。", "内部エラー",
-                      MB_ICONEXCLAMATION);
-        } else {
-            state_.doneBytes += CountedSize(size, state_.sizeProgress);
-        }
-    }
-    // Thousands of small files would otherwise spend their time repainting: the bar moves
-    // as often as the eye can follow, and always for the last entry.
-    progressPending_ = true;
-    progressPercent_ = CopyProgressPercent(state_, n);
-    if (DisplayDue() || n == state_.entryCount) ShowPendingEntry();
-    Checkpoint();
-}
-
-void InstallRun::AskForDisk(const std::string& source) {
+void AskForDisk(Installation& run, const std::string& source) {
     // The question comes at least once, even when the file is already there.
-    ++state_.diskNumber;
-    ShowPendingEntry();
+    ++run.state.diskNumber;
+    ShowPendingEntry(run);
     if (Environment().FromPayload) return;  // every disk came inside the program
-    if (!view_.AskForDisk(state_.diskNumber, source))
-        FatalStop(context_.setupString + "を続行できませんでした。", "致命的エラー");
+    if (!run.view.AskForDisk(run.state.diskNumber, source))
+        FatalStop(run, run.context.setupString + "を続行できませんでした。", "致命的エラー");
 }
 
-InstallRun::FileJob InstallRun::StartFile(CopyEntry& entry, const FileStamp& source) {
+FileJob StartFile(Installation& run, CopyEntry& entry, const FileStamp& source) {
     FileJob job;
     if (!source.exists) {
-        ShowEntry(MissingSourceText(entry.source, entry.destination));
+        ShowEntry(run, MissingSourceText(entry.source, entry.destination));
         job.missing = true;
         return job;
     }
@@ -243,18 +179,18 @@ InstallRun::FileJob InstallRun::StartFile(CopyEntry& entry, const FileStamp& sou
         job.sourceAge = FileAge(entry.source);
         job.error = expansion.error;
     }
-    ShowEntry(CopyEntryText(entry.source, entry.destination));
+    ShowEntry(run, CopyEntryText(entry.source, entry.destination));
     if (job.error) return job;  // nothing of a cut file is installed, the installed copy stays
 
-    const FolderListing::Entry existing = destinations_.Find(entry.destination);
+    const FolderListing::Entry existing = run.destinations.Find(entry.destination);
     bool copy = true;
-    switch (DecideOverwrite(existing.exists, context_.choices.overwrite, job.sourceAge, existing.age)) {
+    switch (DecideOverwrite(existing.exists, run.context.choices.overwrite, job.sourceAge, existing.age)) {
         case OverwriteAction::Ask:
-            ShowPendingEntry();
-            copy =
-                view_.Ask(entry.destination + "\r\n\r\nこのファイルは既に存在します。\r\n上書きしてもよろしいですか？",
-                          "上書き確認", MB_YESNO | MB_ICONQUESTION,
-                          {IDNO, "上書きの選択がないので、既存のファイルを残します"}) == IDYES;
+            ShowPendingEntry(run);
+            copy = run.view.Ask(
+                       entry.destination + "\r\n\r\nこのファイルは既に存在します。\r\n上書きしてもよろしいですか？",
+                       "上書き確認", MB_YESNO | MB_ICONQUESTION,
+                       {IDNO, "上書きの選択がないので、既存のファイルを残します"}) == IDYES;
             break;
         case OverwriteAction::Keep: copy = false; break;
         case OverwriteAction::Copy: break;
@@ -262,29 +198,29 @@ InstallRun::FileJob InstallRun::StartFile(CopyEntry& entry, const FileStamp& sou
     // Raised before it is written down: a crash between the two leaves one count too many,
     // which keeps a file, never one too few, which would remove another program's.
     const bool counted =
-        !takenOver_.counted.empty() && takenOver_.counted.count(MapString(entry.destination, kMapUpperCase)) != 0;
+        !run.takenOver.counted.empty() && run.takenOver.counted.count(MapString(entry.destination, kMapUpperCase)) != 0;
     if (HasOption(entry.options, "/S") && !counted) ChangeSharedCount(entry.destination, true);
-    Journal(JournalKind::File, entry.destination + entry.options);
+    Journal(run, JournalKind::File, entry.destination + entry.options);
     job.copying = copy || HasOption(entry.options, "/W");
-    if (job.copying) copier_.Start(entry.source, entry.destination, staging_.For(entry.destination));
-    else staging_.Note(entry.destination);
+    if (job.copying) run.copier.Start(entry.source, entry.destination, run.staging.For(entry.destination));
+    else run.staging.Note(entry.destination);
     return job;
 }
 
-InstallRun::Outcome InstallRun::FinishFile(CopyEntry& entry, const FileJob& job, unsigned long& error) {
+Outcome FinishFile(Installation& run, CopyEntry& entry, const FileJob& job, unsigned long& error) {
     if (job.missing) return Outcome::SourceMissing;
-    error = job.copying ? copier_.Finish() : job.error;
+    error = job.copying ? run.copier.Finish() : job.error;
     // A copy keeps the source's time; after a failure the folder has to be asked.
-    if (job.copying && error == 0) destinations_.Record(entry.destination, job.sourceAge);
-    else if (job.copying) destinations_.Update(entry.destination);
-    if (HasOption(entry.options, "/R") && !job.error && destinations_.Find(entry.destination).exists) {
-        ShowPendingEntry();  // a registration problem is shown over its entry
-        ReportRegistration(view_, entry.destination, RegisterComponent(entry.destination, true));
+    if (job.copying && error == 0) run.destinations.Record(entry.destination, job.sourceAge);
+    else if (job.copying) run.destinations.Update(entry.destination);
+    if (HasOption(entry.options, "/R") && !job.error && run.destinations.Find(entry.destination).exists) {
+        ShowPendingEntry(run);  // a registration problem is shown over its entry
+        ReportRegistration(run.view, entry.destination, RegisterComponent(entry.destination, true));
     }
 
     Outcome outcome = Outcome::Copied;
     if (error == ERROR_SHARING_VIOLATION) {
-        ReportRestartFailure(view_, ReplaceFileAtRestart(entry.source, entry.destination));
+        ReportRestartFailure(run.view, ReplaceFileAtRestart(entry.source, entry.destination));
         outcome = Outcome::Scheduled;
     } else if (error != 0) {
         outcome = Outcome::Failed;
@@ -294,4 +230,79 @@ InstallRun::Outcome InstallRun::FinishFile(CopyEntry& entry, const FileJob& job,
         entry.source = job.compressedSource;
     }
     return outcome;
+}
+
+void CopyOne(Installation& run, int n, const std::string& value) {
+    CopyEntry entry = ParseCopyEntry(value, Environment().SourceFolder);
+    if (entry.diskChange) AskForDisk(run, entry.source);
+    if (Environment().FromPayload) entry = EntryOnDisk(value, run.state.diskNumber);
+    // One search of the source serves the copy decision and the progress in bytes.
+    const FileStamp source = ReadFileStamp(entry.source);
+    const FileJob job = StartFile(run, entry, source);
+    Pause(run);  // the copy goes on meanwhile
+    unsigned long error = 0;
+    const Outcome outcome = FinishFile(run, entry, job, error);
+    switch (outcome) {
+        case Outcome::Scheduled: run.state.lockedFile = true; [[fallthrough]];
+        case Outcome::Copied: run.state.lists.files.current.push_back(entry.destination + entry.options); break;
+        case Outcome::Failed:
+            run.status.AddFailure("<File> " + entry.destination + "\r\n" + SystemErrorText(error));
+            break;
+        case Outcome::SourceMissing:
+            run.status.AddFailure("<File> " + entry.source + "\r\nコピー元のファイルが見つかりません。\r\n\r\n");
+            break;
+    }
+    ++run.state.doneCount;
+    if (run.state.sizeProgress && outcome != Outcome::SourceMissing) {
+        const std::int64_t size = source.size;
+        if (size < 0) {
+            run.state.sizeProgress = false;
+            run.view.Ask("ファイルサイズの取得に失敗したため、進行状況の表示方法を変更します。", "内部エラー",
+                         MB_ICONEXCLAMATION);
+        } else {
+            run.state.doneBytes += CountedSize(size, run.state.sizeProgress);
+        }
+    }
+    // Thousands of small files would otherwise spend their time repainting: the bar moves
+    // as often as the eye can follow, and always for the last entry.
+    run.progressPending = true;
+    run.progressPercent = CopyProgressPercent(run.state, n);
+    if (DisplayDue(run) || n == run.state.entryCount) ShowPendingEntry(run);
+    Checkpoint(run);
+}
+
+}  // namespace
+
+void MeasurePackage(Installation& run) {
+    BeginStep(run, run.context.setupString + "に必要な容量を調べています．．．", StepResult::Done);
+    Checkpoint(run);
+    Pause(run);
+    // The same source the copy step will take, so "(App)NAME" entries are measured too;
+    // the install folder is the one the folder step will confirm.
+    FolderMacros().Set("(App)", AddPathDelimiter(run.context.choices.folder, "B"));
+    int disk = 1;
+    for (const std::string& value : CopyFileEntries()) {
+        ++run.state.entryCount;
+        if (ParseCopyEntry(value, "").diskChange) ++disk;
+        const std::int64_t size = FileSize(EntryOnDisk(value, disk).source);
+        if (size < 0) run.state.sizeProgress = false;  // e.g. on a later disk: progress by entries
+        else run.state.totalBytes += CountedSize(size, run.state.sizeProgress);
+    }
+    EndStep(run);
+}
+
+void CopyFiles(Installation& run) {
+    run.view.ShowProgressBar(true);
+    BeginStep(run, "ファイルをコピーしています．．．", StepResult::Done);
+    run.state.doneCount = 0;
+    run.view.ShowProgress(0, 0, run.state.entryCount);
+    const std::vector<std::string> entries = CopyFileEntries();
+    for (std::size_t i = 0; i < entries.size(); ++i) CopyOne(run, static_cast<int>(i + 1), entries[i]);
+    if (run.state.lockedFile)
+        run.status.StepStatus =
+            run.status.StepStatus == StepResult::PartFailed ? StepResult::PartFailedLocked : StepResult::Locked;
+    run.staging.RemoveAll();
+    EndStep(run);
+    run.view.ShowProgressBar(false);
+    run.state.lists.files.current.push_back(LogPath());
 }

@@ -10,7 +10,7 @@
 #include "engine/messages_win.h"
 #include "engine/paths.h"
 #include "engine/strings.h"
-#include "install/install_run_win.h"
+#include "install/installation_win.h"
 #include "install/shortcut_entry.h"
 #include "owned_win.h"
 
@@ -41,6 +41,17 @@ bool SaveShellLink(const ShortcutEntry& entry, const std::string& workingFolder,
     return true;
 }
 
+bool ShortcutChosen(Installation& run, const std::string& rawName) {
+    switch (ChoiceForName(rawName)) {
+        case ShortcutChoice::Desktop: return run.context.choices.desktop;
+        case ShortcutChoice::StartMenu: return run.context.choices.startMenu;
+        case ShortcutChoice::StartUp: return run.context.choices.startUp;
+        case ShortcutChoice::SendTo: return run.context.choices.sendTo;
+        case ShortcutChoice::Always: break;
+    }
+    return true;
+}
+
 }  // namespace
 
 // The created file's path, or empty when no link could be made.
@@ -61,48 +72,37 @@ std::string CreateShortcutFile(const ShortcutEntry& entry) {
     return file;
 }
 
-void InstallRun::MakeFolders() {
-    BeginStep("フォルダを作成しています．．．", StepResult::Done);
+void MakeFolders(Installation& run) {
+    BeginStep(run, "フォルダを作成しています．．．", StepResult::Done);
     for (const std::string& value : ReadNumberedValues("MakeFolder", "Folder", Environment().ScriptPath)) {
         const std::string path = ExpandFolderMacros(AddPathDelimiter(value, "B"));
-        ShowEntry("【作成中】 -> " + path);
-        Journal(JournalKind::Folder, path);
+        ShowEntry(run, "【作成中】 -> " + path);
+        Journal(run, JournalKind::Folder, path);
         // Only the one folder: deep folders are listed level by level. One that was there is recorded too.
         const DWORD error = CreateDirectoryA(path.c_str(), nullptr) ? 0 : GetLastError();
-        if (error == 0 || error == ERROR_ALREADY_EXISTS) state_.lists.folders.current.push_back(path);
-        else status_.AddFailure("<Folder> " + path + "\r\n" + SystemErrorText(error));
-        Pause();
+        if (error == 0 || error == ERROR_ALREADY_EXISTS) run.state.lists.folders.current.push_back(path);
+        else run.status.AddFailure("<Folder> " + path + "\r\n" + SystemErrorText(error));
+        Pause(run);
     }
-    EndStep();
+    EndStep(run);
 }
 
-bool InstallRun::ShortcutChosen(const std::string& rawName) const {
-    switch (ChoiceForName(rawName)) {
-        case ShortcutChoice::Desktop: return context_.choices.desktop;
-        case ShortcutChoice::StartMenu: return context_.choices.startMenu;
-        case ShortcutChoice::StartUp: return context_.choices.startUp;
-        case ShortcutChoice::SendTo: return context_.choices.sendTo;
-        case ShortcutChoice::Always: break;
-    }
-    return true;
-}
-
-void InstallRun::MakeShortcuts() {
-    BeginStep("ショートカットを作成しています．．．", StepResult::Nothing);
+void MakeShortcuts(Installation& run) {
+    BeginStep(run, "ショートカットを作成しています．．．", StepResult::Nothing);
     const std::vector<std::string> makes = ReadNumberedValues("ShortCut", "Make", Environment().ScriptPath);
     for (std::size_t i = 0; i < makes.size(); ++i) {
         std::string name = ScriptValue("ShortCut", "Name" + std::to_string(i + 1));
         if (name.empty()) name = "Default";
-        if (!ShortcutChosen(name)) continue;
+        if (!ShortcutChosen(run, name)) continue;
         const ShortcutEntry entry = ParseShortcutEntry(makes[i], name);
-        ShowEntry(ShortcutEntryText(entry));
-        Journal(JournalKind::Shortcut, LinkFileName(entry.link));
+        ShowEntry(run, ShortcutEntryText(entry));
+        Journal(run, JournalKind::Shortcut, LinkFileName(entry.link));
         const std::string created = CreateShortcutFile(entry);
-        if (!created.empty() && created != LinkFileName(entry.link)) Journal(JournalKind::Shortcut, created);
-        Pause();
+        if (!created.empty() && created != LinkFileName(entry.link)) Journal(run, JournalKind::Shortcut, created);
+        Pause(run);
         // A link that could not be made is not recorded: an empty log line would end the list early.
-        if (!created.empty()) state_.lists.shortcuts.current.push_back(created);
-        status_.StepStatus = StepResult::Done;
+        if (!created.empty()) run.state.lists.shortcuts.current.push_back(created);
+        run.status.StepStatus = StepResult::Done;
     }
-    EndStep();
+    EndStep(run);
 }

@@ -1,4 +1,4 @@
-#include "install/install_run_win.h"
+#include "install/installation_win.h"
 
 #include "engine/environment.h"
 #include "engine/file_copy_win.h"
@@ -10,190 +10,195 @@
 #include "engine/paths.h"
 #include "engine/strings.h"
 
-void RunInstall(const InstallContext& context) {
-    InstallRun run(context);
-    try {
-        run.Run();
-    } catch (const RunStopped&) {
-        // Aborted or stopped: what was done so far stays, and no log is written.
-        Unattended().Stop(exit_code::kStopped);
-    }
-}
+namespace {
 
-InstallRun::InstallRun(const InstallContext& context) : context_(context), view_(context.view) {}
-
-void InstallRun::Run() {
-    const std::string& s = context_.setupString;
-    Start();
-
-    status_.StatusLog = s + "の情報を作成しています．．．";
-    status_.StepStatus = StepResult::Done;
-    ShowLog();
-    ReadRelations();
-    EndStep();
-    Pause();
-
-    MeasurePackage();
-    if (state_.sizeProgress) CheckDiskSpace();
-    CheckInstallFolder();
-    LoadPreviousLog();
-    ReadDeletionLists();
-    MakeFolders();
-    CopyFiles();
-    MakeShortcuts();
-    WriteRegistry();
-    WriteIniFiles();
-    SetAssociations();
-    WriteUninstallInformation();
-    ShowFailureDetails();
-    Complete();
-    ShowFinalPage();
-}
-
-void InstallRun::Start() {
-    view_.Begin(RunKind::Install, context_.unSetupString);
-    status_.StatusLog = context_.setupString + "を開始します．．．\r\n\r\n";
-    ShowLog();
+void Start(Installation& run) {
+    run.view.Begin(RunKind::Install, run.context.unSetupString);
+    run.status.StatusLog = run.context.setupString + "を開始します．．．\r\n\r\n";
+    ShowLog(run);
     PauseWithMessages(1000);
 }
 
-void InstallRun::Show(const std::string& text) { view_.ShowText(status_.StatusLog, text); }
-
-void InstallRun::ShowEntry(const std::string& text) {
-    pendingEntry_ = status_.StatusLog + "\r\n" + text;
-    if (DisplayDue()) ShowPendingEntry();
-    Checkpoint();
-}
-
-void InstallRun::ShowPendingEntry() {
-    if (!pendingEntry_.empty()) Show(pendingEntry_);
-    if (progressPending_) view_.ShowProgress(progressPercent_, state_.doneCount, state_.entryCount);
-    pendingEntry_.clear();
-    progressPending_ = false;
-    lastDisplay_ = GetTickCount();
-}
-
-bool InstallRun::DisplayDue() {
-    // Often enough for the eye; with a pause of a few milliseconds per file, repainting every
-    // entry would cost more than the copying.
-    return GetTickCount() - lastDisplay_ >= 40;
-}
-
-void InstallRun::Checkpoint() const {
-    if (view_.Stopped()) throw RunStopped{};
-}
-
-void InstallRun::Pause() const { PauseWithMessages(static_cast<unsigned>(context_.setupSpeed)); }
-
-void InstallRun::FatalStop(const std::string& text, const std::string& caption) {
-    view_.Ask(text, caption, MB_ICONERROR, {IDOK, nullptr, exit_code::kStopped});
-    view_.Abandon();
-    throw RunStopped{};
-}
-
-void InstallRun::BeginStep(const std::string& line, StepResult initial) {
-    status_.StatusLog += line;
-    status_.StepStatus = initial;
-    ShowLog();
-}
-
-void InstallRun::MarkDone() {
-    if (status_.StepStatus != StepResult::PartFailed) status_.StepStatus = StepResult::Done;
-}
-
-void InstallRun::EndStep() {
-    status_.EndStepLine();
-    ShowLog();
-    journal_.Flush();  // on disk before the next step's changes, even through a power cut
-}
-
-std::string InstallRun::ScriptValue(const std::string& section, const std::string& key) const {
-    return ReadIniValue(section, key, "", Environment().ScriptPath);
-}
-
-std::string InstallRun::Log() const { return UninstallLogPath(FolderMacros().Get("(App)")); }
-
-void InstallRun::ReadRelations() {
+void ReadRelations(Installation& run) {
     // All twenty numbers are tried: gaps are allowed here.
     for (int n = 1; n <= 20; ++n) {
         const std::string name = ScriptValue("Relate", "Name" + std::to_string(n));
         if (name.empty()) continue;
         const std::string file = ScriptValue("Relate", "File" + std::to_string(n));
-        if (!file.empty()) state_.relations.emplace_back(name, file);
+        if (!file.empty()) run.state.relations.emplace_back(name, file);
     }
 }
 
-void InstallRun::CheckDiskSpace() {
-    const std::string& s = context_.setupString;
-    BeginStep("ディスクの空き容量をチェックしています．．．", StepResult::Done);
-    const std::string drive = DriveOfPath(context_.choices.folder);
+void CheckDiskSpace(Installation& run) {
+    const std::string& s = run.context.setupString;
+    BeginStep(run, "ディスクの空き容量をチェックしています．．．", StepResult::Done);
+    const std::string drive = DriveOfPath(run.context.choices.folder);
     FreeSpace space = QueryFreeSpace(drive);
     if (!space.ok) space = QueryFreeSpaceByClusters(drive);
-    if (!EnoughSpace(space.bytes, state_.totalBytes)) {
-        status_.StepStatus = space.ok ? StepResult::SpaceShort : StepResult::SpaceUnknown;
-        if (view_.Ask(LowSpaceQuestion(s, space.ok, state_.totalBytes), "空き容量チェックエラー",
-                      MB_YESNO | MB_ICONQUESTION, {IDNO, "無人実行では容量が足りないまま続行しません"}) != IDYES)
-            FatalStop(s + "を続行できませんでした。", s + "中止");
+    if (!EnoughSpace(space.bytes, run.state.totalBytes)) {
+        run.status.StepStatus = space.ok ? StepResult::SpaceShort : StepResult::SpaceUnknown;
+        if (run.view.Ask(LowSpaceQuestion(s, space.ok, run.state.totalBytes), "空き容量チェックエラー",
+                         MB_YESNO | MB_ICONQUESTION, {IDNO, "無人実行では容量が足りないまま続行しません"}) != IDYES)
+            FatalStop(run, s + "を続行できませんでした。", s + "中止");
     }
-    EndStep();
-    Pause();
+    EndStep(run);
+    Pause(run);
 }
 
-void InstallRun::CheckInstallFolder() {
-    const std::string& s = context_.setupString;
-    BeginStep(s + "フォルダをチェックしています．．．", StepResult::Done);
-    Checkpoint();
-    const std::string app = AddPathDelimiter(context_.choices.folder, "B");
+void CheckInstallFolder(Installation& run) {
+    const std::string& s = run.context.setupString;
+    BeginStep(run, s + "フォルダをチェックしています．．．", StepResult::Done);
+    Checkpoint(run);
+    const std::string app = AddPathDelimiter(run.context.choices.folder, "B");
     FolderMacros().Set("(App)", app);
     if (!FolderExists(app)) {
         const bool create =
-            view_.Ask(app + "\r\n\r\nこのフォルダは存在しません。作成してもよろしいですか？", "フォルダ作成",
-                      MB_YESNO | MB_ICONQUESTION, {IDYES, "無人実行ではインストールフォルダを作成します"}) == IDYES;
+            run.view.Ask(app + "\r\n\r\nこのフォルダは存在しません。作成してもよろしいですか？", "フォルダ作成",
+                         MB_YESNO | MB_ICONQUESTION, {IDYES, "無人実行ではインストールフォルダを作成します"}) == IDYES;
         if (create && !CreateFolderPath(app)) {
-            view_.Ask(s + "フォルダの作成に失敗しました。\r\n\r\nプログラム作者へご報告ください。", "致命的エラー",
-                      MB_ICONERROR);
-            status_.StepStatus = StepResult::CreateFailed;
-            EndStep();
+            run.view.Ask(s + "フォルダの作成に失敗しました。\r\n\r\nプログラム作者へご報告ください。", "致命的エラー",
+                         MB_ICONERROR);
+            run.status.StepStatus = StepResult::CreateFailed;
+            EndStep(run);
         }
-        if (!create || !FolderExists(app)) FatalStop(s + "を続行できませんでした。", s + "中止");
+        if (!create || !FolderExists(app)) FatalStop(run, s + "を続行できませんでした。", s + "中止");
     }
     FolderMacros().Set("(Set)", LeftStr(app, 2) + "\\");
-    EndStep();
+    EndStep(run);
 }
 
-void InstallRun::LoadPreviousLog() {
-    const std::string log = Log();
+void TakeOverJournal(Installation& run) {
+    // A package that leaves no log has nothing a later run could remove.
+    if (IsSetupOnly(run.context.unSetupTitle)) return;
+    const std::string app = FolderMacros().Get("(App)");
+    std::string text;
+    if (run.journal.Open(InstallJournalPath(FolderMacros().Get("(Win)"), app), text) != 0) return;
+    const std::vector<JournalRecord> records = ReadJournalLines(text);
+    if (IsJournalOf(records, app)) {
+        run.takenOver = ::TakeOverJournal(records, run.state.lists, run.state.relationSlots);
+        return;
+    }
+    run.journal.Clear();
+    Journal(run, JournalKind::InstallFolder, app);
+}
+
+void LoadPreviousLog(Installation& run) {
+    const std::string log = LogPath();
     const std::string backup = Environment().WorkFolder + "UNSETUPB.INI";
     RecoverPutInPlace(FolderOfPath(log) + "UNSETUP.NEW", log);
     if (FileExists(log)) {
         (void)CopyAndHold(log, backup);  // a backup for a run cut short; the install goes on without one
         for (int k = 1; k <= 20; ++k)
-            state_.relationSlots.LoadPrevious(ReadIniValue("RestoreRelate", "Key" + std::to_string(k), "", log));
+            run.state.relationSlots.LoadPrevious(ReadIniValue("RestoreRelate", "Key" + std::to_string(k), "", log));
         auto carry = [&](const char* section, const char* prefix, UninstallList& list) {
             list.carried = ReadNumberedValues(section, prefix, backup);
         };
-        UninstallLists& lists = state_.lists;
+        UninstallLists& lists = run.state.lists;
         carry("DeleteFolder", "Folder", lists.folders);
         carry("DeleteFile", "File", lists.files);
         carry("DeleteShortCut", "File", lists.shortcuts);
         carry("DeleteRegistry", "Key", lists.registryKeys);
         carry("AddDeleteFile", "File", lists.extraFiles);
     }
-    TakeOverJournal();
-    view_.AllowAbort(true);
+    TakeOverJournal(run);
+    run.view.AllowAbort(true);
 }
 
-void InstallRun::TakeOverJournal() {
-    // A package that leaves no log has nothing a later run could remove.
-    if (IsSetupOnly(context_.unSetupTitle)) return;
-    const std::string app = FolderMacros().Get("(App)");
-    std::string text;
-    if (journal_.Open(InstallJournalPath(FolderMacros().Get("(Win)"), app), text) != 0) return;
-    const std::vector<JournalRecord> records = ReadJournalLines(text);
-    if (IsJournalOf(records, app)) {
-        takenOver_ = ::TakeOverJournal(records, state_.lists, state_.relationSlots);
-        return;
+}  // namespace
+
+void Show(Installation& run, const std::string& text) { run.view.ShowText(run.status.StatusLog, text); }
+
+void ShowLog(Installation& run) {
+    run.pendingEntry.clear();
+    Show(run, run.status.StatusLog);
+}
+
+void ShowEntry(Installation& run, const std::string& text) {
+    run.pendingEntry = run.status.StatusLog + "\r\n" + text;
+    if (DisplayDue(run)) ShowPendingEntry(run);
+    Checkpoint(run);
+}
+
+void ShowPendingEntry(Installation& run) {
+    if (!run.pendingEntry.empty()) Show(run, run.pendingEntry);
+    if (run.progressPending) run.view.ShowProgress(run.progressPercent, run.state.doneCount, run.state.entryCount);
+    run.pendingEntry.clear();
+    run.progressPending = false;
+    run.lastDisplay = GetTickCount();
+}
+
+bool DisplayDue(Installation& run) {
+    // Often enough for the eye; with a pause of a few milliseconds per file, repainting every
+    // entry would cost more than the copying.
+    return GetTickCount() - run.lastDisplay >= 40;
+}
+
+void Checkpoint(Installation& run) {
+    if (run.view.Stopped()) throw RunStopped{};
+}
+
+void Pause(Installation& run) { PauseWithMessages(static_cast<unsigned>(run.context.setupSpeed)); }
+
+void FatalStop(Installation& run, const std::string& text, const std::string& caption) {
+    run.view.Ask(text, caption, MB_ICONERROR, {IDOK, nullptr, exit_code::kStopped});
+    run.view.Abandon();
+    throw RunStopped{};
+}
+
+void BeginStep(Installation& run, const std::string& line, StepResult initial) {
+    run.status.StatusLog += line;
+    run.status.StepStatus = initial;
+    ShowLog(run);
+}
+
+void MarkDone(Installation& run) {
+    if (run.status.StepStatus != StepResult::PartFailed) run.status.StepStatus = StepResult::Done;
+}
+
+void EndStep(Installation& run) {
+    run.status.EndStepLine();
+    ShowLog(run);
+    run.journal.Flush();  // on disk before the next step's changes, even through a power cut
+}
+
+std::string ScriptValue(const std::string& section, const std::string& key) {
+    return ReadIniValue(section, key, "", Environment().ScriptPath);
+}
+
+std::string LogPath() { return UninstallLogPath(FolderMacros().Get("(App)")); }
+
+void Journal(Installation& run, JournalKind change, const std::string& value) { run.journal.Append(change, value); }
+
+void RunInstall(const InstallContext& context) {
+    Installation run(context);
+    try {
+        const std::string& s = run.context.setupString;
+        Start(run);
+
+        run.status.StatusLog = s + "の情報を作成しています．．．";
+        run.status.StepStatus = StepResult::Done;
+        ShowLog(run);
+        ReadRelations(run);
+        EndStep(run);
+        Pause(run);
+
+        MeasurePackage(run);
+        if (run.state.sizeProgress) CheckDiskSpace(run);
+        CheckInstallFolder(run);
+        LoadPreviousLog(run);
+        ReadDeletionLists(run);
+        MakeFolders(run);
+        CopyFiles(run);
+        MakeShortcuts(run);
+        WriteRegistry(run);
+        WriteIniFiles(run);
+        SetAssociations(run);
+        WriteUninstallInformation(run);
+        ShowFailureDetails(run);
+        Complete(run);
+        ShowFinalPage(run);
+    } catch (const RunStopped&) {
+        // Aborted or stopped: what was done so far stays, and no log is written.
+        Unattended().Stop(exit_code::kStopped);
     }
-    journal_.Clear();
-    Journal(JournalKind::InstallFolder, app);
 }

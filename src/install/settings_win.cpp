@@ -7,7 +7,7 @@
 #include "engine/paths.h"
 #include "engine/registry_win.h"
 #include "engine/strings.h"
-#include "install/install_run_win.h"
+#include "install/installation_win.h"
 #include "install/settings_entries.h"
 #include "owned_win.h"
 
@@ -41,19 +41,24 @@ LONG WriteRegistryValue(HKEY root, const std::string& path, const std::string& n
     return error;
 }
 
-}  // namespace
-
-void InstallRun::ReportRegistryFailure(const std::string& key, long error) {
+void ReportRegistryFailure(Installation& run, const std::string& key, long error) {
     // Reported like any other item, so the run goes on and still writes the uninstall log.
-    status_.AddFailure("<Registry> " + key + "\r\n" + SystemErrorText(static_cast<unsigned long>(error)));
+    run.status.AddFailure("<Registry> " + key + "\r\n" + SystemErrorText(static_cast<unsigned long>(error)));
 }
 
-void InstallRun::WriteRegistry() {
-    BeginStep("レジストリキーを作成しています．．．", StepResult::Nothing);
+UninstallEntryName EntryName(Installation& run) {
+    return NameUninstallEntry(ScriptValue("Title", "UnSetupKey"), ScriptValue("Title", "UnSetupDisplay"),
+                              run.context.unSetupTitle);
+}
+
+}  // namespace
+
+void WriteRegistry(Installation& run) {
+    BeginStep(run, "レジストリキーを作成しています．．．", StepResult::Nothing);
     const std::vector<std::string> keys = ReadNumberedValues("Registry", "Key", Environment().ScriptPath);
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        ShowLog();
-        Checkpoint();
+        ShowLog(run);
+        Checkpoint(run);
         const std::string n = std::to_string(i + 1);
         const RegistryKeyText key = SplitRegistryKey(keys[i]);
         std::string value = ScriptValue("Registry", "Value" + n);
@@ -61,83 +66,79 @@ void InstallRun::WriteRegistry() {
         const auto data = ParseRegistryValue(ExpandFolderMacros(value), noDelimiter);
         const LONG error =
             WriteRegistryValue(RegistryRootFor(key.rootTag), key.path, ScriptValue("Registry", "Name" + n), data);
-        if (error != ERROR_SUCCESS) ReportRegistryFailure(keys[i], error);
-        else MarkDone();
+        if (error != ERROR_SUCCESS) ReportRegistryFailure(run, keys[i], error);
+        else MarkDone(run);
     }
-    EndStep();
+    EndStep(run);
 }
 
-void InstallRun::WriteIniFiles() {
-    BeginStep("INIファイルを設定しています．．．", StepResult::Nothing);
+void WriteIniFiles(Installation& run) {
+    BeginStep(run, "INIファイルを設定しています．．．", StepResult::Nothing);
     for (const std::string& raw : ReadNumberedValues("IniFile", "Data", Environment().ScriptPath)) {
-        ShowLog();
-        Checkpoint();
+        ShowLog(run);
+        Checkpoint(run);
         const std::string data = ExpandFolderMacros(raw);
         const std::string section = GetField(data, ",", 1), key = GetField(data, ",", 2);
         const std::string file = GetField(data, ",", 4);
         // Without a file name the system would write into WIN.INI, which the script never named.
         if (section.empty() || key.empty() || file.empty()) {
-            status_.AddFailure("<IniFile> " + data + "\r\n" + SystemErrorText(ERROR_INVALID_PARAMETER));
+            run.status.AddFailure("<IniFile> " + data + "\r\n" + SystemErrorText(ERROR_INVALID_PARAMETER));
             continue;
         }
         if (const unsigned long error = WriteIniValue(section, key, GetField(data, ",", 3), file)) {
-            status_.AddFailure("<IniFile> " + data + "\r\n" + SystemErrorText(error));
+            run.status.AddFailure("<IniFile> " + data + "\r\n" + SystemErrorText(error));
             continue;
         }
-        MarkDone();
+        MarkDone(run);
     }
-    EndStep();
+    EndStep(run);
 }
 
-void InstallRun::ReadDeletionLists() {
+void ReadDeletionLists(Installation& run) {
     const std::string& script = Environment().ScriptPath;
-    state_.lists.registryKeys.current = ReadNumberedValues("DeleteRegistry", "Key", script);
+    run.state.lists.registryKeys.current = ReadNumberedValues("DeleteRegistry", "Key", script);
     for (const std::string& file : ReadNumberedValues("AddDeleteFile", "File", script))
-        state_.lists.extraFiles.current.push_back(ExpandFolderMacros(file));
-    for (const std::string& key : state_.lists.registryKeys.current) Journal(JournalKind::RegistryKey, key);
-    for (const std::string& file : state_.lists.extraFiles.current) Journal(JournalKind::ExtraFile, file);
+        run.state.lists.extraFiles.current.push_back(ExpandFolderMacros(file));
+    for (const std::string& key : run.state.lists.registryKeys.current) Journal(run, JournalKind::RegistryKey, key);
+    for (const std::string& file : run.state.lists.extraFiles.current) Journal(run, JournalKind::ExtraFile, file);
 }
 
-void InstallRun::SetAssociations() {
-    BeginStep("関連付けを設定しています．．．", StepResult::Nothing);
-    for (const auto& [name, file] : state_.relations) {
-        ShowLog();
-        Checkpoint();
+void SetAssociations(Installation& run) {
+    BeginStep(run, "関連付けを設定しています．．．", StepResult::Nothing);
+    for (const auto& [name, file] : run.state.relations) {
+        ShowLog(run);
+        Checkpoint(run);
         const Association a = ParseAssociation(name, ExpandFolderMacros(file));
-        if (view_.Ask(AssociationQuestion(a), "関連付けの確認", MB_YESNO | MB_ICONQUESTION,
-                      {IDYES, "無人実行では関連付けを受け入れます"}) != IDYES)
+        if (run.view.Ask(AssociationQuestion(a), "関連付けの確認", MB_YESNO | MB_ICONQUESTION,
+                         {IDYES, "無人実行では関連付けを受け入れます"}) != IDYES)
             continue;
         const std::string extensionKey = "." + a.extension;
         const std::string previous = ReadRegistryText(HKEY_CLASSES_ROOT, extensionKey, "");
-        if (!state_.relationSlots.Holds(a.extension)) Journal(JournalKind::Relation, a.extension + "," + previous);
-        state_.relationSlots.Save(a.extension, previous);
+        if (!run.state.relationSlots.Holds(a.extension))
+            Journal(run, JournalKind::Relation, a.extension + "," + previous);
+        run.state.relationSlots.Save(a.extension, previous);
         bool failed = false;
         for (const auto& [path, text] : AssociationKeys(a)) {
             const LONG error = WriteRegistryValue(HKEY_CLASSES_ROOT, path, "", TextData(text));
-            if (error != ERROR_SUCCESS && !failed) ReportRegistryFailure("(Class)" + path, error);
+            if (error != ERROR_SUCCESS && !failed) ReportRegistryFailure(run, "(Class)" + path, error);
             failed = failed || error != ERROR_SUCCESS;
         }
-        MarkDone();
+        MarkDone(run);
     }
-    EndStep();
+    EndStep(run);
 }
 
-UninstallEntryName InstallRun::EntryName() const {
-    return NameUninstallEntry(ScriptValue("Title", "UnSetupKey"), ScriptValue("Title", "UnSetupDisplay"),
-                              context_.unSetupTitle);
-}
+std::string UninstallEntryPath(Installation& run) { return std::string(kUninstallKeyRoot) + EntryName(run).key; }
 
-std::string InstallRun::UninstallEntryPath() const { return std::string(kUninstallKeyRoot) + EntryName().key; }
-
-void InstallRun::WriteUninstallEntry(const std::string& path) {
-    const UninstallEntryName name = EntryName();
+void WriteUninstallEntry(Installation& run, const std::string& path) {
+    const UninstallEntryName name = EntryName(run);
     const std::string uninstaller = FolderMacros().Get("(Win)") + "UNKELVO.EXE";
-    const auto values = UninstallEntryValues(name.display, uninstaller, Log(),
-                                             [this](const char* key) { return ScriptValue("Support", key); });
+    const auto values = UninstallEntryValues(name.display, uninstaller, LogPath(),
+                                             [](const char* key) { return ScriptValue("Support", key); });
     for (const auto& [valueName, data] : values) {
         const LONG error = WriteRegistryValue(HKEY_LOCAL_MACHINE, path, valueName, data);
         if (error != ERROR_SUCCESS) {
-            ReportRegistryFailure("(Local)" + path, error);
+            ReportRegistryFailure(run, "(Local)" + path, error);
             break;
         }
     }

@@ -6,60 +6,53 @@
 #include "engine/paths.h"
 #include "engine/strings.h"
 #include "uninstall/uninstall_rules.h"
-#include "uninstall/uninstall_run_win.h"
+#include "uninstall/removal_win.h"
 
-void UninstallRun::RemoveInstallFolder() {
-    const std::string& s = context_.setupString;
-    const UninstallChoices& choices = context_.choices;
-    BeginStep(s + "フォルダの" + context_.unSetupString + "処理．．．");
+void RemoveInstallFolder(Removal& run) {
+    const std::string& s = run.context.setupString;
+    const UninstallChoices& choices = run.context.choices;
+    BeginStep(run, s + "フォルダの" + run.context.unSetupString + "処理．．．");
     // Spelt otherwise in a changed log ("C:\WINDOWS\.\", a short name), it is still that folder.
-    const std::string resolved = AddPathDelimiter(ResolvedLogPath(installFolder_), "B");
-    if (!IsProtectedInstallFolder(installFolder_) && !IsProtectedInstallFolder(resolved)) {
+    const std::string resolved = AddPathDelimiter(ResolvedLogPath(run.installFolder), "B");
+    if (!IsProtectedInstallFolder(run.installFolder) && !IsProtectedInstallFolder(resolved)) {
         const unsigned long result =
-            RemoveFolderWithPatterns(installFolder_, choices.deleteAll ? "*.*|" : choices.patterns);
-        if (Reported(result)) {
-            status_.FailureReport +=
-                InstallFolderBlock(installFolder_, result, SystemErrorText(result), s, choices.deleteAll);
-            ++status_.FailureCount;
+            RemoveFolderWithPatterns(run.installFolder, choices.deleteAll ? "*.*|" : choices.patterns);
+        if (Reported(run, result)) {
+            run.status.FailureReport +=
+                InstallFolderBlock(run.installFolder, result, SystemErrorText(result), s, choices.deleteAll);
+            ++run.status.FailureCount;
             if (result == ERROR_DIR_NOT_EMPTY || result == ERROR_ACCESS_DENIED)
-                status_.StepStatus = StepResult::PartFailed;
+                run.status.StepStatus = StepResult::PartFailed;
         }
     }
-    status_.EndStepLine();
-    ShowLog();
+    run.status.EndStepLine();
+    ShowLog(run);
 }
 
-void UninstallRun::ShowFailureDetails() {
-    if (status_.FailureCount <= 0) return;
-    const std::string& u = context_.unSetupString;
-    status_.StatusLog += "《情報》" + u + "の過程で、一部の処理が失敗しました。\r\n";
-    ShowLog();
-    if (view_.Ask(u + "の過程で、一部の処理が失敗しました。\r\n詳細を表示しますか？", "情報",
-                  MB_YESNO | MB_ICONEXCLAMATION,
-                  {IDNO, "無人実行では詳細を表示しません。失敗の詳細はこの記録にあります"}) != IDYES)
+void ShowFailureDetails(Removal& run) {
+    if (run.status.FailureCount <= 0) return;
+    const std::string& u = run.context.unSetupString;
+    run.status.StatusLog += "《情報》" + u + "の過程で、一部の処理が失敗しました。\r\n";
+    ShowLog(run);
+    if (run.view.Ask(u + "の過程で、一部の処理が失敗しました。\r\n詳細を表示しますか？", "情報",
+                     MB_YESNO | MB_ICONEXCLAMATION,
+                     {IDNO, "無人実行では詳細を表示しません。失敗の詳細はこの記録にあります"}) != IDYES)
         return;
-    view_.ShowFailureReport("削除処理失敗　詳細表示", status_.FailureReport, true);
+    run.view.ShowFailureReport("削除処理失敗　詳細表示", run.status.FailureReport, true);
 }
 
-void UninstallRun::Complete() {
-    status_.StatusLog +=
-        "\r\n【処理完了】\r\n　「次へ(N)」をクリックして、" + context_.unSetupString + "を完了してください。\r\n";
-    ShowLog();
+void Complete(Removal& run) {
+    run.status.StatusLog +=
+        "\r\n【処理完了】\r\n　「次へ(N)」をクリックして、" + run.context.unSetupString + "を完了してください。\r\n";
+    ShowLog(run);
     MessageBeep(MB_OK);
-    view_.WaitForNext();
+    run.view.WaitForNext();
 }
 
-void UninstallRun::ShowFinalPage() {
-    const bool reboot = leftForRestart_ > 0;
-    // A file left for the restart is not a failure of the removal.
-    const FinalAnswer answer =
-        view_.Finish(FinalPage(reboot), {status_.FailureReport, status_.FailureCount - leftForRestart_, reboot});
-    if (reboot && answer == FinalAnswer::First) context_.reboot.RestartWindows(2);
-    view_.End();
-}
+namespace {
 
-FinalChoice UninstallRun::FinalPage(bool reboot) const {
-    const std::string& u = context_.unSetupString;
+FinalChoice FinalPage(const Removal& run, bool reboot) {
+    const std::string& u = run.context.unSetupString;
     FinalChoice page;
     page.button = u + "完了(&E)";
     if (reboot) {
@@ -73,4 +66,15 @@ FinalChoice UninstallRun::FinalPage(bool reboot) const {
         page.choice1 = "アンインストーラを終了します。(&Y)";
     }
     return page;
+}
+
+}  // namespace
+
+void ShowFinalPage(Removal& run) {
+    const bool reboot = run.leftForRestart > 0;
+    // A file left for the restart is not a failure of the removal.
+    const FinalAnswer answer = run.view.Finish(
+        FinalPage(run, reboot), {run.status.FailureReport, run.status.FailureCount - run.leftForRestart, reboot});
+    if (reboot && answer == FinalAnswer::First) run.context.reboot.RestartWindows(2);
+    run.view.End();
 }

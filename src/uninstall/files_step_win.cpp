@@ -15,7 +15,7 @@
 #include "engine/shared_dll_win.h"
 #include "engine/strings.h"
 #include "uninstall/uninstall_rules.h"
-#include "uninstall/uninstall_run_win.h"
+#include "uninstall/removal_win.h"
 
 std::string ResolvedLogPath(const std::string& path) {
     std::vector<char> full(path.size() + MAX_PATH, '\0');
@@ -45,54 +45,57 @@ bool IsRefusedLogPath(const std::string& path) {
     return resolved != path && IsRefusedPath(resolved, windows, system);
 }
 
-void UninstallRun::DeleteFiles() {
-    BeginStep("ファイルの" + context_.unSetupString + "処理．．．");
-    SetCurrentDirectoryA(FolderMacros().Get("(Tmp)").c_str());
-    upperWindows_ = MapString(FolderMacros().Get("(Win)"), kMapUpperCase);
-    upperSystem_ = MapString(FolderMacros().Get("(Sys)"), kMapUpperCase);
-    const SharedCountNames counted;
-    DeleteListed(LogList("DeleteFile", "File"), true, counted);
-    DeleteListed(LogList("AddDeleteFile", "File"), false, counted);
-}
-
-void UninstallRun::DeleteListed(const std::vector<std::string>& values, bool report, const SharedCountNames& counted) {
-    // Every entry is judged before the first delete, so that the deletes follow each other
-    // as closely as in a plain loop: judging between them measured slower.
-    std::vector<char> refused;
-    refused.reserve(values.size());
-    for (const std::string& value : values) refused.push_back(IsRefusedLogPath(GetField(value, ",", 1)));
-    for (std::size_t i = 0; i < values.size(); ++i) DeleteOne(values[i], refused[i] != 0, report, counted);
-}
-
 namespace {
 
 bool HasSharedMark(const std::string& options) { return ContainsText("/S", options) != 0; }
 
-}  // namespace
-
-bool UninstallRun::AskYesNo(const std::string& text) {
-    return view_.Ask(text, "ファイル削除の確認", MB_YESNO | MB_ICONQUESTION,
-                     {IDNO, "無人実行では確認の要るファイルを残します"}) == IDYES;
+bool AskYesNo(Removal& run, const std::string& text) {
+    return run.view.Ask(text, "ファイル削除の確認", MB_YESNO | MB_ICONQUESTION,
+                        {IDNO, "無人実行では確認の要るファイルを残します"}) == IDYES;
 }
 
-void UninstallRun::DeleteOne(const std::string& value, bool refused, bool report, const SharedCountNames& counted) {
+unsigned long LowerShared(Removal& run, const std::string& path, std::string& options, bool lowered,
+                          unsigned long count) {
+    // Once per installation: an attempt cut short already took its one, and only asks again.
+    if (lowered && !FileExists(path)) return 0;
+    if (!lowered) {
+        run.journal.Append(JournalKind::SharedCount, path);
+        run.journal.Flush();
+        count = ChangeSharedCount(path, false);
+    }
+    if (count != 0) {
+        options += "/L";  // other programs still use it
+        return 0;
+    }
+    using A = SharedFileAnswer;
+    if (run.sharedAnswer != A::DeleteAll && run.sharedAnswer != A::KeepAll)
+        run.sharedAnswer = run.view.AskSharedFile(SharedFileQuestion(path));
+    if (run.sharedAnswer == A::DeleteAll || run.sharedAnswer == A::Yes) return ShellDeleteFile(path);
+    // No, KeepAll, or a dialog closed some other way: keeping the file is the safe answer.
+    options += "/L";
+    return 0;
+}
+
+// refused: the entry's path is one the uninstaller never deletes (IsRefusedLogPath).
+void DeleteOne(Removal& run, const std::string& value, bool refused, bool report, const SharedCountNames& counted) {
     const std::string path = GetField(value, ",", 1);
     std::string options = GetField(value, ",", 2);
     if (path.empty()) return;
     // The log goes last, with the entry that starts the removal again should this one be cut short.
-    if (report && SameText(path, logPath_)) {
-        logListed_ = true;
+    if (report && SameText(path, run.logPath)) {
+        run.logListed = true;
         return;
     }
     const auto refuse = [&] {
-        status_.AddFailure("<File> " + path + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
+        run.status.AddFailure("<File> " + path + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
     };
     // A log in a writable folder may have been changed: never delete system folders for it.
     if (refused) return refuse();
     const unsigned long count = counted.Read(path);
-    const bool lowered = !lowered_.empty() && HasSharedMark(options) && lowered_.count(MapString(path, kMapUpperCase));
+    const bool lowered =
+        !run.lowered.empty() && HasSharedMark(options) && run.lowered.count(MapString(path, kMapUpperCase));
     const FileAction action =
-        lowered ? FileAction::LowerShared : DecideFileAction(count, options, path, upperWindows_, upperSystem_);
+        lowered ? FileAction::LowerShared : DecideFileAction(count, options, path, run.upperWindows, run.upperSystem);
     // Nearly every entry: a plain file, gone with one call, which no folder survives.
     if (action == FileAction::Delete && DeleteIfPlainFile(path)) return;
     // The install run logs only files here, so a folder (a log cut off mid-path, say) is
@@ -100,7 +103,7 @@ void UninstallRun::DeleteOne(const std::string& value, bool refused, bool report
     if (report && NamesFolder(path)) return refuse();
     unsigned long result = 0;
     switch (action) {
-        case FileAction::LowerShared: result = LowerShared(path, options, lowered, count); break;
+        case FileAction::LowerShared: result = LowerShared(run, path, options, lowered, count); break;
         case FileAction::KeepShared:
         case FileAction::Keep:
             if (!ContainsText("/L", options)) options += "/L";
@@ -108,7 +111,8 @@ void UninstallRun::DeleteOne(const std::string& value, bool refused, bool report
         case FileAction::AskCaution:
         case FileAction::AskComponent: {
             const bool caution = ContainsText("/C", options) != 0;
-            if (AskYesNo(caution ? CautionQuestion(path) : ComponentQuestion(path))) result = ShellDeleteFile(path);
+            if (AskYesNo(run, caution ? CautionQuestion(path) : ComponentQuestion(path)))
+                result = ShellDeleteFile(path);
             else options += "/L";
             break;
         }
@@ -122,33 +126,32 @@ void UninstallRun::DeleteOne(const std::string& value, bool refused, bool report
     if (!gone && !ContainsText("/L", options) && FileExists(path)) {
         if (result == 0) result = ERROR_ACCESS_DENIED;
         if (ContainsText("/F", options)) {
-            ReportRestartFailure(view_, DeleteFileAtRestart(path));
+            ReportRestartFailure(run.view, DeleteFileAtRestart(path));
             note = kRestartNote;
-            if (report) ++leftForRestart_;
+            if (report) ++run.leftForRestart;
         }
     }
-    if (report && Reported(result))
-        status_.AddFailure("<File> " + path + "\r\n" + SystemErrorText(result) + note + "\r\n");
+    if (report && Reported(run, result))
+        run.status.AddFailure("<File> " + path + "\r\n" + SystemErrorText(result) + note + "\r\n");
 }
 
-unsigned long UninstallRun::LowerShared(const std::string& path, std::string& options, bool lowered,
-                                        unsigned long count) {
-    // Once per installation: an attempt cut short already took its one, and only asks again.
-    if (lowered && !FileExists(path)) return 0;
-    if (!lowered) {
-        journal_.Append(JournalKind::SharedCount, path);
-        journal_.Flush();
-        count = ChangeSharedCount(path, false);
-    }
-    if (count != 0) {
-        options += "/L";  // other programs still use it
-        return 0;
-    }
-    using A = SharedFileAnswer;
-    if (sharedAnswer_ != A::DeleteAll && sharedAnswer_ != A::KeepAll)
-        sharedAnswer_ = view_.AskSharedFile(SharedFileQuestion(path));
-    if (sharedAnswer_ == A::DeleteAll || sharedAnswer_ == A::Yes) return ShellDeleteFile(path);
-    // No, KeepAll, or a dialog closed some other way: keeping the file is the safe answer.
-    options += "/L";
-    return 0;
+void DeleteListed(Removal& run, const std::vector<std::string>& values, bool report, const SharedCountNames& counted) {
+    // Every entry is judged before the first delete, so that the deletes follow each other
+    // as closely as in a plain loop: judging between them measured slower.
+    std::vector<char> refused;
+    refused.reserve(values.size());
+    for (const std::string& value : values) refused.push_back(IsRefusedLogPath(GetField(value, ",", 1)));
+    for (std::size_t i = 0; i < values.size(); ++i) DeleteOne(run, values[i], refused[i] != 0, report, counted);
+}
+
+}  // namespace
+
+void DeleteFiles(Removal& run) {
+    BeginStep(run, "ファイルの" + run.context.unSetupString + "処理．．．");
+    SetCurrentDirectoryA(FolderMacros().Get("(Tmp)").c_str());
+    run.upperWindows = MapString(FolderMacros().Get("(Win)"), kMapUpperCase);
+    run.upperSystem = MapString(FolderMacros().Get("(Sys)"), kMapUpperCase);
+    const SharedCountNames counted;
+    DeleteListed(run, LogList("DeleteFile", "File"), true, counted);
+    DeleteListed(run, LogList("AddDeleteFile", "File"), false, counted);
 }

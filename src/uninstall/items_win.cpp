@@ -9,7 +9,7 @@
 #include "engine/registry_win.h"
 #include "engine/strings.h"
 #include "uninstall/uninstall_rules.h"
-#include "uninstall/uninstall_run_win.h"
+#include "uninstall/removal_win.h"
 #include "owned_win.h"
 
 namespace {
@@ -28,23 +28,24 @@ bool KeyExists(HKEY root, const std::string& path) {
 
 }  // namespace
 
-void UninstallRun::DeleteShortcuts() {
-    BeginStep("ショートカットの" + context_.unSetupString + "処理．．．");
+void DeleteShortcuts(Removal& run) {
+    BeginStep(run, "ショートカットの" + run.context.unSetupString + "処理．．．");
     for (const std::string& path : LogList("DeleteShortCut", "File")) {
         if (IsRefusedLogPath(path)) {
-            status_.AddFailure("<ShortCut> " + path + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
+            run.status.AddFailure("<ShortCut> " + path + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
             continue;
         }
         const unsigned long result = ShellDeleteFile(path);
-        if (Reported(result)) status_.AddFailure("<ShortCut> " + path + "\r\n" + SystemErrorText(result) + "\r\n");
+        if (Reported(run, result))
+            run.status.AddFailure("<ShortCut> " + path + "\r\n" + SystemErrorText(result) + "\r\n");
         const std::string folder = AddPathDelimiter(FolderOfPath(path), "B");
         // Only an emptied folder goes; one that still holds something stays without a word.
         if (!IsShellFolder(folder) && !IsRefusedLogPath(folder)) (void)RemoveFolderWithPatterns(folder, "");
     }
 }
 
-void UninstallRun::DeleteFolders() {
-    BeginStep("フォルダの" + context_.unSetupString + "処理．．．");
+void DeleteFolders(Removal& run) {
+    BeginStep(run, "フォルダの" + run.context.unSetupString + "処理．．．");
     const std::vector<std::string> folders = LogList("DeleteFolder", "Folder");
     // Last listed first, so a folder made inside another goes before it.
     for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
@@ -52,32 +53,33 @@ void UninstallRun::DeleteFolders() {
         unsigned long result;
         if (IsRefusedLogPath(folder)) {
             result = ERROR_ACCESS_DENIED;
-        } else if (SameText(AddPathDelimiter(folder, "B"), installFolder_)) {
+        } else if (SameText(AddPathDelimiter(folder, "B"), run.installFolder)) {
             continue;  // it still holds the log, which goes last: the last step removes it
-        } else if (ContainsText(installFolder_, folder)) {
-            result = RemoveFolderWithPatterns(folder, context_.choices.patterns);
-            if (context_.choices.deleteAll) result = 0;  // the install folder step empties everything anyway
+        } else if (ContainsText(run.installFolder, folder)) {
+            result = RemoveFolderWithPatterns(folder, run.context.choices.patterns);
+            if (run.context.choices.deleteAll) result = 0;  // the install folder step empties everything anyway
         } else {
             result = RemoveFolderWithPatterns(folder, "");  // only an empty folder goes
         }
-        if (Reported(result)) status_.AddFailure("<Folder> " + folder + "\r\n" + SystemErrorText(result) + "\r\n");
+        if (Reported(run, result))
+            run.status.AddFailure("<Folder> " + folder + "\r\n" + SystemErrorText(result) + "\r\n");
     }
 }
 
-void UninstallRun::DeleteRegistryKeys() {
-    BeginStep("レジストリの" + context_.unSetupString + "処理．．．");
+void DeleteRegistryKeys(Removal& run) {
+    BeginStep(run, "レジストリの" + run.context.unSetupString + "処理．．．");
     for (const std::string& value : LogList("DeleteRegistry", "Key")) {
         const LogRegistryKey key = SplitLogRegistryKey(value);
         if (IsRefusedRegistryKey(key.path)) {
-            status_.AddFailure("<Registry> " + value + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
+            run.status.AddFailure("<Registry> " + value + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
             continue;
         }
         DeleteRegistryKey(key.rootTag, key.path);
     }
 }
 
-void UninstallRun::RestoreAssociations() {
-    BeginStep("関連付けの" + context_.unSetupString + "処理．．．");
+void RestoreAssociations(Removal& run) {
+    BeginStep(run, "関連付けの" + run.context.unSetupString + "処理．．．");
     for (const std::string& value : LogList("RestoreRelate", "Key")) {
         const std::string extension = GetField(value, ",", 1);
         // An extension that is empty or a path would make the keys below name other classes.
@@ -99,27 +101,28 @@ void UninstallRun::RestoreAssociations() {
     }
 }
 
-void UninstallRun::DeleteUninstallEntry() {
-    BeginStep("「プログラム(アプリケーション)の追加と削除」の処理．．．");
+void DeleteUninstallEntry(Removal& run) {
+    BeginStep(run, "「プログラム(アプリケーション)の追加と削除」の処理．．．");
     const std::string key = LogValue("UnSetupRegistryKey", "Key");
     if (key.empty()) return;
     // Only an entry of the program list: a changed log must not name any other key.
     const std::string root = kUninstallKeyRoot;
     const std::string name = key.size() > root.size() ? RemovePathDelimiter(key.substr(root.size()), "T") : "";
     if (!SameText(LeftStr(key, static_cast<int>(root.size())), root) || name.empty()) {
-        status_.AddFailure("<Registry> (Local)" + key + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
+        run.status.AddFailure("<Registry> (Local)" + key + "\r\n" + SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n");
         return;
     }
     DeleteRegistryKey("(Local)", key);
 }
 
-void UninstallRun::DeleteLog() {
-    if (logListed_) {
-        const unsigned long result = ShellDeleteFile(logPath_);
-        if (Reported(result)) status_.AddFailure("<File> " + logPath_ + "\r\n" + SystemErrorText(result) + "\r\n");
+void DeleteLog(Removal& run) {
+    if (run.logListed) {
+        const unsigned long result = ShellDeleteFile(run.logPath);
+        if (Reported(run, result))
+            run.status.AddFailure("<File> " + run.logPath + "\r\n" + SystemErrorText(result) + "\r\n");
     }
-    journal_.Remove();
+    run.journal.Remove();
     // What an installation cut short recorded goes with the product: a later installation into
     // the folder must not take over counts that this removal has settled.
-    DeleteFileA(InstallJournalPath(FolderMacros().Get("(Win)"), installFolder_).c_str());
+    DeleteFileA(InstallJournalPath(FolderMacros().Get("(Win)"), run.installFolder).c_str());
 }

@@ -1,4 +1,4 @@
-#include "uninstall/uninstall_run_win.h"
+#include "uninstall/removal_win.h"
 
 #include "engine/code_page.h"
 #include "engine/environment.h"
@@ -11,77 +11,54 @@
 #include "engine/strings.h"
 #include "uninstall/uninstall_rules.h"
 
-void RunUninstall(const UninstallContext& context) {
-    UninstallRun run(context);
-    run.Run();
+void BeginStep(Removal& run, const std::string& text) {
+    run.status.EndStepLine();
+    run.status.StatusLog += text;
+    run.status.StepStatus = StepResult::Done;
+    ShowLog(run);
 }
 
-UninstallRun::UninstallRun(const UninstallContext& context) : context_(context), view_(context.view) {}
+void ShowLog(Removal& run) { run.view.ShowText(run.status.StatusLog, run.status.StatusLog); }
 
-void UninstallRun::Run() {
-    if (!Prepare()) return;
-    OpenJournal();
-    RunBeforeProgram();
-    DeleteFiles();
-    DeleteShortcuts();
-    DeleteFolders();
-    DeleteRegistryKeys();
-    RestoreAssociations();
-    DeleteUninstallEntry();
-    ForgetProgram();
-    DeleteLog();
-    RemoveInstallFolder();
-    ShowFailureDetails();
-    Complete();
-    ShowFinalPage();
-}
-
-void UninstallRun::BeginStep(const std::string& text) {
-    status_.EndStepLine();
-    status_.StatusLog += text;
-    status_.StepStatus = StepResult::Done;
-    ShowLog();
-}
-
-void UninstallRun::ShowLog() { view_.ShowText(status_.StatusLog, status_.StatusLog); }
-
-std::string UninstallRun::LogValue(const std::string& section, const std::string& key) const {
+std::string LogValue(const std::string& section, const std::string& key) {
     return ReadIniValue(section, key, "", Environment().ScriptPath);
 }
 
-std::vector<std::string> UninstallRun::LogList(const std::string& section, const std::string& prefix) const {
+std::vector<std::string> LogList(const std::string& section, const std::string& prefix) {
     return ReadNumberedValues(section, prefix, Environment().ScriptPath);
 }
 
-bool UninstallRun::Prepare() {
-    const std::string& u = context_.unSetupString;
-    status_.StatusLog = u + "を行っています。\r\n\r\n【処理状況】\r\n";
-    view_.Begin(RunKind::Uninstall, u);
-    ShowLog();
+namespace {
 
-    installFolder_ = context_.choices.folder;
-    if (installFolder_.empty()) {
-        view_.Ask(u + "フォルダが不明です。\r\n" + u + "は続行できません。", "致命的エラー", MB_ICONERROR,
-                  {IDOK, nullptr, exit_code::kStopped});
-        view_.Abandon();
+bool Prepare(Removal& run) {
+    const std::string& u = run.context.unSetupString;
+    run.status.StatusLog = u + "を行っています。\r\n\r\n【処理状況】\r\n";
+    run.view.Begin(RunKind::Uninstall, u);
+    ShowLog(run);
+
+    run.installFolder = run.context.choices.folder;
+    if (run.installFolder.empty()) {
+        run.view.Ask(u + "フォルダが不明です。\r\n" + u + "は続行できません。", "致命的エラー", MB_ICONERROR,
+                     {IDOK, nullptr, exit_code::kStopped});
+        run.view.Abandon();
         return false;
     }
-    installFolder_ = AddPathDelimiter(installFolder_, "B");
-    FolderMacros().Set("(App)", installFolder_);
-    logPath_ = installFolder_ + "UNSETUP.INI";
+    run.installFolder = AddPathDelimiter(run.installFolder, "B");
+    FolderMacros().Set("(App)", run.installFolder);
+    run.logPath = run.installFolder + "UNSETUP.INI";
     return true;
 }
 
-void UninstallRun::OpenJournal() {
-    const std::string path = installFolder_ + "UNSETUP.RMV";
-    resumed_ = FileExists(path);
+void OpenJournal(Removal& run) {
+    const std::string path = run.installFolder + "UNSETUP.RMV";
+    run.resumed = FileExists(path);
     std::string text;
-    if (journal_.Open(path, text) != 0) return;
+    if (run.journal.Open(path, text) != 0) return;
     for (const JournalRecord& record : ReadJournalLines(text))
-        if (record.kind == JournalKind::SharedCount) lowered_.insert(MapString(record.value, kMapUpperCase));
+        if (record.kind == JournalKind::SharedCount) run.lowered.insert(MapString(record.value, kMapUpperCase));
 }
 
-void UninstallRun::ForgetProgram() {
+void ForgetProgram() {
     // With the entry, once everything else is gone: a removal cut short is still on record.
     const std::string id = LogValue("ProgramID", "ID");
     if (id.empty()) return;
@@ -90,17 +67,38 @@ void UninstallRun::ForgetProgram() {
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, record.c_str());
 }
 
-void UninstallRun::RunBeforeProgram() {
-    status_.StatusLog += context_.unSetupString + "処理前のプログラム実行．．．";
-    status_.StepStatus = StepResult::Nothing;
-    ShowLog();
+void RunBeforeProgram(Removal& run) {
+    run.status.StatusLog += run.context.unSetupString + "処理前のプログラム実行．．．";
+    run.status.StepStatus = StepResult::Nothing;
+    ShowLog(run);
     const std::string value = LogValue("BeforeUnInstall", "File");
     if (value.empty()) return;
-    std::string path = installFolder_ + RemovePathDelimiter(value, "T");
+    std::string path = run.installFolder + RemovePathDelimiter(value, "T");
     std::string parameters;
     if (path.find(',') != std::string::npos) {
         parameters = GetField(path, ",", 2);
         path = GetField(path, ",", 1);
     }
-    status_.StepStatus = RunAndWait(path, parameters) == 0 ? StepResult::Done : StepResult::Failed;
+    run.status.StepStatus = RunAndWait(path, parameters) == 0 ? StepResult::Done : StepResult::Failed;
+}
+
+}  // namespace
+
+void RunUninstall(const UninstallContext& context) {
+    Removal run(context);
+    if (!Prepare(run)) return;
+    OpenJournal(run);
+    RunBeforeProgram(run);
+    DeleteFiles(run);
+    DeleteShortcuts(run);
+    DeleteFolders(run);
+    DeleteRegistryKeys(run);
+    RestoreAssociations(run);
+    DeleteUninstallEntry(run);
+    ForgetProgram();
+    DeleteLog(run);
+    RemoveInstallFolder(run);
+    ShowFailureDetails(run);
+    Complete(run);
+    ShowFinalPage(run);
 }

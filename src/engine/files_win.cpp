@@ -83,15 +83,15 @@ bool NamesFolder(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool CreateFolderPath(const std::string& path) {
+unsigned long CreateFolderPath(const std::string& path) {
     const std::string full = AddPathDelimiter(path, "B");
-    bool result = true;
+    unsigned long error = 0;
     for (std::size_t i = 0; i < full.size(); ++i) {
         if (!IsPathDelimiterAt(full, i)) continue;
         const std::string level = full.substr(0, i + 1);
-        if (!FolderExists(level)) result = CreateDirectoryA(level.c_str(), nullptr) != FALSE;
+        if (!FolderExists(level)) error = CreateDirectoryA(level.c_str(), nullptr) ? 0 : GetLastError();
     }
-    return result;
+    return error;
 }
 
 std::string ReadWholeFile(const std::string& path) {

@@ -9,7 +9,8 @@ bool FileExists(const std::string& path);  // a directory search finds an entry
 bool FolderExists(const std::string& path);
 // The path itself is a folder: one attribute query, no directory search.
 bool NamesFolder(const std::string& path);
-[[nodiscard]] bool CreateFolderPath(const std::string& path);
+// Makes the folder and every missing one above it; 0, or the error of the last level made.
+[[nodiscard]] unsigned long CreateFolderPath(const std::string& path);
 // The whole file as bytes; empty when it cannot be opened or read.
 std::string ReadWholeFile(const std::string& path);
 // Writes the whole text in one go; the system's error or 0. A failed write removes the

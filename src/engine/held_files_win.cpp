@@ -16,15 +16,15 @@ std::vector<OwnedHandle>& HeldFiles() {
 
 }  // namespace
 
-bool CopyAndHold(const std::string& source, const std::string& copy) {
-    if (CopyOneFile(source, copy) != 0) return false;
+unsigned long CopyAndHold(const std::string& source, const std::string& copy) {
+    if (const unsigned long error = CopyOneFile(source, copy)) return error;
     OwnedHandle file(CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return false;
+    if (!file.valid()) return GetLastError();
     // Held from here on, so what is compared now stays what is read later.
-    if (ReadWholeFile(copy) != ReadWholeFile(source)) return false;
+    if (ReadWholeFile(copy) != ReadWholeFile(source)) return ERROR_FILE_CORRUPT;
     HoldFile(std::move(file));
-    return true;
+    return 0;
 }
 
 void HoldFile(OwnedHandle file) { HeldFiles().push_back(std::move(file)); }

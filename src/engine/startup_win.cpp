@@ -191,5 +191,5 @@ void PrepareWorkFolder(const std::string& firstArgument) {
     const std::string script = env.RunMode == SetupMode::Unsetup ? "UNSETUP.INI" : "SETUP.INI";
     const std::string source = env.RunMode == SetupMode::Unsetup ? firstArgument : PackageFilePath("SETUP.INI");
     env.ScriptPath = env.WorkFolder + script;
-    if (!CopyAndHold(source, env.ScriptPath)) AddStartupError(kFatalScript);
+    if (CopyAndHold(source, env.ScriptPath) != 0) AddStartupError(kFatalScript);
 }

@@ -55,7 +55,7 @@ void CheckInstallFolder(Installation& run) {
         const bool create =
             run.view.Ask(app + "\r\n\r\nこのフォルダは存在しません。作成してもよろしいですか？", "フォルダ作成",
                          MB_YESNO | MB_ICONQUESTION, {IDYES, "無人実行ではインストールフォルダを作成します"}) == IDYES;
-        if (create && !CreateFolderPath(app)) {
+        if (create && CreateFolderPath(app) != 0) {
             run.view.Ask(s + "フォルダの作成に失敗しました。\r\n\r\nプログラム作者へご報告ください。", "致命的エラー",
                          MB_ICONERROR);
             run.status.StepStatus = StepResult::CreateFailed;

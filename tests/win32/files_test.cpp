@@ -45,13 +45,13 @@ bool SameTime(const FILETIME& a, const FILETIME& b) { return CompareFileTime(&a,
 
 TEST(CreateFolderPath, TrailByteBackslashStaysInsideOneFolderName) {
     ScratchFolder dir;
-    ASSERT_TRUE(CreateFolderPath(dir / "表\\ソ能"));
+    ASSERT_EQ(CreateFolderPath(dir / "表\\ソ能"), 0u);
     EXPECT_EQ(CountEntries(dir.path()), 1);
     EXPECT_TRUE(FolderExists(dir / "表"));
     EXPECT_TRUE(FolderExists(dir / "表\\ソ能\\"));
     EXPECT_EQ(CountEntries(dir / "表\\"), 1);
     // Every level already there: true, nothing created.
-    EXPECT_TRUE(CreateFolderPath(dir / "表\\ソ能\\"));
+    EXPECT_EQ(CreateFolderPath(dir / "表\\ソ能\\"), 0u);
     EXPECT_EQ(CountEntries(dir / "表\\"), 1);
 }
 
@@ -70,7 +70,7 @@ TEST(FolderExists, FilesAreNoFoldersAndEmptyRootsCountAsMissing) {
 TEST(NamesFolder, OnlyAFolderItselfAndNoFileOrMissingPath) {
     ScratchFolder dir;
     WriteFile(dir / "f.txt", "x");
-    EXPECT_TRUE(CreateFolderPath(dir / "sub\\"));
+    EXPECT_EQ(CreateFolderPath(dir / "sub\\"), 0u);
     EXPECT_TRUE(NamesFolder(dir / "sub"));
     EXPECT_TRUE(NamesFolder(dir / "sub\\"));
     EXPECT_FALSE(NamesFolder(dir / "f.txt"));
@@ -257,7 +257,7 @@ TEST(ShellDeleteFile, ReadOnlyFilesAndFoldersGoTooAndWhatIsGoneIsTwo) {
     EXPECT_EQ(ShellDeleteFile(dir / "ro.txt"), 0u);
     EXPECT_FALSE(FileExists(dir / "ro.txt"));
     EXPECT_EQ(ShellDeleteFile(dir / "ro.txt"), 2u);
-    EXPECT_TRUE(CreateFolderPath(dir / "sub\\"));
+    EXPECT_EQ(CreateFolderPath(dir / "sub\\"), 0u);
     WriteFile(dir / "sub\\in.txt", "i");
     EXPECT_EQ(ShellDeleteFile(dir / "sub"), 0u);  // a folder goes through the shell, with what it holds
     EXPECT_FALSE(NamesFolder(dir / "sub"));
@@ -266,19 +266,19 @@ TEST(ShellDeleteFile, ReadOnlyFilesAndFoldersGoTooAndWhatIsGoneIsTwo) {
 
 TEST(RemoveFolderWithPatterns, EmptiesWithPatternsOrRemovesOnlyEmptyFolders) {
     ScratchFolder dir;
-    EXPECT_TRUE(CreateFolderPath(dir / "full\\"));
+    EXPECT_EQ(CreateFolderPath(dir / "full\\"), 0u);
     WriteFile(dir / "full\\a.txt", "a");
     WriteFile(dir / "full\\表.dat", "b");
     EXPECT_NE(RemoveFolderWithPatterns(dir / "full", ""), 0u);
     EXPECT_TRUE(FolderExists(dir / "full"));
     EXPECT_EQ(RemoveFolderWithPatterns(dir / "full", "*.*|"), 0u);
     EXPECT_FALSE(FolderExists(dir / "full"));
-    EXPECT_TRUE(CreateFolderPath(dir / "two\\"));
+    EXPECT_EQ(CreateFolderPath(dir / "two\\"), 0u);
     WriteFile(dir / "two\\a.txt", "a");
     WriteFile(dir / "two\\b.log", "b");
     EXPECT_EQ(RemoveFolderWithPatterns(dir / "two\\", "*.txt||*.log"), 0u);
     EXPECT_FALSE(FolderExists(dir / "two"));
-    EXPECT_TRUE(CreateFolderPath(dir / "empty\\"));
+    EXPECT_EQ(CreateFolderPath(dir / "empty\\"), 0u);
     EXPECT_EQ(RemoveFolderWithPatterns(dir / "empty", ""), 0u);
 }
 

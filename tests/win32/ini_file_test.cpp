@@ -29,7 +29,7 @@ TEST(IniFile, MissingKeysAndFilesGiveTheDefault) {
 TEST(IniFile, ShiftJisTrailBackslashesRoundTripInNamesAndValues) {
     ScratchFolder dir;
     const std::string folder = dir / "表ソ能\\";
-    ASSERT_TRUE(CreateFolderPath(folder));
+    ASSERT_EQ(CreateFolderPath(folder), 0u);
     const std::string file = folder + "設定.INI";
     const std::string value = "C:\\表\\ソ\\能";
     ASSERT_EQ(WriteIniValue("表示", "ソフト", value, file), 0u);

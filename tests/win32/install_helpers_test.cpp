@@ -252,7 +252,7 @@ protected:
         savedFamily_ = Environment().OsFamily;
         savedPending_ = ReadPendingRaw();
         winDir = dir / "Win\\";
-        EXPECT_TRUE(CreateFolderPath(winDir));
+        EXPECT_EQ(CreateFolderPath(winDir), 0u);
         FolderMacros().Set("(Win)", winDir);
     }
     void TearDown() override {
@@ -329,7 +329,7 @@ TEST_F(RestartFiles, NotNtDeleteEditsWininitAsText) {
     const auto before = ReadPendingRaw();
     const std::string wininit = winDir + "WININIT.INI";
     WriteFile(dir / "a.dll", "a");
-    EXPECT_TRUE(CreateFolderPath(dir / "Folder long name\\"));
+    EXPECT_EQ(CreateFolderPath(dir / "Folder long name\\"), 0u);
 
     // No file yet: made with the one section.
     ASSERT_EQ(DeleteFileAtRestart(dir / "a.dll"), 0u);
@@ -406,8 +406,8 @@ class Shortcuts : public ::testing::Test {
 protected:
     void SetUp() override {
         comReady_ = SUCCEEDED(CoInitialize(nullptr));
-        EXPECT_TRUE(CreateFolderPath(dir / "App\\"));
-        EXPECT_TRUE(CreateFolderPath(dir / "Work\\"));
+        EXPECT_EQ(CreateFolderPath(dir / "App\\"), 0u);
+        EXPECT_EQ(CreateFolderPath(dir / "Work\\"), 0u);
         WriteFile(dir / "App\\tool.exe", "MZ not really a program");
         target = dir / "App\\tool.exe";
     }

@@ -13,7 +13,7 @@ ScratchFolder::ScratchFolder() {
     GetTempPathA(MAX_PATH, temp);
     path_ = AddPathDelimiter(temp, "B") + "kelvo_w32_" + std::to_string(GetCurrentProcessId()) + "_" +
             std::to_string(GetTickCount()) + "\\";
-    if (!CreateFolderPath(path_)) ADD_FAILURE() << "no scratch folder " << path_;
+    if (CreateFolderPath(path_) != 0) ADD_FAILURE() << "no scratch folder " << path_;
 }
 
 ScratchFolder::~ScratchFolder() {

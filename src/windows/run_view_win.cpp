@@ -23,11 +23,6 @@ void ShowOnlyPanel(Form& main, const char* panel) {
     ProcessMessages();
 }
 
-// Polls every interval until the control is disabled (its click handler does that) or the window is gone.
-void WaitUntilDisabled(Form& form, const std::string& control, unsigned interval) {
-    while (form.IsEnabled(control) && IsWindow(form.Handle())) PauseWithMessages(interval);
-}
-
 }  // namespace
 
 void WindowRunView::Begin(RunKind kind, const std::string& unSetupString) {
@@ -60,14 +55,8 @@ bool WindowRunView::AskForDisk(int number, const std::string& source) {
 void WindowRunView::ShowFailureReport(const std::string& caption, const std::string& report, bool scrollBar) {
     if (scrollBar) main_.SetFlags("txtReadme", kVScroll);
     main_.SetText("txtReadme", report);
-    main_.SetText("btnEvent", "続行(&C)");
-    main_.SetEnabled("btnEvent", true);
     main_.SetText("fraReadme", caption);
-    ShowOnlyPanel(main_, "fraReadme");
-    main_.Show();
-    status_.Hide();
-    ProcessMessages();
-    WaitUntilDisabled(main_, "btnEvent", 150);
+    ShowPageUntilPressed("fraReadme", "続行(&C)");
     ShowOnlyPanel(main_, nullptr);
     status_.Show();
     main_.Hide();
@@ -82,17 +71,22 @@ FinalAnswer WindowRunView::Finish(const FinalChoice& page, const RunSummary&) {
     main_.SetEnabled("optSelectType2", two);
     main_.SetVisible("optSelectType2", two);
     main_.SetText("lblSelectTypeMsg", page.message);
-    main_.SetText("btnEvent", page.button);
-    main_.SetEnabled("btnEvent", true);
-    ShowOnlyPanel(main_, "fraSelectType");
-    main_.Show();
-    status_.Hide();
-    ProcessMessages();
-    WaitUntilDisabled(main_, "btnEvent", 150);
+    ShowPageUntilPressed("fraSelectType", page.button);
     main_.Hide();
     status_.Hide();
     ProcessMessages();
     return two && main_.IsChecked("optSelectType2") ? FinalAnswer::Second : FinalAnswer::First;
+}
+
+void WindowRunView::ShowPageUntilPressed(const char* panel, const std::string& button) {
+    main_.SetText("btnEvent", button);
+    main_.SetEnabled("btnEvent", true);
+    ShowOnlyPanel(main_, panel);
+    main_.Show();
+    status_.Hide();
+    ProcessMessages();
+    // btnEvent's click handler disables it; polled until then, or until the window is gone.
+    while (main_.IsEnabled("btnEvent") && IsWindow(main_.Handle())) PauseWithMessages(150);
 }
 
 void WindowRunView::End() {

@@ -31,6 +31,10 @@ public:
     void Abandon() override;
 
 private:
+    // The wizard window with one page panel in place of the status window, until btnEvent
+    // (captioned button) is pressed.
+    void ShowPageUntilPressed(const char* panel, const std::string& button);
+
     Form& main_;
     TfrmStatus& status_;
     Form& back_;

@@ -96,7 +96,7 @@ int RefuseDamagedPackage(const Switches& switches) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     RestrictDllSearch();
-    UseSystemCodePage();
+    UseSystemText();
     const Switches switches = ParseSwitches(CommandArguments());
     if (const int code = AnswerSwitches(switches); code >= 0) return code;
     if (OwnPayloadState() == PayloadState::kDamaged) return RefuseDamagedPackage(switches);

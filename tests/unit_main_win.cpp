@@ -4,7 +4,7 @@
 #include "engine/code_page_win.h"
 
 int main(int argc, char** argv) {
-    UseSystemCodePage();
+    UseSystemText();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

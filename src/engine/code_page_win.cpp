@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "system_text_win.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -46,7 +48,11 @@ std::string SystemCodePage::MapBySystem(const std::string& text, unsigned flags)
     return std::string(buffer.data());
 }
 
-void UseSystemCodePage() {
+void UseSystemText() {
+    SetTextBoundary(SystemTextBoundary());
+    // Off code page 932 the system's lead bytes and mappings are another language's: the
+    // built-in 932 table, current from the start, stays.
+    if (!CurrentTextBoundary().systemCodePage) return;
     static const SystemCodePage system;
     SetCurrentCodePage(system);
 }

@@ -16,5 +16,6 @@ private:
     bool plainAsciiUpper_ = false;
 };
 
-// Builds the system code page once and makes it the process's current one.
-void UseSystemCodePage();
+// Chooses how texts meet the running system, and the code page the engine reads them in:
+// the system's own on code page 932 (and on 9x), the built-in 932 table elsewhere.
+void UseSystemText();

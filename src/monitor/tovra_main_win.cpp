@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "system_text_win.h"
 #include "monitor/main_window_win.h"
 #include "monitor/shell_win.h"
 #include "system_dll_win.h"
@@ -9,6 +10,7 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     RestrictDllSearch();
+    SetTextBoundary(SystemTextBoundary());
     // One monitor per session: a second start only brings the first to the front.
     const OwnedHandle mutex(CreateMutexA(nullptr, FALSE, "TovraIPMonitor"));
     if (GetLastError() == ERROR_ALREADY_EXISTS) {

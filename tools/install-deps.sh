@@ -24,9 +24,13 @@ if [ -n "$missing" ]; then
 fi
 
 # Wine maps file names through the glibc locale; without ja_JP.UTF-8 every
-# Japanese path fails even though the ANSI code page reads 932.
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf-\?8$'; then
-    sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
-    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
-    locale-gen >/dev/null
-fi
+# Japanese path fails even though the ANSI code page reads 932. The scenarios of other
+# systems' code pages run Wine in en_US.UTF-8 (code page 1252) and zh_CN.UTF-8 (936).
+made=""
+for loc in ja_JP en_US zh_CN; do
+    locale -a 2>/dev/null | grep -qi "^$loc.utf-\?8\$" && continue
+    sed -i "s/^# *$loc.UTF-8 UTF-8/$loc.UTF-8 UTF-8/" /etc/locale.gen
+    grep -q "^$loc.UTF-8 UTF-8" /etc/locale.gen || echo "$loc.UTF-8 UTF-8" >> /etc/locale.gen
+    made=1
+done
+if [ -n "$made" ]; then locale-gen >/dev/null; fi

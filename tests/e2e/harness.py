@@ -24,6 +24,7 @@ ENV_SH = os.path.join(REPO, "tools", "wine", "env.sh")
 DRIVER = os.path.join(BUILD, "tools", "win", "uidriver", "uidriver.exe")
 # How much of a program's stderr a failure message quotes.
 STDERR_TAIL = 2000
+JAPANESE = "ja_JP.UTF-8"  # the locale of code page 932, every scenario's unless it says otherwise
 
 
 def _bash(script, env=None):
@@ -274,12 +275,16 @@ class Wine:
     also starts in 0.1 s instead of 3 s (waiting for the old server, then a new one and the
     prefix's services)."""
 
-    def __init__(self, name, version="winxp"):
+    def __init__(self, name, version="winxp", locale=None):
         self.name = name
         self.prefix = os.path.join(WINE_ROOT, "scenarios", name)
+        # The Unix locale sets the system's ANSI code page (ja_JP 932, en_US 1252, zh_CN 936);
+        # the prefix is made for it and every process of the prefix runs in it.
+        self.locale = locale or JAPANESE
         self.env = dict(os.environ)
         self.env.update({
-            "WINEARCH": "win32", "WINEPREFIX": self.prefix, "LC_ALL": "ja_JP.UTF-8", "LANG": "ja_JP.UTF-8",
+            "WINEARCH": "win32", "WINEPREFIX": self.prefix, "LC_ALL": self.locale, "LANG": self.locale,
+            "KELVO_LOCALE": self.locale,
             "WINEDEBUG": "-all", "HOME": os.path.join(WINE_ROOT, "home"),
             "WINEDLLOVERRIDES": "winemenubuilder.exe=d;winedbg.exe=d;mscoree=d;mshtml=d",
             "DISPLAY": ensure_display(), "KELVO_WINE_ROOT": WINE_ROOT,
@@ -530,6 +535,7 @@ class WineTestCase(unittest.TestCase):
     """Gives each test its own prefix (self.wine) and always cleans it up."""
 
     version = "winxp"
+    locale = JAPANESE
 
     def setUp(self):
         self.wine = self.make_wine(self.version)
@@ -541,9 +547,9 @@ class WineTestCase(unittest.TestCase):
                 msg = f"{msg}\n{code.detail}" if msg else code.detail
         super().assertEqual(first, second, msg)
 
-    def make_wine(self, version, suffix=""):
+    def make_wine(self, version, suffix="", locale=None):
         name = f"{type(self).__name__}.{self._testMethodName}{suffix}"
-        wine = Wine(name, version)
+        wine = Wine(name, version, locale or self.locale)
         self.addCleanup(wine.close)
         return wine
 

@@ -28,8 +28,8 @@ class UninstallResult:
 class UninstallCase(InstallCase):
     """Installs through the wizard, then uninstalls through the Add/Remove Programs entry."""
 
-    def make_wine(self, version, suffix=""):
-        wine = super().make_wine(version, suffix)
+    def make_wine(self, version, suffix="", locale=None):
+        wine = super().make_wine(version, suffix, locale)
         # A machine busy with other scenarios may take longer than usual to show a window.
         wine.wait = lambda cls, timeout_ms=60000: Wine.wait(wine, cls, timeout_ms)
         return wine

@@ -6,14 +6,16 @@
 #   kelvo_drop_prefix DIR   ends them and removes the prefix
 #   kelvo_start_xvfb        starts an Xvfb display unless DISPLAY already works
 # Paths default below build/wine of the repository; KELVO_WINE_ROOT overrides.
+# KELVO_LOCALE (ja_JP.UTF-8 unless set) is the Unix locale of the prefixes and their programs.
 
 KELVO_REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 : "${KELVO_WINE_ROOT:=$KELVO_REPO/build/wine}"
 
 kelvo_wine_env() {
     export WINEARCH=win32
-    export LC_ALL=ja_JP.UTF-8
-    export LANG=ja_JP.UTF-8
+    # The locale sets the ANSI code page of every process: ja_JP 932, en_US 1252, zh_CN 936.
+    export LC_ALL="${KELVO_LOCALE:-ja_JP.UTF-8}"
+    export LANG="$LC_ALL"
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="winemenubuilder.exe=d;winedbg.exe=d;mscoree=d;mshtml=d"
     mkdir -p "$KELVO_WINE_ROOT/home"
@@ -84,6 +86,8 @@ kelvo_quiet_services() {
 
 kelvo_make_base() {
     local base="$1"
+    # The base is Japanese, whichever locale asked for it first (this runs in a shell of its own).
+    export KELVO_LOCALE=ja_JP.UTF-8
     kelvo_wine_env
     rm -rf "$base"
     mkdir -p "$KELVO_WINE_ROOT"
@@ -126,6 +130,30 @@ kelvo_new_prefix() {
     # The version goes straight into the copied user registry: "wine reg add" would start the
     # prefix and its services only to end them again, about 9 s under i386 emulation.
     printf '\n[Software\\\\Wine] %s\n"Version"="%s"\n' "$(date +%s)" "$version" >> "$dir/user.reg"
+    case "${KELVO_LOCALE:-ja_JP.UTF-8}" in ja_JP.*) ;; *) kelvo_prefix_locale "$dir" ;; esac
+}
+
+# A prefix for another locale (KELVO_LOCALE): its first process moves the prefix to that
+# locale's code page, and Wine then maps "MS Shell Dlg" to the locale's own font (Tahoma,
+# SimSun), which has no Japanese. Our substitutes go back on top. A prefix keeps one locale:
+# started again in another, it changes fonts again under the programs of the first.
+kelvo_prefix_locale() {
+    local dir="$1" attempt reg loader
+    kelvo_settings_reg | iconv -f UTF-8 -t UTF-16 > "$dir.reg"
+    reg="$(WINEPREFIX="$dir" winepath -w "$dir.reg")"
+    loader="$(kelvo_regedit_loader 2>/dev/null || echo wine)"
+    for attempt in 1 2 3; do
+        WINEPREFIX="$dir" "$loader" regedit /S "$reg" >/dev/null 2>&1
+        WINEPREFIX="$dir" wineserver -w
+        # A service of the prefix may still have written the locale's fonts after regedit.
+        if grep -q '^"MS Shell Dlg"="IPAPGothic"' "$dir/system.reg"; then
+            rm -f "$dir.reg"
+            return 0
+        fi
+    done
+    rm -f "$dir.reg"
+    echo "kelvo_prefix_locale: the Japanese font substitutes did not stay in $dir" >&2
+    return 1
 }
 
 kelvo_overlay() {

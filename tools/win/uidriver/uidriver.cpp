@@ -1,10 +1,13 @@
 // Drives the programs' windows from outside, as a person would: finds windows by
 // class, controls by name (the "KelvoName" property) or caption, reads texts,
-// clicks, ticks, types, and answers message boxes. Texts are printed in the
-// ANSI code page. Exit code 0 on success, 1 when a wait timed out or nothing matched.
+// clicks, ticks, types, and answers message boxes. Texts come and go as code page 932
+// bytes whatever the system's code page: inside, the driver asks Windows in UTF-16, so that
+// an English or Chinese system neither loses the Japanese nor turns a trail byte 0x5C into a
+// backslash. Exit code 0 on success, 1 when a wait timed out or nothing matched.
 // "uidriver serve" answers one command per line on stdin, so a test pays for one Wine
 // process start per prefix instead of one per command (about 0.7 s under i386 emulation).
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,29 +17,50 @@
 
 namespace {
 
+// The harness's code page: arguments arrive in it and every printed text goes out in it.
+constexpr UINT kTextCodePage = 932;
+
+std::wstring Wide(const std::string& text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    std::wstring out(MultiByteToWideChar(kTextCodePage, 0, text.data(), size, nullptr, 0), L'\0');
+    MultiByteToWideChar(kTextCodePage, 0, text.data(), size, out.data(), static_cast<int>(out.size()));
+    return out;
+}
+
+// A character code page 932 lacks (a Chinese system's own button captions) comes out as '?'.
+std::string Narrow(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    std::string out(WideCharToMultiByte(kTextCodePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr), '\0');
+    WideCharToMultiByte(kTextCodePage, 0, text.data(), size, out.data(), static_cast<int>(out.size()), nullptr,
+                        nullptr);
+    return out;
+}
+
 std::string WindowText(HWND hwnd) {
     // A busy program must not hang the driver: give up on the text after a few seconds.
     DWORD_PTR length = 0, got = 0;
-    if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return "<busy>";
-    std::string text(length + 1, '\0');
-    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return "<busy>";
+    std::wstring text(length + 1, L'\0');
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
                              5000, &got))
         return "<busy>";
     text.resize(got);
-    return text;
+    return Narrow(text);
 }
 
 std::string ClassOf(HWND hwnd) {
-    char name[256] = {};
-    GetClassNameA(hwnd, name, sizeof(name));
-    return name;
+    wchar_t name[256] = {};
+    GetClassNameW(hwnd, name, 256);
+    return Narrow(name);
 }
 
 std::string ControlName(HWND hwnd) {
-    ATOM atom = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropA(hwnd, "KelvoName")));
-    char name[256] = {};
-    if (atom) GlobalGetAtomNameA(atom, name, sizeof(name));
-    return name;
+    ATOM atom = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropW(hwnd, L"KelvoName")));
+    wchar_t name[256] = {};
+    if (atom) GlobalGetAtomNameW(atom, name, 256);
+    return Narrow(name);
 }
 
 // One line, with line breaks written as \n so that a control is always one line.
@@ -45,7 +69,7 @@ std::string Escape(const std::string& text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
         // A double-byte character's second byte may be 0x5C: it is not a backslash.
-        if (IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size()) {
+        if (IsDBCSLeadByteEx(kTextCodePage, static_cast<BYTE>(text[i])) && i + 1 < text.size()) {
             out += text.substr(i++, 2);
             continue;
         }
@@ -90,7 +114,7 @@ std::string Plain(const std::string& caption) {
 // asks again, since a longer wait here would hold up every command behind it.
 void WaitForAllControls(HWND top) {
     const DWORD start = GetTickCount();
-    while (GetPropA(top, "KelvoPending") && GetTickCount() - start < 5000) Sleep(20);
+    while (GetPropW(top, L"KelvoPending") && GetTickCount() - start < 5000) Sleep(20);
 }
 
 HWND FindControl(HWND top, const std::string& key) {
@@ -147,10 +171,15 @@ HKEY RootKey(const std::string& name) {
     return nullptr;
 }
 
-// A value's data as "reg query" prints it: strings as they are, numbers as 0x..., binary data
-// in hex pairs, the strings of a multi-string joined by "\0".
-std::string RegistryData(DWORD type, const std::vector<char>& data) {
+// A value's data as "reg query" prints it: strings as they are (in code page 932), numbers as
+// 0x..., binary data in hex pairs, the strings of a multi-string joined by "\0".
+std::string RegistryData(DWORD type, std::vector<char> data) {
     char number[32];
+    if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
+        const std::string text =
+            Narrow(std::wstring(reinterpret_cast<const wchar_t*>(data.data()), data.size() / sizeof(wchar_t)));
+        data.assign(text.begin(), text.end());
+    }
     switch (type) {
         case REG_SZ:
         case REG_EXPAND_SZ: return std::string(data.data(), strnlen(data.data(), data.size()));
@@ -196,12 +225,14 @@ int RegistryValue(const std::string& path, const std::string& name) {
     if (!root) return Fail("no registry root in " + path);
     HKEY key = nullptr;
     const std::string sub = slash == std::string::npos ? "" : path.substr(slash + 1);
-    if (RegOpenKeyExA(root, sub.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return Fail("no key " + path);
+    if (RegOpenKeyExW(root, Wide(sub).c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return Fail("no key " + path);
+    const std::wstring wideName = Wide(name);
     DWORD type = 0, size = 0;
-    LONG result = RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size);
+    LONG result = RegQueryValueExW(key, wideName.c_str(), nullptr, &type, nullptr, &size);
     std::vector<char> data(size + 2, '\0');
     if (result == ERROR_SUCCESS)
-        result = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+        result = RegQueryValueExW(key, wideName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
     RegCloseKey(key);
     if (result != ERROR_SUCCESS && name.empty()) {  // reg.exe's words for a default value never set
         std::printf("REG_SZ|(値の設定なし)\n");
@@ -224,6 +255,10 @@ int Run(int argc, char** argv) {
             std::printf("%s|%s|%d|%lu\n", ClassOf(w).c_str(), Escape(WindowText(w)).c_str(), IsWindowEnabled(w) ? 1 : 0,
                         pid);
         }
+        return 0;
+    }
+    if (command == "acp") {  // the system's ANSI code page, as the programs of the prefix see it
+        std::printf("%u\n", GetACP());
         return 0;
     }
     if (command == "foreground") {
@@ -264,7 +299,8 @@ int Run(int argc, char** argv) {
         bool is = SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
         if (want != is) PostMessageA(control, BM_CLICK, 0, 0);
     } else if (command == "type") {
-        SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argc > 4 ? argv[4] : ""));
+        const std::wstring text = Wide(argc > 4 ? argv[4] : "");
+        SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     } else {
         return Fail("unknown command");
     }
@@ -327,11 +363,21 @@ int main(int argc, char** argv) {
             "       dump CLASS | text CLASS CONTROL | click CLASS CONTROL | check CLASS CONTROL 0|1\n"
             "       type CLASS CONTROL TEXT   (message boxes: CLASS #32770, text in control 65535)\n"
             "       regvalue KEY [NAME]   (TYPE|DATA as reg query prints them; no NAME: the default value)\n"
+            "       acp   (the system's ANSI code page)\n"
             "       serve   (commands on stdin, one a line, each argument in hexadecimal)\n");
         return 2;
     }
     if (std::strcmp(argv[1], "serve") == 0) return Serve();
-    int code = Run(argc, argv);
+    // The arguments again from the UTF-16 command line: the C run-time's copies went through
+    // the system's code page, which on an English system has no Japanese.
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 0; i < count; ++i) args.push_back(Narrow(wide[i]));
+    LocalFree(wide);
+    std::vector<char*> pointers;
+    for (std::string& a : args) pointers.push_back(a.data());
+    int code = pointers.size() < 2 ? 2 : Run(static_cast<int>(pointers.size()), pointers.data());
     std::fflush(stdout);
     if (code != 0) std::fprintf(stderr, "uidriver: %s\n", failure.c_str());
     return code;

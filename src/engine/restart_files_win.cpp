@@ -9,6 +9,7 @@
 #include "engine/ini_file_win.h"
 #include "engine/paths.h"
 #include "engine/restart_files.h"
+#include "system_dll_win.h"
 
 namespace {
 
@@ -17,6 +18,19 @@ unsigned long MoveAtRestart(const std::string& from, const char* to) {
 }
 
 std::string WininitPath() { return FolderMacros().Get("(Win)") + "WININIT.INI"; }
+
+// The restart's name for a path: in the 32-bit system folder where this program runs on 64-bit
+// Windows. Looked up: Windows before XP lacks the function, and 32-bit Windows fails it.
+std::string PathAtRestart(const std::string& path) {
+    const auto query =
+        ModuleFunction<UINT(WINAPI*)(char*, UINT)>(GetModuleHandleA("KERNEL32.DLL"), "GetSystemWow64DirectoryA");
+    char folder[MAX_PATH] = "";
+    const UINT n = query ? query(folder, MAX_PATH) : 0;
+    const char* rest = RedirectedSystemPath(path.c_str(), FolderMacros().Get("(Sys)").c_str());
+    if (n == 0 || n >= MAX_PATH || !rest) return path;
+    std::string moved = folder;
+    return moved += rest;
+}
 
 }  // namespace
 
@@ -29,7 +43,7 @@ unsigned long ReplaceFileAtRestart(const std::string& source, const std::string&
     }
     if (const unsigned long error = CopyOneFile(source, temporary)) return error;
     const WindowsFamily family = Environment().OsFamily;
-    if (family == WindowsFamily::Nt) return MoveAtRestart(temporary, destination.c_str());
+    if (family == WindowsFamily::Nt) return MoveAtRestart(temporary, PathAtRestart(destination).c_str());
     if (family == WindowsFamily::NotNt)
         return WriteIniValue("Rename", GetShortPath(destination), GetShortPath(temporary), WininitPath());
     return 0;
@@ -37,7 +51,7 @@ unsigned long ReplaceFileAtRestart(const std::string& source, const std::string&
 
 unsigned long DeleteFileAtRestart(const std::string& path) {
     const WindowsFamily family = Environment().OsFamily;
-    if (family == WindowsFamily::Nt) return MoveAtRestart(path, nullptr);
+    if (family == WindowsFamily::Nt) return MoveAtRestart(PathAtRestart(path), nullptr);
     if (family != WindowsFamily::NotNt) return 0;
     const std::string file = WininitPath();
     std::string text = "[Rename]\r\n";

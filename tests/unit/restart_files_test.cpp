@@ -50,3 +50,44 @@ TEST(InsertRenameLine, DoubleByteNamesPassUnchanged) {
     EXPECT_EQ(InsertRenameLine("[Rename]\r\nC:\\表\\A=C:\\WINDOWS\\KSTMP1.TMP\r\n\r\n", "Nul=C:\\表\\ソ"),
               "[Rename]\r\nC:\\表\\A=C:\\WINDOWS\\KSTMP1.TMP\r\nNul=C:\\表\\ソ\r\n\r\n");
 }
+
+// A 32-bit program on 64-bit Windows: where a path goes on after a redirected system folder.
+std::string Redirected(const char* path, const char* system = "C:\\WINDOWS\\system32\\") {
+    const char* rest = RedirectedSystemPath(path, system);
+    return rest ? rest : "(not redirected)";
+}
+
+TEST(RedirectedSystemPath, FilesInTheSystemFolderAndBelowIt) {
+    EXPECT_EQ(Redirected("C:\\WINDOWS\\system32\\KVSHARE.DLL"), "\\KVSHARE.DLL");
+    // In any case, and below it.
+    EXPECT_EQ(Redirected("c:\\windows\\SYSTEM32\\sub\\A.DLL"), "\\sub\\A.DLL");
+    EXPECT_EQ(Redirected("C:\\WINDOWS\\system32\\表示.DLL"), "\\表示.DLL");
+    EXPECT_EQ(Redirected("C:\\WINDOWS\\system32\\drivers\\a.sys"), "\\drivers\\a.sys");
+}
+
+TEST(RedirectedSystemPath, ElsewhereThePathStays) {
+    for (const char* path : {"C:\\WINDOWS\\KSTMP1.TMP", "C:\\Program Files\\A\\B.DLL", "D:\\WINDOWS\\system32\\A",
+                             "C:\\WINDOWS\\system32x\\A.DLL", "C:\\WINDOWS\\system3", "C:\\WINDOWS\\system32",
+                             "C:\\WINDOWS\\system32\\", "C:\\WINDOWS\\SysWOW64\\A.DLL", ""})
+        EXPECT_EQ(Redirected(path), "(not redirected)") << path;
+    // A system folder that could not be found names no folder at all.
+    EXPECT_EQ(Redirected("C:\\A.DLL", ""), "(not redirected)");
+    // A path that ends inside the folder's name, also where a space follows: never read past it.
+    EXPECT_EQ(Redirected("C:\\MY", "C:\\MY WINDOWS\\system32\\"), "(not redirected)");
+    EXPECT_EQ(Redirected("C:\\MY WINDOWS\\SYSTEM32\\A.DLL", "C:\\My Windows\\system32\\"), "\\A.DLL");
+    // Only ASCII letters match in another case.
+    EXPECT_EQ(Redirected("C:\\WINDOWS{system32\\A.DLL", "C:\\WINDOWS[system32\\"), "(not redirected)");
+}
+
+TEST(RedirectedSystemPath, FoldersWindowsSharesWithThe32BitProgramsStay) {
+    for (const char* path : {"C:\\WINDOWS\\system32\\spool\\drivers\\A.DLL", "C:\\WINDOWS\\system32\\SPOOL",
+                             "C:\\WINDOWS\\system32\\drivers\\etc\\hosts", "C:\\WINDOWS\\system32\\Drivers\\ETC",
+                             "C:\\WINDOWS\\system32\\CatRoot2\\x", "C:\\WINDOWS\\system32\\catroot\\x",
+                             "C:\\WINDOWS\\system32\\DriverStore\\x", "C:\\WINDOWS\\system32\\LogFiles\\x.log"})
+        EXPECT_EQ(Redirected(path), "(not redirected)") << path;
+    // Only those folders: a longer name, or a name that only begins like one, is redirected.
+    EXPECT_EQ(Redirected("C:\\WINDOWS\\system32\\spooler.dll"), "\\spooler.dll");
+    EXPECT_EQ(Redirected("C:\\WINDOWS\\system32\\drivers\\etcx"), "\\drivers\\etcx");
+    EXPECT_EQ(Redirected("C:\\WINDOWS\\system32\\catroot3\\x"), "\\catroot3\\x");
+    EXPECT_EQ(Redirected("C:\\WINDOWS\\system32\\cat"), "\\cat");
+}

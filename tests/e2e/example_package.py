@@ -4,7 +4,7 @@ import os
 import subprocess
 import tempfile
 
-from harness import REPO
+from harness import BUILD, REPO
 
 KEY = "KelvoSampleApp"  # its Add/Remove Programs entry
 APP = "C:\\Program Files\\サンプルアプリ\\"
@@ -14,7 +14,9 @@ def example_files(second_disk=True):
     """File name -> bytes of the package folder; second_disk puts the second disk's file
     beside the rest, as a deployment share holds every disk."""
     with tempfile.TemporaryDirectory() as folder:
-        subprocess.run([os.path.join(REPO, "tools", "sample-package.sh"), folder], check=True)
+        # The component of the build under test, not whatever build/mingw holds.
+        component = os.path.join(BUILD, "tools", "win", "testcomponent", "component_ok.dll")
+        subprocess.run([os.path.join(REPO, "tools", "sample-package.sh"), folder, component], check=True)
         files = {}
         for name in os.listdir(folder):
             if os.path.isfile(os.path.join(folder, name)):

@@ -275,8 +275,10 @@ class Wine:
     also starts in 0.1 s instead of 3 s (waiting for the old server, then a new one and the
     prefix's services)."""
 
-    def __init__(self, name, version="winxp", locale=None):
+    def __init__(self, name, version="winxp", locale=None, arch="win32"):
+        """arch "win64": a 64-bit prefix, where the 32-bit programs are redirected as on 64-bit Windows."""
         self.name = name
+        self.arch = arch
         self.prefix = os.path.join(WINE_ROOT, "scenarios", name)
         # The Unix locale sets the system's ANSI code page (ja_JP 932, en_US 1252, zh_CN 936);
         # the prefix is made for it and every process of the prefix runs in it.
@@ -289,6 +291,7 @@ class Wine:
             "WINEDLLOVERRIDES": "winemenubuilder.exe=d;winedbg.exe=d;mscoree=d;mshtml=d",
             "DISPLAY": ensure_display(), "KELVO_WINE_ROOT": WINE_ROOT,
         })
+        self.env["WINEARCH"] = self.env["KELVO_ARCH"] = arch
         self.processes = []
         self._starts = Counter()
         self.ui = UiDriver(self._launch)
@@ -535,6 +538,7 @@ class WineTestCase(unittest.TestCase):
     """Gives each test its own prefix (self.wine) and always cleans it up."""
 
     version = "winxp"
+    arch = "win32"  # "win64": every prefix of the case is a 64-bit one
     locale = JAPANESE
 
     def setUp(self):
@@ -549,7 +553,7 @@ class WineTestCase(unittest.TestCase):
 
     def make_wine(self, version, suffix="", locale=None):
         name = f"{type(self).__name__}.{self._testMethodName}{suffix}"
-        wine = Wine(name, version, locale or self.locale)
+        wine = Wine(name, version, locale or self.locale, arch=self.arch)
         self.addCleanup(wine.close)
         return wine
 

@@ -53,6 +53,19 @@ class UnattendedCase(UninstallCase):
         self.assertEqual(seen, set(), "a window showed during a quiet run")
         return code
 
+    def uninstall_by_wizard(self, wine):
+        """Removes the example package through its entry as a user does, deleting the shared component."""
+        proc = self.start_uninstall(KEY, wine)
+        for _ in range(3):
+            if wine.text("TfrmMain", "btnEvent") == UNSTART:
+                break
+            before = wine.text("TfrmMain", "btnEvent")
+            wine.click("TfrmMain", "btnEvent")
+            self._until(wine, lambda: wine.text("TfrmMain", "btnEvent") != before, timeout=10)
+        self.run_uninstall(proc, shared=["btnYes"], wine=wine)
+        self.final_uninstall_page(wine)
+        self.end_uninstall(proc, wine=wine)
+
 
 class QuietMatchesWizard(UnattendedCase):
     """The example package installed and removed by a user with every default and with
@@ -99,18 +112,6 @@ class QuietMatchesWizard(UnattendedCase):
         # What a removal leaves by design: the record of installed programs and the uninstaller.
         self.assertEqual(self.assert_same_changes(before, ui, quiet, also_own=(COMPONENT_KEY.lower(),)),
                          ["C:\\windows\\KELVO98.INI", "C:\\windows\\UNKELVO.EXE"])
-
-    def uninstall_by_wizard(self, wine):
-        proc = self.start_uninstall(KEY, wine)
-        for _ in range(3):
-            if wine.text("TfrmMain", "btnEvent") == UNSTART:
-                break
-            before = wine.text("TfrmMain", "btnEvent")
-            wine.click("TfrmMain", "btnEvent")
-            self._until(wine, lambda: wine.text("TfrmMain", "btnEvent") != before, timeout=10)
-        self.run_uninstall(proc, shared=["btnYes"], wine=wine)
-        self.final_uninstall_page(wine)
-        self.end_uninstall(proc, wine=wine)
 
     def assert_same_changes(self, before, ui, quiet, also_own=()):
         """Both prefixes changed the same paths, keys and values, to the same contents

@@ -1,18 +1,21 @@
 # Wine test environment, sourced by the test and demo scripts.
 #   kelvo_wine_env          exports the variables every Wine process here needs
 #   kelvo_base_prefix       prepares the shared base prefix once (fonts, substitutes, X11 settings)
+#   kelvo_base_dir          the base prefix of KELVO_ARCH (win32, the default, or win64)
 #   kelvo_new_prefix DIR V  a fresh prefix made from the base, emulating Windows version V
 #   kelvo_end_prefix DIR    ends every process of that prefix's wineserver
 #   kelvo_drop_prefix DIR   ends them and removes the prefix
 #   kelvo_start_xvfb        starts an Xvfb display unless DISPLAY already works
 # Paths default below build/wine of the repository; KELVO_WINE_ROOT overrides.
 # KELVO_LOCALE (ja_JP.UTF-8 unless set) is the Unix locale of the prefixes and their programs.
+# KELVO_ARCH=win64 gives 64-bit prefixes (their own base, made the first time one is asked for),
+# where the 32-bit programs meet the redirected folders and registry of 64-bit Windows.
 
 KELVO_REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 : "${KELVO_WINE_ROOT:=$KELVO_REPO/build/wine}"
 
 kelvo_wine_env() {
-    export WINEARCH=win32
+    export WINEARCH="${KELVO_ARCH:-win32}"
     # The locale sets the ANSI code page of every process: ja_JP 932, en_US 1252, zh_CN 936.
     export LC_ALL="${KELVO_LOCALE:-ja_JP.UTF-8}"
     export LANG="$LC_ALL"
@@ -58,17 +61,36 @@ $KELVO_FONT_MAP
 REG
 }
 
+kelvo_base_dir() {
+    if [ "${KELVO_ARCH:-win32}" = win64 ]; then echo "$KELVO_WINE_ROOT/base64"; else echo "$KELVO_WINE_ROOT/base"; fi
+}
+
 kelvo_base_prefix() {
     kelvo_wine_env
-    local base="$KELVO_WINE_ROOT/base" stamp attempt
+    local base stamp
+    base="$(kelvo_base_dir)"
     # The base is rebuilt whenever the settings it was made with change, or the way i386 code
     # runs: Wine records the processor it booted on, and would record the other one mid-test.
     stamp="$( (kelvo_settings_reg; kelvo_quiet_services; "$KELVO_REPO/tools/i386.sh" mode) | md5sum | cut -d' ' -f1)"
     [ "$(cat "$base/.kelvo-ready" 2>/dev/null)" = "$stamp" ] && return 0
+    # Scenarios in parallel workers may all find the base missing: one makes it, the others
+    # wait for it. Nothing started under the lock keeps its descriptor.
+    mkdir -p "$KELVO_WINE_ROOT"
+    (
+        flock 9 || exit 1
+        [ "$(cat "$base/.kelvo-ready" 2>/dev/null)" = "$stamp" ] && exit 0
+        kelvo_make_ready "$base" "$stamp" 9>&-
+    ) 9>"$base.lock"
+}
+
+kelvo_make_ready() {
+    local base="$1" stamp="$2" attempt limit=240
+    # A 64-bit prefix sets up both halves of the system, the 32-bit one through i386 code.
+    [ "${KELVO_ARCH:-win32}" = win64 ] && limit=480
     # Under i386 emulation a prefix's first start now and then hangs with two service
     # managers: a start that takes minutes instead of seconds is ended and made again.
     for attempt in 1 2 3; do
-        if timeout 240 bash -c "source '$KELVO_REPO/tools/wine/env.sh' && kelvo_make_base '$base'"; then
+        if KELVO_ARCH="${KELVO_ARCH:-win32}" timeout "$limit" bash -c "source '$KELVO_REPO/tools/wine/env.sh' && kelvo_make_base '$base'"; then
             echo "$stamp" > "$base/.kelvo-ready"
             return 0
         fi
@@ -96,12 +118,24 @@ kelvo_make_base() {
     cp /usr/share/wine/fonts/marlett.ttf /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf \
         "$base/drive_c/windows/Fonts/" || return 1
     kelvo_settings_reg | iconv -f UTF-8 -t UTF-16 > "$KELVO_WINE_ROOT/settings.reg"
-    WINEPREFIX="$base" wine regedit /S "$(WINEPREFIX="$base" winepath -w "$KELVO_WINE_ROOT/settings.reg")" >/dev/null 2>&1
+    # In a 64-bit prefix the 64-bit regedit writes the system's own view of the machine keys,
+    # where Wine's font code reads the substitutes for 32-bit programs as well.
+    WINEPREFIX="$base" "$(kelvo_regedit_loader)" regedit /S "$(WINEPREFIX="$base" winepath -w "$KELVO_WINE_ROOT/settings.reg")" >/dev/null 2>&1
     WINEPREFIX="$base" wineserver -w
     local service
     for service in $(kelvo_quiet_services); do
         kelvo_service_start "$base" "$service" 3 || return 1
     done
+}
+
+# The Wine loader whose regedit writes the machine keys every program of the prefix reads.
+kelvo_regedit_loader() {
+    if [ "${KELVO_ARCH:-win32}" = win64 ]; then kelvo_wine64; else echo wine; fi
+}
+
+# Wine's 64-bit loader: Debian keeps it out of PATH, beside the 32-bit one.
+kelvo_wine64() {
+    command -v wine64 || echo /usr/lib/wine/wine64
 }
 
 # Sets how a prefix's service starts (2 with the prefix, 3 on demand), the prefix ended.
@@ -119,7 +153,7 @@ kelvo_new_prefix() {
     kelvo_drop_prefix "$dir"
     mkdir -p "$(dirname "$dir")"
     if [ "$how" = copy ] || ! kelvo_overlay "$dir"; then
-        cp -a "$KELVO_WINE_ROOT/base" "$dir"
+        cp -a "$(kelvo_base_dir)" "$dir"
     fi
     # Wine links Desktop, Documents and the like to the Unix home, which every prefix here
     # shares: real folders keep each prefix's shortcuts and documents its own.
@@ -158,7 +192,7 @@ kelvo_prefix_locale() {
 
 kelvo_overlay() {
     mkdir -p "$1" "$1.upper" "$1.work"
-    mount -t overlay overlay -o "lowerdir=$KELVO_WINE_ROOT/base,upperdir=$1.upper,workdir=$1.work" "$1" 2>/dev/null \
+    mount -t overlay overlay -o "lowerdir=$(kelvo_base_dir),upperdir=$1.upper,workdir=$1.work" "$1" 2>/dev/null \
         && return 0
     rm -rf "$1" "$1.upper" "$1.work"
     return 1

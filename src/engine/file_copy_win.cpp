@@ -9,6 +9,7 @@
 #include "engine/messages_win.h"
 #include "engine/paths.h"
 #include "engine/strings.h"
+#include "system_files_win.h"
 
 namespace {
 
@@ -16,22 +17,23 @@ namespace {
 constexpr DWORD kCopyChunk = 256 * 1024;
 
 HANDLE CreateDestination(const std::string& destination) {
-    return CreateFileA(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_ARCHIVE | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    return CreateFile932(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_ARCHIVE | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 
 // Held by another program: what a copy onto it would meet.
 bool InUse(const std::string& path) {
     OwnedHandle file(
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        CreateFile932(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return !file.valid() && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 // Read-only, hidden and system files refuse to be replaced; true when a mark was cleared.
 bool ClearMarks(const std::string& path) {
-    const DWORD old = GetFileAttributesA(path.c_str());
+    const DWORD old = GetFileAttributes932(path.c_str());
     const DWORD marks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    return old != INVALID_FILE_ATTRIBUTES && (old & marks) && SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    return old != INVALID_FILE_ATTRIBUTES && (old & marks) &&
+           SetFileAttributes932(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
 }
 
 // Read-only, hidden and system files refuse to be replaced; the copy clears those marks.
@@ -69,8 +71,8 @@ unsigned long CopyOneFile(const std::string& source, const std::string& destinat
     DWORD error = 0;
     bool marked = false;
     {
-        const OwnedHandle from(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        const OwnedHandle from(CreateFile932(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (!from.valid()) return GetLastError();
         const OwnedHandle to(ReplaceDestination(destination));
         if (!to.valid()) return GetLastError();
@@ -82,8 +84,8 @@ unsigned long CopyOneFile(const std::string& source, const std::string& destinat
             !error && GetFileInformationByHandle(to.get(), &info) && info.dwFileAttributes != FILE_ATTRIBUTE_ARCHIVE;
     }
     // Both files are closed now. As the system's copy does: a copy that failed half-way is not left looking installed.
-    if (error) DeleteFileA(destination.c_str());
-    if (marked) SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    if (error) DeleteFile932(destination.c_str());
+    if (marked) SetFileAttributes932(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
     return error;
 }
 
@@ -108,20 +110,20 @@ bool NoReplacingMove() { return Environment().OsFamily == WindowsFamily::NotNt; 
 std::string AsideName(const std::string& temporary) { return temporary + ".OLD"; }
 
 DWORD RenameSequence(const std::string& temporary, const std::string& destination) {
-    if (MoveFileA(temporary.c_str(), destination.c_str())) return 0;  // nothing to replace
+    if (MoveFile932(temporary.c_str(), destination.c_str())) return 0;  // nothing to replace
     DWORD error = GetLastError();
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return error;
     if (NamesFolder(destination)) return ERROR_ACCESS_DENIED;  // as a replacing move answers: a folder is no file
     const std::string aside = AsideName(temporary);
-    auto toAside = [&] { return MoveFileA(destination.c_str(), aside.c_str()) != FALSE; };
+    auto toAside = [&] { return MoveFile932(destination.c_str(), aside.c_str()) != FALSE; };
     if (!toAside() && (error = RetryRefusedMove(destination, GetLastError(), toAside)) != 0) return error;
-    if (!MoveFileA(temporary.c_str(), destination.c_str())) {
+    if (!MoveFile932(temporary.c_str(), destination.c_str())) {
         error = GetLastError();
-        MoveFileA(aside.c_str(), destination.c_str());
+        MoveFile932(aside.c_str(), destination.c_str());
         return error;
     }
-    SetFileAttributesA(aside.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(aside.c_str());
+    SetFileAttributes932(aside.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFile932(aside.c_str());
     return 0;
 }
 
@@ -130,8 +132,8 @@ DWORD RenameSequence(const std::string& temporary, const std::string& destinatio
 unsigned long PutInPlace(const std::string& temporary, const std::string& destination) {
     if (NoReplacingMove()) return RenameSequence(temporary, destination);
     auto move = [&] {
-        return MoveFileExA(temporary.c_str(), destination.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+        return MoveFileEx932(temporary.c_str(), destination.c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
     };
     return move() ? 0 : RetryRefusedMove(destination, GetLastError(), move);
 }
@@ -140,11 +142,11 @@ void RecoverPutInPlace(const std::string& temporary, const std::string& destinat
     const std::string aside = AsideName(temporary);
     if (!FileExists(aside)) return;
     if (!FileExists(destination)) {
-        MoveFileA(aside.c_str(), destination.c_str());
+        MoveFile932(aside.c_str(), destination.c_str());
         return;
     }
-    SetFileAttributesA(aside.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(aside.c_str());
+    SetFileAttributes932(aside.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFile932(aside.c_str());
 }
 
 std::string StagingFolderOf(const std::string& destination) { return FolderOfPath(destination) + "~KSCOPY\\"; }
@@ -155,7 +157,7 @@ unsigned long CopyIntoPlace(const std::string& source, const std::string& destin
     if (NoReplacingMove()) RecoverPutInPlace(staged, destination);
     if (const unsigned long error = CopyOneFile(source, staged, buffer)) return error;
     const unsigned long error = PutInPlace(staged, destination);
-    if (error) DeleteFileA(staged.c_str());
+    if (error) DeleteFile932(staged.c_str());
     return error;
 }
 
@@ -163,7 +165,7 @@ std::string StagingFolders::For(const std::string& destination) {
     const std::string folder = StagingFolderOf(destination);
     auto [it, added] = made_.try_emplace(MapString(folder, kMapUpperCase), folder);
     // A folder left by a run cut short is taken as it is.
-    if (added) CreateDirectoryA(RemovePathDelimiter(folder, "B").c_str(), nullptr);
+    if (added) CreateDirectory932(RemovePathDelimiter(folder, "B").c_str(), nullptr);
     return it->second;
 }
 

@@ -6,11 +6,12 @@
 #include "engine/paths.h"
 #include "engine/strings.h"
 #include "owned_win.h"
+#include "system_files_win.h"
 
 namespace {
 
 bool FindEntry(const std::string& path, WIN32_FIND_DATAA& data) {
-    return OwnedFind(FindFirstFileA(path.c_str(), &data)).valid();
+    return OwnedFind(FindFirstFile932(path.c_str(), &data)).valid();
 }
 
 long PackedAge(const WIN32_FIND_DATAA& data) {
@@ -64,13 +65,13 @@ std::unordered_map<std::string, long>& FolderListing::Listing(const std::string&
     auto [it, added] = folders_.try_emplace(UpperName(folder));
     if (!added) return it->second;
     WIN32_FIND_DATAA data;
-    const OwnedFind find(FindFirstFileA((AddPathDelimiter(folder, "B") + "*").c_str(), &data));
+    const OwnedFind find(FindFirstFile932((AddPathDelimiter(folder, "B") + "*").c_str(), &data));
     if (!find.valid()) return it->second;
     do {
         // Both the long and the short name find the file, as a lookup by name would.
         it->second[UpperName(data.cFileName)] = PackedAge(data);
         if (data.cAlternateFileName[0]) it->second[UpperName(data.cAlternateFileName)] = PackedAge(data);
-    } while (FindNextFileA(find.get(), &data));
+    } while (FindNextFile932(find.get(), &data));
     return it->second;
 }
 
@@ -79,7 +80,7 @@ std::int64_t FileSize(const std::string& path) { return ReadFileStamp(path).size
 bool FolderExists(const std::string& path) { return FileExists(RemovePathDelimiter(path, "B") + "\\*.*"); }
 
 bool NamesFolder(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributes932(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -89,14 +90,14 @@ unsigned long CreateFolderPath(const std::string& path) {
     for (std::size_t i = 0; i < full.size(); ++i) {
         if (!IsPathDelimiterAt(full, i)) continue;
         const std::string level = full.substr(0, i + 1);
-        if (!FolderExists(level)) error = CreateDirectoryA(level.c_str(), nullptr) ? 0 : GetLastError();
+        if (!FolderExists(level)) error = CreateDirectory932(level.c_str(), nullptr) ? 0 : GetLastError();
     }
     return error;
 }
 
 std::string ReadWholeFile(const std::string& path) {
-    const OwnedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const OwnedHandle file(CreateFile932(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return "";
     std::string text;
     char buffer[16384];
@@ -109,13 +110,13 @@ unsigned long WriteWholeFile(const std::string& path, const std::string& text) {
     DWORD error = 0;
     {
         const OwnedHandle file(
-            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            CreateFile932(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.valid()) return GetLastError();
         DWORD written = 0;
         if (!WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
             written != text.size() || !FlushFileBuffers(file.get()))
             error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
     }
-    if (error) DeleteFileA(path.c_str());
+    if (error) DeleteFile932(path.c_str());
     return error;
 }

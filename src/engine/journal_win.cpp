@@ -3,10 +3,11 @@
 #include <windows.h>
 
 #include "engine/journal.h"
+#include "system_files_win.h"
 
 unsigned long JournalFile::Open(const std::string& path, std::string& text) {
-    file_ = OwnedHandle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    file_ = OwnedHandle(CreateFile932(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     text.clear();
     if (!file_.valid()) return GetLastError();
     path_ = path;
@@ -47,5 +48,5 @@ void JournalFile::Flush() {
 void JournalFile::Remove() {
     if (!file_.valid()) return;
     file_.reset();
-    DeleteFileA(path_.c_str());
+    DeleteFile932(path_.c_str());
 }

@@ -12,6 +12,7 @@
 #include "engine/environment.h"
 #include "engine/paths.h"
 #include "engine/strings.h"
+#include "system_files_win.h"
 
 namespace {
 
@@ -19,8 +20,8 @@ namespace {
 class FileSource : public ByteSource {
 public:
     explicit FileSource(const std::string& path)
-        : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {
+        : file_(CreateFile932(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {
         DWORD high = 0;
         const DWORD low = file_.valid() ? GetFileSize(file_.get(), &high) : INVALID_FILE_SIZE;
         if (low != INVALID_FILE_SIZE || GetLastError() == NO_ERROR) size_ = (std::uint64_t{high} << 32) | low;
@@ -76,8 +77,8 @@ FILETIME AsFileTime(std::uint64_t time) {
 
 // Holds a finished file against writers and checks through that hold that it is what was written.
 bool HoldWritten(const std::string& path, std::uint32_t crc) {
-    OwnedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    OwnedHandle file(CreateFile932(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file.valid()) return false;
     std::vector<char> buffer(256 * 1024);
     std::uint32_t read = 0;
@@ -93,8 +94,8 @@ bool HoldWritten(const std::string& path, std::uint32_t crc) {
 class FileWriter {
 public:
     bool Open(const std::string& path) {
-        file_ = OwnedHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        file_ = OwnedHandle(CreateFile932(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (file_.valid()) Written().files.push_back(path);
         return file_.valid();
     }
@@ -123,7 +124,7 @@ bool MakeFoldersFor(const std::string& base, const std::string& name) {
     }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
         if (FolderExists(*it)) continue;
-        if (!CreateDirectoryA(RemovePathDelimiter(*it, "B").c_str(), nullptr)) return false;
+        if (!CreateDirectory932(RemovePathDelimiter(*it, "B").c_str(), nullptr)) return false;
         Written().folders.push_back(*it);
     }
     return true;
@@ -156,7 +157,7 @@ PayloadState OwnPayloadState() { return Own().state; }
 bool UnpackOwnPackage(const std::string& folder) {
     const Payload& payload = Own().payload;
     if (Own().state != PayloadState::kWhole) return false;
-    if (!CreateDirectoryA(RemovePathDelimiter(folder, "B").c_str(), nullptr)) return false;
+    if (!CreateDirectory932(RemovePathDelimiter(folder, "B").c_str(), nullptr)) return false;
     Written().folders.push_back(folder);
     FileSource source(ModulePath());
     FileWriter writer;
@@ -175,7 +176,7 @@ bool UnpackOwnPackage(const std::string& folder) {
             open = i;
         }
         if (count > 0) return writer.Write(bytes, count);
-        return writer.Finish(file.writeTime) && SetFileAttributesA(path.c_str(), file.attributes) &&
+        return writer.Finish(file.writeTime) && SetFileAttributes932(path.c_str(), file.attributes) &&
                HoldWritten(path, file.crc);
     };
     return UnpackPayload(source, payload, sink);
@@ -197,7 +198,7 @@ bool WriteAndHoldFile(const std::string& path, const std::string& bytes, std::ui
                       std::uint32_t attributes) {
     FileWriter writer;
     return writer.Open(path) && writer.Write(bytes.data(), bytes.size()) && writer.Finish(writeTime) &&
-           SetFileAttributesA(path.c_str(), attributes) &&
+           SetFileAttributes932(path.c_str(), attributes) &&
            HoldWritten(path, payload_format::Crc(0, bytes.data(), bytes.size()));
 }
 
@@ -205,11 +206,11 @@ void RemoveUnpackedPackage() {
     Unpacked& written = Written();
     ReleaseHeldFiles();
     for (const std::string& file : written.files) {
-        SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(file.c_str());
+        SetFileAttributes932(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFile932(file.c_str());
     }
     for (auto it = written.folders.rbegin(); it != written.folders.rend(); ++it)
-        RemoveDirectoryA(RemovePathDelimiter(*it, "B").c_str());
+        RemoveDirectory932(RemovePathDelimiter(*it, "B").c_str());
     written.files.clear();
     written.folders.clear();
 }

@@ -9,12 +9,14 @@
 #include "engine/ini_file_win.h"
 #include "engine/paths.h"
 #include "engine/restart_files.h"
+#include "system_files_win.h"
 #include "system_dll_win.h"
 
 namespace {
 
 unsigned long MoveAtRestart(const std::string& from, const char* to) {
-    return MoveFileExA(from.c_str(), to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT) ? 0 : GetLastError();
+    return MoveFileEx932(from.c_str(), to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT) ? 0
+                                                                                                    : GetLastError();
 }
 
 std::string WininitPath() { return FolderMacros().Get("(Win)") + "WININIT.INI"; }
@@ -56,7 +58,7 @@ unsigned long DeleteFileAtRestart(const std::string& path) {
     const std::string file = WininitPath();
     std::string text = "[Rename]\r\n";
     if (FileExists(file)) text = ReadWholeFile(file);
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributes932(path.c_str());
     const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     const std::string line = (folder ? "DirNul=" : "Nul=") + GetShortPath(path);
     return WriteWholeFile(file, InsertRenameLine(text, line));

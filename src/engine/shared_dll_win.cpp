@@ -6,8 +6,10 @@
 
 #include "engine/files_win.h"
 #include "engine/registry_names.h"
+#include "engine/registry_win.h"
 #include "system_dll_win.h"
 #include "owned_win.h"
+#include "system_files_win.h"
 
 namespace {
 
@@ -15,8 +17,7 @@ namespace {
 // them, and each opening is a round trip of its own.
 HKEY SharedDlls() {
     static HKEY key = nullptr;
-    if (!key && RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key,
-                                nullptr) != ERROR_SUCCESS)
+    if (!key && RegCreateKeyEx932(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS)
         key = nullptr;
     return key;
 }
@@ -29,7 +30,7 @@ unsigned long ReadSharedCount(const std::string& path) {
     HKEY key = SharedDlls();
     if (!key) return 0;
     DWORD type = 0, value = 0, size = sizeof(value);
-    LONG r = RegQueryValueExA(key, path.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    LONG r = RegQueryValueEx932(key, path.c_str(), &type, reinterpret_cast<BYTE*>(&value), &size);
     return (r == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(value)) ? value : 0;
 }
 
@@ -40,7 +41,7 @@ SharedCountNames::SharedCountNames() {
     LONG r = ERROR_SUCCESS;
     for (DWORD i = 0; r == ERROR_SUCCESS; ++i) {
         DWORD length = static_cast<DWORD>(name.size());
-        r = RegEnumValueA(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        r = RegEnumValueName932(key, i, name.data(), &length);
         if (r == ERROR_SUCCESS) keys_[SharedNameKey(std::string(name.data(), length))] = 0;
     }
     complete_ = r == ERROR_NO_MORE_ITEMS;
@@ -64,16 +65,16 @@ unsigned long ChangeSharedCount(const std::string& path, bool raise) {
     if (!key) return count;
     if (count > 0) {
         DWORD value = count;
-        RegSetValueExA(key, path.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+        RegSetValueEx932(key, path.c_str(), REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
     } else {
-        RegDeleteValueA(key, path.c_str());
+        RegDeleteValue932(key, path.c_str());
     }
     return count;
 }
 
 ComponentRegistration RegisterComponent(const std::string& path, bool registerIt) {
     using R = ComponentRegistration;
-    const OwnedModule library(LoadLibraryA(path.c_str()));
+    const OwnedModule library(LoadLibrary932(path.c_str()));
     if (!library.valid()) return R::NotLoaded;
     const char* name = registerIt ? "DllRegisterServer" : "DllUnregisterServer";
     const EntryPoint entry = ModuleFunction<EntryPoint>(library.get(), name);

@@ -11,8 +11,11 @@
 #include "engine/os_version.h"
 #include "engine/payload_win.h"
 #include "engine/paths.h"
+#include "engine/registry_win.h"
 #include "engine/unattended.h"
 #include "owned_win.h"
+#include "system_files_win.h"
+#include "system_text_win.h"
 
 namespace {
 
@@ -38,7 +41,7 @@ void RecognizeWindows() {
     Environment().OsFamily = id.family;
 }
 
-std::string FolderFromQuery(UINT(WINAPI* query)(LPSTR, UINT)) {
+std::string FolderFromQuery(UINT (*query)(char*, UINT)) {
     char buffer[MAX_PATH];
     UINT n = query(buffer, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return "";
@@ -46,21 +49,11 @@ std::string FolderFromQuery(UINT(WINAPI* query)(LPSTR, UINT)) {
 }
 
 std::string ProgramFilesFromRegistry() {
-    OwnedKey key;
-    std::string value;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0, KEY_READ, key.put()) ==
-        ERROR_SUCCESS) {
-        char buffer[MAX_PATH * 2] = {};
-        DWORD size = sizeof(buffer) - 1, type = 0;
-        if (RegQueryValueExA(key.get(), "ProgramFilesDir", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) ==
-                ERROR_SUCCESS &&
-            (type == REG_SZ || type == REG_EXPAND_SZ))
-            value = buffer;
-    }
-    return AddPathDelimiter(value, "B");
+    return AddPathDelimiter(
+        ReadRegistryText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir"), "B");
 }
 
-UINT WINAPI TempPathQuery(LPSTR buffer, UINT size) { return GetTempPathA(size, buffer); }
+UINT TempPathQuery(char* buffer, UINT size) { return GetTempPath932(size, buffer); }
 
 // An all-users macro: its own shell folder where the system has one (NT), else a copy of
 // the user's macro.
@@ -74,12 +67,12 @@ void DetectFolders() {
     EnvironmentInfo& env = Environment();
 
     std::string win = ShellFolder(CSIDL_WINDOWS);
-    if (win == "\\") win = FolderFromQuery(GetWindowsDirectoryA);
+    if (win == "\\") win = FolderFromQuery(GetWindowsDirectory932);
     if (win.empty()) AddStartupError(kFatalWindows);
     macros.Set("(Win)", win);
 
     std::string sys = ShellFolder(CSIDL_SYSTEM);
-    if (sys == "\\") sys = FolderFromQuery(GetSystemDirectoryA);
+    if (sys == "\\") sys = FolderFromQuery(GetSystemDirectory932);
     if (sys.empty()) AddStartupError(kFatalSystem);
     macros.Set("(Sys)", sys);
     env.HasShfolder = FileExists(sys + "Shfolder.dll");
@@ -128,9 +121,13 @@ std::vector<std::string> CommandArguments() {
     LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
     std::vector<std::string> arguments;
     for (int i = 1; args && i < count; ++i) {
+        // Code page 932 like every other text, on any system code page (the log path the
+        // uninstaller is started with may be Japanese); a 9x system's bytes as they came.
         std::string text;
-        const int size = WideCharToMultiByte(CP_ACP, 0, args[i], -1, nullptr, 0, nullptr, nullptr);
-        if (size > 1) {
+        if (WideCalls()) {
+            text = Narrow(args[i]);
+        } else if (const int size = WideCharToMultiByte(CP_ACP, 0, args[i], -1, nullptr, 0, nullptr, nullptr);
+                   size > 1) {
             text.resize(static_cast<std::size_t>(size));
             WideCharToMultiByte(CP_ACP, 0, args[i], -1, text.data(), size, nullptr, nullptr);
             text.resize(static_cast<std::size_t>(size - 1));
@@ -165,7 +162,7 @@ void PrepareWorkFolder(const std::string& firstArgument) {
     // program's, holding files of its choice.
     bool allTaken = true;
     for (int n = 1; n <= 99 && env.WorkFolder.empty() && allTaken; ++n) {
-        if (CreateDirectoryA(WorkFolderName(tmp, n).c_str(), nullptr)) env.WorkFolder = WorkFolderName(tmp, n);
+        if (CreateDirectory932(WorkFolderName(tmp, n).c_str(), nullptr)) env.WorkFolder = WorkFolderName(tmp, n);
         else allTaken = GetLastError() == ERROR_ALREADY_EXISTS;
     }
     if (env.WorkFolder.empty()) {

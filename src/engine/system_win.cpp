@@ -9,22 +9,19 @@
 #include "engine/messages_win.h"
 #include "engine/paths.h"
 #include "owned_win.h"
-#include "system_dll_win.h"
+#include "system_files_win.h"
 
 FreeSpace QueryFreeSpace(const std::string& drive) {
-    using Query = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
     FreeSpace result{false, -1};
-    // Looked up: Windows 95 before OSR2 lacks it. KERNEL32 is always loaded, nothing to search.
-    auto query = ModuleFunction<Query>(GetModuleHandleA("KERNEL32.DLL"), "GetDiskFreeSpaceExA");
     ULARGE_INTEGER available{}, total{}, free{};
-    if (query && query(AddPathDelimiter(drive, "B").c_str(), &available, &total, &free))
+    if (GetDiskFreeSpaceEx932(AddPathDelimiter(drive, "B").c_str(), &available, &total, &free))
         result = {true, static_cast<std::int64_t>(available.QuadPart)};
     return result;
 }
 
 FreeSpace QueryFreeSpaceByClusters(const std::string& drive) {
     DWORD sectors = 0, bytes = 0, freeClusters = 0, clusters = 0;
-    if (!GetDiskFreeSpaceA(AddPathDelimiter(drive, "B").c_str(), &sectors, &bytes, &freeClusters, &clusters))
+    if (!GetDiskFreeSpace932(AddPathDelimiter(drive, "B").c_str(), &sectors, &bytes, &freeClusters, &clusters))
         return {false, -1};
     double total = static_cast<double>(freeClusters) * sectors * bytes;
     return {true, static_cast<std::int64_t>(std::llround(total))};
@@ -41,7 +38,7 @@ unsigned long RunAndWait(const std::string& file, const std::string& parameters)
     info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
     info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
     info.nShow = SW_SHOWNORMAL;
-    if (!ShellExecuteExA(&info)) {
+    if (!ShellExecuteEx932(&info)) {
         const DWORD error = GetLastError();
         return error ? error : ERROR_FILE_NOT_FOUND;
     }
@@ -57,7 +54,7 @@ std::string GetSpecialFolder(int csidl) {
     char buffer[MAX_PATH];
     LPITEMIDLIST list = nullptr;
     if (SUCCEEDED(SHGetSpecialFolderLocation(GetDesktopWindow(), csidl, &list)) && list) {
-        if (SHGetPathFromIDListA(list, buffer)) result = RemovePathDelimiter(buffer, "B");
+        if (GetPathFromIDList932(list, buffer)) result = RemovePathDelimiter(buffer, "B");
         allocator.get()->Free(list);
     }
     return result;
@@ -65,13 +62,13 @@ std::string GetSpecialFolder(int csidl) {
 
 std::string GetShortPath(const std::string& path) {
     char buffer[MAX_PATH];
-    DWORD n = GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
+    DWORD n = GetShortPathName932(path.c_str(), buffer, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return "";
     return std::string(buffer, n);
 }
 
 std::string ModulePath() {
     char buffer[MAX_PATH * 2];
-    DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof(buffer));
+    DWORD n = GetModuleFileName932(nullptr, buffer, sizeof(buffer));
     return std::string(buffer, n);
 }

@@ -4,6 +4,7 @@
 
 #include "engine/strings.h"
 #include "owned_win.h"
+#include "system_files_win.h"
 
 UnattendedRun& Unattended() {
     static UnattendedRun run;
@@ -21,8 +22,8 @@ std::string Stamp() {
 
 // Appends and closes at once, so that whatever stops the program later finds the log complete.
 bool AppendToFile(const std::string& path, const std::string& bytes, DWORD disposition) {
-    const OwnedHandle file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, disposition,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    const OwnedHandle file(CreateFile932(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, disposition,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
     DWORD written = 0;
     return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
@@ -35,7 +36,7 @@ bool UnattendedRun::Begin(const Switches& switches, const std::string& commandLi
     switches_ = switches;
     if (switches.log.empty()) return true;
     char full[MAX_PATH * 2];
-    const DWORD n = GetFullPathNameA(switches.log.c_str(), sizeof(full), full, nullptr);
+    const DWORD n = GetFullPathName932(switches.log.c_str(), sizeof(full), full);
     logPath_ = n > 0 && n < sizeof(full) ? std::string(full, n) : switches.log;
     const bool ok = AppendToFile(logPath_, LogEntry(Stamp(), "開始: " + commandLine), CREATE_ALWAYS);
     if (!ok) logPath_.clear();

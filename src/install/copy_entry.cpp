@@ -45,9 +45,24 @@ std::string MissingSourceText(const std::string& source, const std::string& dest
            "ファイルが存在しないためコピーをスキップしています．．．";
 }
 
-std::int64_t ExpandedSizeInHeader(const std::string& firstBytes) {
+namespace {
+
+bool IsCompressedHeader(const std::string& firstBytes) {
     static const char kMagic[] = "SZDD\x88\xf0\x27\x33";
-    if (firstBytes.size() < kCompressedHeaderSize || firstBytes.compare(0, 8, kMagic, 8) != 0) return -1;
+    return firstBytes.size() >= kCompressedHeaderSize && firstBytes.compare(0, 8, kMagic, 8) == 0;
+}
+
+}  // namespace
+
+std::string ExpandedNameInHeader(const std::string& firstBytes, const std::string& name) {
+    std::string expanded = name;
+    if (IsCompressedHeader(firstBytes) && firstBytes[9] != '\0' && EndsWithChar(expanded, '_'))
+        expanded.back() = firstBytes[9];
+    return expanded;
+}
+
+std::int64_t ExpandedSizeInHeader(const std::string& firstBytes) {
+    if (!IsCompressedHeader(firstBytes)) return -1;
     std::int64_t size = 0;
     for (int i = 13; i >= 10; --i)
         size = size * 256 + static_cast<unsigned char>(firstBytes[static_cast<std::size_t>(i)]);

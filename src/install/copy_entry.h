@@ -29,4 +29,7 @@ std::string MissingSourceText(const std::string& source, const std::string& dest
 // The size a compressed package file says its expansion has: the 4 bytes after the magic
 // "SZDD", the method and the missing letter. -1 when the bytes start no such header.
 std::int64_t ExpandedSizeInHeader(const std::string& firstBytes);
+// The name a file of that name and first bytes expands to: the "_" that ends a compressed
+// file's name becomes the letter its header stores; any other file keeps its name.
+std::string ExpandedNameInHeader(const std::string& firstBytes, const std::string& name);
 constexpr std::size_t kCompressedHeaderSize = 14;

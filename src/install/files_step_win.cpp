@@ -19,6 +19,8 @@
 #include "install/copy_entry.h"
 #include "install/installation_win.h"
 #include "system_dll_win.h"
+#include "system_files_win.h"
+#include "system_text_win.h"
 
 namespace {
 
@@ -51,14 +53,15 @@ CopyEntry EntryOnDisk(const std::string& value, int disk) {
     return entry;
 }
 
-// The LZ expansion service, from the system folder.
+// The LZ expansion service, from the system folder. It reads and writes files this program
+// opened, so that no name passes through it: its names are the system code page's alone.
 struct LzService {
     decltype(&GetExpandedNameA) expandedName =
         SystemFunction<decltype(&GetExpandedNameA)>("LZ32.DLL", "GetExpandedNameA");
-    decltype(&LZOpenFileA) open = SystemFunction<decltype(&LZOpenFileA)>("LZ32.DLL", "LZOpenFileA");
+    decltype(&LZInit) init = SystemFunction<decltype(&LZInit)>("LZ32.DLL", "LZInit");
     decltype(&LZCopy) copy = SystemFunction<decltype(&LZCopy)>("LZ32.DLL", "LZCopy");
     decltype(&LZClose) close = SystemFunction<decltype(&LZClose)>("LZ32.DLL", "LZClose");
-    bool Loaded() const { return expandedName && open && copy && close; }
+    bool Loaded() const { return expandedName && init && copy && close; }
 };
 
 const LzService& Lz() {
@@ -76,12 +79,31 @@ struct LzFileKind {
     }
 };
 
+// A file handle as the service's file number, as the system's own file calls give it.
+HFILE AsServiceFile(HANDLE file) { return static_cast<HFILE>(reinterpret_cast<INT_PTR>(file)); }
+
+// Expands source into temporary; the service's count of bytes written or its negative error.
+LONG ExpandInto(const std::string& source, const std::string& temporary) {
+    const LzService& lz = Lz();
+    if (!lz.Loaded()) return LZERROR_BADINHANDLE;
+    // Readers may share it (a one-file package's own files are held open for reading).
+    OwnedHandle in(CreateFile932(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    const OwnedHandle out(
+        CreateFile932(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!in.valid() || !out.valid()) return LZERROR_BADINHANDLE;
+    const Owned<LzFileKind> expanding(lz.init(AsServiceFile(in.get())));
+    if (!expanding.valid()) return expanding.get();
+    in.release();  // the service closes it with its own handle
+    return lz.copy(expanding.get(), AsServiceFile(out.get()));
+}
+
 std::vector<std::string> CopyFileEntries() { return ReadNumberedValues("CopyFile", "File", Environment().ScriptPath); }
 
 // The first bytes of a file, as many as it has up to n.
 std::string ReadFileStart(const std::string& path, std::size_t n) {
-    OwnedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    OwnedHandle file(CreateFile932(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string bytes(n, '\0');
     DWORD got = 0;
     if (!file.valid() || !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(n), &got, nullptr)) return "";
@@ -111,31 +133,31 @@ struct Expansion {
 // size the compressed file's header gives.
 Expansion ExpandCompressedFile(const std::string& source, std::string destination) {
     if (NameOfPath(destination) == "AUTO.EXT") {
-        // The service writes a name as long as the source's path, without a size limit.
-        std::vector<char> expanded(source.size() + MAX_PATH, '\0');
-        if (Lz().Loaded()) Lz().expandedName(const_cast<char*>(source.c_str()), expanded.data());
-        destination = RemovePathDelimiter(FolderOfPath(destination), "B") + "\\" +
-                      MapString(NameOfPath(expanded.data()), kMapUpperCase);
+        std::string expanded;
+        if (!CurrentTextBoundary().systemCodePage) {
+            // Off code page 932 the service cannot open the file by its name: the name is made
+            // as the service makes it, from the letter the header stores.
+            expanded = ExpandedNameInHeader(ReadFileStart(source, kCompressedHeaderSize), source);
+        } else if (Lz().Loaded()) {
+            // The service writes a name as long as the source's path, without a size limit.
+            std::vector<char> name(source.size() + MAX_PATH, '\0');
+            Lz().expandedName(const_cast<char*>(source.c_str()), name.data());
+            expanded = name.data();
+        }
+        destination =
+            RemovePathDelimiter(FolderOfPath(destination), "B") + "\\" + MapString(NameOfPath(expanded), kMapUpperCase);
     }
     // In the folder start-up made, not loose in the temporary folder, where another program
     // could have left a link under that name for an elevated setup to write through.
     Expansion result{Environment().WorkFolder + "EXPAND.BST", destination};
     const std::string& temporary = result.temporary;
     if (FileExists(temporary)) (void)ShellDeleteFile(temporary);  // the expansion's open then fails and says so
-    OFSTRUCT from{}, to{};
-    const LzService& lz = Lz();
-    // Readers may share it (a one-file package's own files are held open for reading).
-    LONG written = LZERROR_BADINHANDLE;
-    if (lz.Loaded()) {
-        const Owned<LzFileKind> in(lz.open(const_cast<char*>(source.c_str()), &from, OF_READ | OF_SHARE_DENY_WRITE)),
-            out(lz.open(const_cast<char*>(temporary.c_str()), &to, OF_CREATE));
-        written = !in.valid() ? in.get() : !out.valid() ? out.get() : lz.copy(in.get(), out.get());
-    }
+    const LONG written = ExpandInto(source, temporary);
     result.error = ExpansionError(written, ExpandedSizeInHeader(ReadFileStart(source, kCompressedHeaderSize)));
     // The service gives the copy the compressed file's time; the expanded file is new, so
     // that with automatic overwrite it replaces whatever is installed.
     OwnedHandle file(
-        CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        CreateFile932(temporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.valid()) {
         FILETIME now;
         GetSystemTimeAsFileTime(&now);

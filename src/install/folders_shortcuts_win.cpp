@@ -13,20 +13,30 @@
 #include "install/installation_win.h"
 #include "install/shortcut_entry.h"
 #include "owned_win.h"
+#include "system_files_win.h"
+#include "system_text_win.h"
 
 namespace {
 
-std::wstring Wide(const std::string& text) {
+// The name the link's file is saved under, which the shell takes as UTF-16 on every system:
+// a 9x shell turns it back into bytes through its own code page, which these came from.
+std::wstring FileNameForShell(const std::string& text) {
+    if (WideCalls()) return Wide(text);
     int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
     std::wstring wide(n > 0 ? static_cast<std::size_t>(n) : 1, L'\0');
     if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), n);
     return wide;
 }
 
-// Saves a shell link; false when the shell's link object is not available.
-bool SaveShellLink(const ShortcutEntry& entry, const std::string& workingFolder, const std::string& file) {
-    OwnedCom<IShellLinkA> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+std::string AsIs(const std::string& text) { return text; }
+
+// Saves a shell link through the shell's A or W interface, its texts made by convert; false
+// when the shell's link object is not available.
+template <class Link, class Convert>
+bool SaveLinkThrough(REFIID kind, Convert convert, const ShortcutEntry& entry, const std::string& workingFolder,
+                     const std::string& file) {
+    OwnedCom<Link> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, kind,
                                 reinterpret_cast<void**>(link.put()))) ||
         !link.valid())
         return false;
@@ -34,11 +44,16 @@ bool SaveShellLink(const ShortcutEntry& entry, const std::string& workingFolder,
     if (FAILED(link.get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(persist.put()))) ||
         !persist.valid())
         return false;
-    link.get()->SetPath(entry.target.c_str());
-    link.get()->SetWorkingDirectory(workingFolder.c_str());
-    if (!entry.arguments.empty()) link.get()->SetArguments(entry.arguments.c_str());
-    persist.get()->Save(Wide(file).c_str(), FALSE);
+    link.get()->SetPath(convert(entry.target).c_str());
+    link.get()->SetWorkingDirectory(convert(workingFolder).c_str());
+    if (!entry.arguments.empty()) link.get()->SetArguments(convert(entry.arguments).c_str());
+    persist.get()->Save(FileNameForShell(file).c_str(), FALSE);
     return true;
+}
+
+bool SaveShellLink(const ShortcutEntry& entry, const std::string& workingFolder, const std::string& file) {
+    if (WideCalls()) return SaveLinkThrough<IShellLinkW>(IID_IShellLinkW, Wide, entry, workingFolder, file);
+    return SaveLinkThrough<IShellLinkA>(IID_IShellLinkA, AsIs, entry, workingFolder, file);
 }
 
 bool ShortcutChosen(Installation& run, const std::string& rawName) {
@@ -79,7 +94,7 @@ void MakeFolders(Installation& run) {
         ShowEntry(run, "【作成中】 -> " + path);
         Journal(run, JournalKind::Folder, path);
         // Only the one folder: deep folders are listed level by level. One that was there is recorded too.
-        const DWORD error = CreateDirectoryA(path.c_str(), nullptr) ? 0 : GetLastError();
+        const DWORD error = CreateDirectory932(path.c_str(), nullptr) ? 0 : GetLastError();
         if (error == 0 || error == ERROR_ALREADY_EXISTS) run.state.lists.folders.current.push_back(path);
         else run.status.AddFailure("<Folder> " + path + "\r\n" + SystemErrorText(error));
         Pause(run);

@@ -7,6 +7,7 @@
 #include "engine/messages_win.h"
 #include "engine/paths.h"
 #include "owned_win.h"
+#include "system_files_win.h"
 
 namespace {
 
@@ -22,9 +23,9 @@ std::string StartFailureText(const std::string& file, const std::string& paramet
 
 unsigned long RunByShell(const std::string& file, const std::string& parameters, const std::string& workingFolder) {
     const std::string folder = WorkingFolderOrTemp(workingFolder);
-    const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(GetDesktopWindow(), "open", file.c_str(),
-                                                                parameters.empty() ? nullptr : parameters.c_str(),
-                                                                folder.c_str(), SW_SHOWNORMAL));
+    const auto result = reinterpret_cast<INT_PTR>(ShellExecute932(GetDesktopWindow(), "open", file.c_str(),
+                                                                  parameters.empty() ? nullptr : parameters.c_str(),
+                                                                  folder.c_str(), SW_SHOWNORMAL));
     return result <= 32 ? static_cast<unsigned long>(result) : 0;
 }
 
@@ -38,8 +39,8 @@ unsigned long RunByCreateProcess(const std::string& file, const std::string& par
     startup.dwFlags |= STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(file.c_str(), commandLine.empty() ? nullptr : commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_DEFAULT_ERROR_MODE, nullptr, folder.c_str(), &startup, &process))
+    if (!CreateProcess932(file.c_str(), commandLine.empty() ? nullptr : commandLine.data(), nullptr, nullptr, FALSE,
+                          CREATE_DEFAULT_ERROR_MODE, nullptr, folder.c_str(), &startup, &process))
         return GetLastError();
     const OwnedHandle thread(process.hThread), processHandle(process.hProcess);  // not waited for
     return 0;

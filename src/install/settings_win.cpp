@@ -19,14 +19,14 @@ LONG SetRegistryValue(HKEY key, const std::string& name, const RegistryData& dat
         case RegistryKind::Dword:
         case RegistryKind::Binary: {
             const DWORD number = data.number;
-            return RegSetValueExA(key, valueName, 0, data.kind == RegistryKind::Dword ? REG_DWORD : REG_BINARY,
-                                  reinterpret_cast<const BYTE*>(&number), sizeof(number));
+            return RegSetValueEx932(key, valueName, data.kind == RegistryKind::Dword ? REG_DWORD : REG_BINARY,
+                                    reinterpret_cast<const BYTE*>(&number), sizeof(number));
         }
         case RegistryKind::String:
         case RegistryKind::ExpandString:
-            return RegSetValueExA(key, valueName, 0, data.kind == RegistryKind::String ? REG_SZ : REG_EXPAND_SZ,
-                                  reinterpret_cast<const BYTE*>(data.text.c_str()),
-                                  static_cast<DWORD>(data.text.size() + 1));
+            return RegSetValueEx932(key, valueName, data.kind == RegistryKind::String ? REG_SZ : REG_EXPAND_SZ,
+                                    reinterpret_cast<const BYTE*>(data.text.c_str()),
+                                    static_cast<DWORD>(data.text.size() + 1));
     }
     return ERROR_INVALID_PARAMETER;
 }
@@ -35,7 +35,7 @@ LONG SetRegistryValue(HKEY key, const std::string& name, const RegistryData& dat
 LONG WriteRegistryValue(HKEY root, const std::string& path, const std::string& name,
                         const std::optional<RegistryData>& data) {
     OwnedKey key;
-    LONG error = RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, key.put(), nullptr);
+    LONG error = RegCreateKeyEx932(root, path.c_str(), 0, KEY_READ | KEY_WRITE, key.put());
     if (error != ERROR_SUCCESS) return error;
     if (data) error = SetRegistryValue(key.get(), name, *data);
     return error;

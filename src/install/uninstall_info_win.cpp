@@ -11,6 +11,7 @@
 #include "engine/paths.h"
 #include "install/installation_win.h"
 #include "install/program_image.h"
+#include "system_files_win.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ void UpdateUninstaller(Installation& run) {
     unsigned long error = CopyOneFile(self, temporary);
     if (error == 0) error = PutInPlace(temporary, uninstaller);
     if (error) {
-        DeleteFileA(temporary.c_str());
+        DeleteFile932(temporary.c_str());
         run.status.FailureReport += "<SetupFile> " + uninstaller + "\r\n" + SystemErrorText(error);
         ++run.status.FailureCount;
     }
@@ -51,7 +52,7 @@ bool SaveLog(Installation& run, const std::string& text) {
     DWORD error = WriteWholeFile(temporary, text);
     if (error == 0 && PutInPlace(temporary, log) == 0) return true;
     if (error == 0) {
-        DeleteFileA(temporary.c_str());
+        DeleteFile932(temporary.c_str());
         run.view.Ask("既存の「UNSETUP.INI」が削除できませんでした。\r\n" + run.context.unSetupString +
                          "が正常に行われない可能性があります。",
                      "致命的エラー", MB_ICONEXCLAMATION);

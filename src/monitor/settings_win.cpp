@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "monitor/text_rules.h"
+#include "system_files_win.h"
 
 MonitorSettings Settings;
 
@@ -65,7 +66,7 @@ void StoreFlag(const char* key, bool& field, bool value) {
 
 std::string ProgramFolder() {
     char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, sizeof path);
+    GetModuleFileName932(nullptr, path, sizeof path);
     std::string folder = path;
     // The last backslash that is not the trail byte of a double-byte character.
     std::size_t cut = std::string::npos;

@@ -7,6 +7,8 @@
 #include "monitor/text_rules.h"
 #include "system_dll_win.h"
 #include "owned_win.h"
+#include "system_files_win.h"
+#include "system_text_win.h"
 
 namespace {
 
@@ -17,7 +19,8 @@ std::string LocalTimestamp() {
 }
 
 bool WriteWholeFile(const char* path, const std::string& content) {
-    const OwnedHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const OwnedHandle file(
+        CreateFile932(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
     DWORD written = 0;
     // Flushed, so that a write the disk refuses late is a failure here, not lost at the close.
@@ -26,11 +29,11 @@ bool WriteWholeFile(const char* path, const std::string& content) {
 }
 
 bool ReplaceFileWith(const char* source, const std::string& target) {
-    if (MoveFileExA(source, target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    if (MoveFileEx932(source, target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
     // Windows 95, 98 and Me have no MoveFileEx.
     if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
-    DeleteFileA(target.c_str());
-    return MoveFileA(source, target.c_str());
+    DeleteFile932(target.c_str());
+    return MoveFile932(source, target.c_str());
 }
 
 std::string BrowseInitialFolder;
@@ -47,12 +50,12 @@ int CALLBACK BrowseFolderCallback(HWND dialog, UINT message, LPARAM, LPARAM) {
 bool FileOutPut(const std::string& globalIP, const std::string& localIP, const std::string& hostName) {
     std::string path = Settings.OutputFolder + "\\" + "OUTPUT.DAT";
     char temporary[MAX_PATH];
-    if (!GetTempFileNameA(Settings.OutputFolder.c_str(), "tov", 0, temporary)) return false;
+    if (!GetTempFileName932(Settings.OutputFolder.c_str(), "tov", 0, temporary)) return false;
     if (WriteWholeFile(temporary, OutputFileText(LocalTimestamp(), globalIP, hostName, localIP)) &&
         ReplaceFileWith(temporary, path)) {
         return true;
     }
-    DeleteFileA(temporary);
+    DeleteFile932(temporary);
     return false;
 }
 
@@ -72,8 +75,14 @@ std::string BrowseForFolder(HWND owner, const char* title, const std::string& in
 }
 
 void SoundPlay_Proc(const char* fileName) {
+    const std::string path = ProgramFile(fileName);
+    if (WideCalls()) {
+        static const auto play = SystemFunction<decltype(&PlaySoundW)>("WINMM.DLL", "PlaySoundW");
+        if (play) play(Wide(path).c_str(), nullptr, SND_ASYNC);
+        return;
+    }
     static const auto play = SystemFunction<decltype(&PlaySoundA)>("WINMM.DLL", "PlaySoundA");
-    if (play) play(ProgramFile(fileName).c_str(), nullptr, SND_ASYNC);
+    if (play) play(path.c_str(), nullptr, SND_ASYNC);
 }
 
 void SetTopMost(HWND window) { SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); }

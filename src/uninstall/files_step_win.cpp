@@ -16,10 +16,11 @@
 #include "engine/strings.h"
 #include "uninstall/uninstall_rules.h"
 #include "uninstall/removal_win.h"
+#include "system_files_win.h"
 
 std::string ResolvedLogPath(const std::string& path) {
     std::vector<char> full(path.size() + MAX_PATH, '\0');
-    const DWORD n = GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    const DWORD n = GetFullPathName932(path.c_str(), static_cast<DWORD>(full.size()), full.data());
     if (n == 0 || n >= full.size()) return path;
     const std::string resolved(full.data(), n);
     const std::string folder = FolderOfPath(resolved);
@@ -28,7 +29,7 @@ std::string ResolvedLogPath(const std::string& path) {
     auto known = longFolders.find(folder);
     if (known == longFolders.end()) {
         std::vector<char> longer(folder.size() + MAX_PATH, '\0');
-        const DWORD m = GetLongPathNameA(folder.c_str(), longer.data(), static_cast<DWORD>(longer.size()));
+        const DWORD m = GetLongPathName932(folder.c_str(), longer.data(), static_cast<DWORD>(longer.size()));
         const std::string name =
             m == 0 || m >= longer.size() ? "" : AddPathDelimiter(std::string(longer.data(), m), "B");
         known = longFolders.emplace(folder, name).first;
@@ -148,7 +149,7 @@ void DeleteListed(Removal& run, const std::vector<std::string>& values, bool rep
 
 void DeleteFiles(Removal& run) {
     BeginStep(run, "ファイルの" + run.context.unSetupString + "処理．．．");
-    SetCurrentDirectoryA(FolderMacros().Get("(Tmp)").c_str());
+    SetCurrentDirectory932(FolderMacros().Get("(Tmp)").c_str());
     run.upperWindows = MapString(FolderMacros().Get("(Win)"), kMapUpperCase);
     run.upperSystem = MapString(FolderMacros().Get("(Sys)"), kMapUpperCase);
     const SharedCountNames counted;

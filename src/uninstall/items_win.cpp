@@ -11,6 +11,7 @@
 #include "uninstall/uninstall_rules.h"
 #include "uninstall/removal_win.h"
 #include "owned_win.h"
+#include "system_files_win.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ bool IsShellFolder(const std::string& folder) {
 
 bool KeyExists(HKEY root, const std::string& path) {
     OwnedKey key;
-    return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+    return RegOpenKeyEx932(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -89,9 +90,9 @@ void RestoreAssociations(Removal& run) {
         const std::string key = "." + extension;
         if (KeyExists(HKEY_CLASSES_ROOT, key) && !previous.empty()) {
             OwnedKey handle;
-            if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_SET_VALUE, handle.put()) == ERROR_SUCCESS) {
-                RegSetValueExA(handle.get(), "", 0, REG_SZ, reinterpret_cast<const BYTE*>(previous.c_str()),
-                               static_cast<DWORD>(previous.size() + 1));
+            if (RegOpenKeyEx932(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_SET_VALUE, handle.put()) == ERROR_SUCCESS) {
+                RegSetValueEx932(handle.get(), "", REG_SZ, reinterpret_cast<const BYTE*>(previous.c_str()),
+                                 static_cast<DWORD>(previous.size() + 1));
             }
         } else {
             previous.clear();
@@ -124,5 +125,5 @@ void DeleteLog(Removal& run) {
     run.journal.Remove();
     // What an installation cut short recorded goes with the product: a later installation into
     // the folder must not take over counts that this removal has settled.
-    DeleteFileA(InstallJournalPath(FolderMacros().Get("(Win)"), run.installFolder).c_str());
+    DeleteFile932(InstallJournalPath(FolderMacros().Get("(Win)"), run.installFolder).c_str());
 }

@@ -71,6 +71,18 @@ TEST(CompressedHeader, GivesTheExpandedSizeOnlyForAWholeHeader) {
               4294967295LL);
 }
 
+TEST(CompressedHeader, NamesTheExpandedFileByTheStoredLetter) {
+    const std::string magic("SZDD\x88\xf0\x27\x33", 8), size("\x40\x1f\x00\x00", 4);
+    EXPECT_EQ(ExpandedNameInHeader(magic + "AT" + size, "C:\\Disk\\README.TX_"), "C:\\Disk\\README.TXT");
+    // No letter stored, no "_" at the end, or no compressed file: the name as it is.
+    EXPECT_EQ(ExpandedNameInHeader(magic + "A" + std::string(1, '\0') + size, "README.TX_"), "README.TX_");
+    EXPECT_EQ(ExpandedNameInHeader(magic + "AT" + size, "README.TXT"), "README.TXT");
+    EXPECT_EQ(ExpandedNameInHeader("plain text", "README.TX_"), "README.TX_");
+    EXPECT_EQ(ExpandedNameInHeader((magic + "AT" + size).substr(0, 13), "README.TX_"), "README.TX_");
+    // A "_" that is the second byte of a double-byte character is no placeholder.
+    EXPECT_EQ(ExpandedNameInHeader(magic + "AT" + size, "\x83\x5f"), "\x83\x5f");
+}
+
 namespace {
 
 // A minimal 32-bit image: headers, one section of 0x200 bytes at 0x200, optionally signed.

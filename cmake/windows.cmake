@@ -36,7 +36,7 @@ find_package(ZLIB REQUIRED)
 add_library(setup_core STATIC ${SETUP_CORE_SRC})
 target_include_directories(setup_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(setup_core PUBLIC ZLIB::ZLIB)
-add_library(setup_win STATIC ${SETUP_WIN_SRC} src/system_dll_win.cpp src/owned_win.cpp src/system_text_win.cpp
+add_library(setup_win STATIC ${SETUP_WIN_SRC} src/system_dll_win.cpp src/owned_win.cpp src/system_text_win.cpp src/system_windows_win.cpp
                 src/system_files_win.cpp)
 target_link_libraries(setup_win PUBLIC setup_core ${SETUP_SYSTEM_LIBS})
 # Nothing asks a type's name or casts down at run time: the windows and views need no type
@@ -63,7 +63,7 @@ if(MONITOR_CORE_SRC)
     target_include_directories(monitor_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 endif()
 if(MONITOR_WIN_SRC)
-    add_library(monitor_win STATIC ${MONITOR_WIN_SRC} src/system_dll_win.cpp src/owned_win.cpp src/system_text_win.cpp
+    add_library(monitor_win STATIC ${MONITOR_WIN_SRC} src/system_dll_win.cpp src/owned_win.cpp src/system_text_win.cpp src/system_windows_win.cpp
                 src/system_files_win.cpp)
     target_link_libraries(monitor_win PUBLIC monitor_core ${MONITOR_SYSTEM_LIBS})
 endif()

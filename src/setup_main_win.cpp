@@ -22,6 +22,7 @@
 #include "wizard/main_form_win.h"
 #include "wizard/script_reading.h"
 #include "system_dll_win.h"
+#include "system_windows_win.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ RunView& StartRunView() {
 int AnswerSwitches(const Switches& switches) {
     const std::string help = SwitchHelpText(NameOfPath(ModulePath()));
     if (switches.help) {
-        MessageBoxA(nullptr, help.c_str(), "Kelvo Setup", MB_OK | MB_ICONINFORMATION);
+        MessageBox932(nullptr, help.c_str(), "Kelvo Setup", MB_OK | MB_ICONINFORMATION);
         return exit_code::kDone;
     }
     std::string bad = switches.bad;
@@ -62,7 +63,7 @@ int AnswerSwitches(const Switches& switches) {
     Unattended().Log("不正なスイッチ: " + bad);
     if (switches.ui != RunUi::Quiet) {
         const std::string text = "不正なスイッチです: " + bad + "\r\n\r\n" + help;
-        MessageBoxA(nullptr, text.c_str(), "Kelvo Setup", MB_OK | MB_ICONEXCLAMATION);
+        MessageBox932(nullptr, text.c_str(), "Kelvo Setup", MB_OK | MB_ICONEXCLAMATION);
     }
     return Unattended().End(exit_code::kBadSwitch);
 }
@@ -78,7 +79,7 @@ int RunWithoutUser(RunUi ui) {
         frmBack().SetOnStart([] { frmMain().RunUnattended(); });
         frmBack().Start();
         MSG msg;
-        while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchWithDialogKeys(msg);
+        while (GetMessage932(&msg, nullptr, 0, 0) > 0) DispatchWithDialogKeys(msg);
     }
     return Unattended().End();
 }
@@ -88,7 +89,7 @@ int RunWithoutUser(RunUi ui) {
 int RefuseDamagedPackage(const Switches& switches) {
     const char text[] = "このセットアッププログラムは壊れています。\r\nもう一度入手してください。";
     Unattended().Log(text);
-    if (switches.ui != RunUi::Quiet) MessageBoxA(nullptr, text, "致命的エラー", MB_OK | MB_ICONSTOP);
+    if (switches.ui != RunUi::Quiet) MessageBox932(nullptr, text, "致命的エラー", MB_OK | MB_ICONSTOP);
     return switches.any ? Unattended().End(exit_code::kStopped) : exit_code::kStopped;
 }
 
@@ -134,9 +135,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         frmBack().SetOnStart([] { frmMain().ShowModal(); });
         frmBack().Start();
         MSG msg;
-        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        while (GetMessage932(&msg, nullptr, 0, 0) > 0) {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessage932(&msg);
         }
     }
     RemoveUnpackedPackage();

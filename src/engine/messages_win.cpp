@@ -2,6 +2,7 @@
 
 #include "engine/code_page.h"
 #include "engine/strings.h"
+#include "system_windows_win.h"
 
 namespace {
 HWND applicationWindow = nullptr;
@@ -14,7 +15,7 @@ int ShowMessageBox(const std::string& text, const std::string& caption, unsigned
     if (Unattended().Active()) return Unattended().Answer(text, caption, fixed);
     HWND owner = GetActiveWindow();
     if (owner == nullptr) owner = applicationWindow;
-    return MessageBoxA(owner, text.c_str(), caption.c_str(), flags | MB_TASKMODAL);
+    return MessageBox932(owner, text.c_str(), caption.c_str(), flags | MB_TASKMODAL);
 }
 
 std::string SystemErrorText(unsigned long code) {
@@ -30,14 +31,14 @@ std::string SystemErrorText(unsigned long code) {
 
 void DispatchWithDialogKeys(MSG& msg) {
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    if (root && IsDialogMessageA(root, &msg)) return;
+    if (root && IsDialogMessage932(root, &msg)) return;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessage932(&msg);
 }
 
 bool ProcessMessages() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessage932(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return false;

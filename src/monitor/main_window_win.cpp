@@ -10,6 +10,7 @@
 #include "monitor/settings_win.h"
 #include "monitor/shell_win.h"
 #include "monitor/text_rules.h"
+#include "system_windows_win.h"
 
 namespace {
 
@@ -57,15 +58,16 @@ bool FrmMain::Form_Load(HINSTANCE instance, int showCommand) {
         dpiY_ = GetDeviceCaps(screen.get(), LOGPIXELSY);
     }
 
-    WNDCLASSA windowClass{};
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.hIcon = LoadIcon(instance, MAKEINTRESOURCE(1));
     windowClass.lpszClassName = kClassName;
-    RegisterClassA(&windowClass);
-    window_ = CreateWindowExA(0, kClassName, kCaption, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
-                              ToPixelsX(kWindowWidth), ToPixelsY(kCompactHeight), nullptr, nullptr, instance, this);
+    RegisterClassEx932(&windowClass);
+    window_ = CreateWindowEx932(0, kClassName, kCaption, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
+                                ToPixelsX(kWindowWidth), ToPixelsY(kCompactHeight), nullptr, nullptr, instance, this);
     if (!window_) return false;
     CreateControls();
 
@@ -93,7 +95,7 @@ LRESULT CALLBACK FrmMain::WindowProc(HWND window, UINT message, WPARAM wParam, L
         static_cast<FrmMain*>(create->lpCreateParams)->window_ = window;
     }
     auto* form = reinterpret_cast<FrmMain*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    return form ? form->Handle(message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
+    return form ? form->Handle(message, wParam, lParam) : DefWindowProc932(window, message, wParam, lParam);
 }
 
 LRESULT FrmMain::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -114,7 +116,7 @@ LRESULT FrmMain::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_LBUTTONUP: ButtonUp(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
         case WM_DESTROY: PostQuitMessage(0); return 0;
     }
-    return DefWindowProcA(window_, message, wParam, lParam);
+    return DefWindowProc932(window_, message, wParam, lParam);
 }
 
 void FrmMain::CreateControls() {
@@ -149,8 +151,8 @@ HWND FrmMain::CreateControl(const Element& e) {
             break;
         default: break;
     }
-    return CreateWindowExA(0, kind, e.text, style, ToPixelsX(e.left), ToPixelsY(e.top), ToPixelsX(e.width), height,
-                           window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(e.id)), nullptr, nullptr);
+    return CreateWindowEx932(0, kind, e.text, style, ToPixelsX(e.left), ToPixelsY(e.top), ToPixelsX(e.width), height,
+                             window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(e.id)), nullptr, nullptr);
 }
 
 HFONT FrmMain::FontFor(int pointsTimes100) {
@@ -162,7 +164,7 @@ HFONT FrmMain::FontFor(int pointsTimes100) {
         logFont.lfCharSet = SHIFTJIS_CHARSET;
         logFont.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
         lstrcpynA(logFont.lfFaceName, kFontFace, LF_FACESIZE);
-        font.reset(CreateFontIndirectA(&logFont));
+        font.reset(CreateFontIndirect932(&logFont));
     }
     return font.get();
 }
@@ -188,7 +190,7 @@ void FrmMain::Paint() {
 
 LRESULT FrmMain::ControlColours(HDC dc, HWND control) {
     const Element* e = ElementById(GetDlgCtrlID(control));
-    if (!e) return DefWindowProcA(window_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), 0);
+    if (!e) return DefWindowProc932(window_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), 0);
     SetTextColor(dc, ToColour(e->fore));
     SetBkColor(dc, ToColour(e->back));
     return reinterpret_cast<LRESULT>(BrushFor(e->back));
@@ -199,27 +201,22 @@ void FrmMain::DrawLabelButton(const DRAWITEMSTRUCT& item) {
     if (!e) return;
     RECT box = item.rcItem;
     FillRect(item.hDC, &box, BrushFor(e->back));
-    char text[64] = "";
-    GetWindowTextA(item.hwndItem, text, sizeof text);
+    const std::string text = WindowText932(item.hwndItem);
     SetTextColor(item.hDC, ToColour(e->fore));
     SetBkMode(item.hDC, TRANSPARENT);
     HGDIOBJ old = SelectObject(item.hDC, FontFor(e->pointsTimes100));
-    DrawTextA(item.hDC, text, -1, &box, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
+    DrawText932(item.hDC, text.c_str(), static_cast<int>(text.size()), &box,
+                DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
     SelectObject(item.hDC, old);
 }
 
 HWND FrmMain::Control(const char* name) const { return controls_.at(ElementNamed(name).id); }
 
 void FrmMain::SetText(const char* name, const std::string& text) {
-    if (GetText(name) != text) SetWindowTextA(Control(name), text.c_str());
+    if (GetText(name) != text) SetWindowText932(Control(name), text.c_str());
 }
 
-std::string FrmMain::GetText(const char* name) const {
-    HWND control = Control(name);
-    std::string text(GetWindowTextLengthA(control) + 1, '\0');
-    text.resize(GetWindowTextA(control, text.data(), static_cast<int>(text.size())));
-    return text;
-}
+std::string FrmMain::GetText(const char* name) const { return WindowText932(Control(name)); }
 
 bool FrmMain::IsTicked(const char* name) const {
     return SendMessageA(Control(name), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
@@ -298,11 +295,11 @@ void FrmMain::InitDataSet() {
     HWND combo = Control("ComboScanTime");
     SendMessageA(combo, CB_RESETCONTENT, 0, 0);
     for (int minutes = 1; minutes <= 120; ++minutes) {
-        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(IntervalEntry(minutes).c_str()));
+        SendTextMessage932(combo, CB_ADDSTRING, 0, IntervalEntry(minutes).c_str());
     }
     if (Settings.ScanMinutes < 1) Settings.ScanMinutes = 1;
-    LRESULT entry = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                 reinterpret_cast<LPARAM>(IntervalEntry(Settings.ScanMinutes).c_str()));
+    LRESULT entry = SendTextMessage932(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       IntervalEntry(Settings.ScanMinutes).c_str());
     if (entry != CB_ERR) SendMessageA(combo, CB_SETCURSEL, entry, 0);
     Tick("ChkFileMake", Settings.WriteOutputFile);
     SetText("lblFolderName", Settings.OutputFolder);

@@ -6,6 +6,7 @@
 #include "monitor/main_window_win.h"
 #include "monitor/shell_win.h"
 #include "system_dll_win.h"
+#include "system_windows_win.h"
 #include "owned_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
@@ -21,9 +22,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     FrmMain form;
     if (form.Form_Load(instance, showCommand)) {
         MSG msg;
-        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        while (GetMessage932(&msg, nullptr, 0, 0) > 0) {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessage932(&msg);
         }
     }
     return 0;

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "system_windows_win.h"
+
 namespace {
 
 const wchar_t* const kProgIds[] = {L"Msxml2.XMLHTTP.4.0", L"Msxml2.XMLHTTP.3.0", L"Msxml2.XMLHTTP.2.6",
@@ -83,13 +85,13 @@ LONG IntegerProperty(IDispatch* object, const wchar_t* name) {
 // false once the program is asked to end.
 bool PumpMessages() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessage932(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return false;
         }
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessage932(&msg);
     }
     return true;
 }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "engine/messages_win.h"
+#include "system_windows_win.h"
 
 namespace {
 
@@ -13,7 +14,8 @@ const char kPendingProperty[] = "KelvoPending";  // on a form while some of its 
 constexpr UINT_PTR kRealiseTimer = 1;
 // Long enough after the first paint that a slow start has its first page up before it.
 constexpr UINT kRealiseDelay = 200;  // ms
-WNDPROC groupDefaultProc = nullptr;
+// The button class's own procedure, for ANSI group boxes and for Unicode ones.
+WNDPROC groupDefaultProc[2] = {};
 
 void SetFlag(unsigned& flags, unsigned flag, bool on) { flags = on ? (flags | flag) : (flags & ~flag); }
 
@@ -64,7 +66,7 @@ const char* ClassFor(ControlKind kind) {
 void RegisterFormClass(const char* className, HICON icon) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
-    if (GetClassInfoExA(GetModuleHandleA(nullptr), className, &wc)) return;
+    if (GetClassInfoEx932(GetModuleHandleA(nullptr), className, &wc)) return;
     // One cursor and one small icon serve every form; made per class they slow the start.
     static const HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
     static HICON smallIcon = nullptr, smallIconOf = nullptr;
@@ -81,7 +83,7 @@ void RegisterFormClass(const char* className, HICON icon) {
     wc.hCursor = arrow;
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = className;
-    RegisterClassExA(&wc);
+    RegisterClassEx932(&wc);
 }
 
 Form::Form(const FormDef& def) : def_(def) {}
@@ -91,9 +93,14 @@ Form::~Form() {
 }
 
 HFONT Form::MakeFont(const FontStyle& font) {
-    return CreateFontA(-font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic, FALSE, FALSE,
-                       SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, font.face);
+    // Shift-JIS, so that a system without the Japanese face still picks one with its glyphs.
+    LOGFONTA logFont{};
+    logFont.lfHeight = -font.height;
+    logFont.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
+    logFont.lfItalic = font.italic;
+    logFont.lfCharSet = SHIFTJIS_CHARSET;
+    if (font.face) lstrcpynA(logFont.lfFaceName, font.face, LF_FACESIZE);
+    return CreateFontIndirect932(&logFont);
 }
 
 void Form::Create(HWND owner, const std::vector<ControlDef>& controls) {
@@ -104,8 +111,8 @@ void Form::Create(HWND owner, const std::vector<ControlDef>& controls) {
     const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
     if (def_.background != kDefaultColor) background_.reset(CreateSolidBrush(def_.background));
     formFont_.reset(MakeFont(def_.font));
-    hwnd_ = CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, def_.className, def_.caption, style, x, y, w, h,
-                            owner, nullptr, GetModuleHandleA(nullptr), this);
+    hwnd_ = CreateWindowEx932(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, def_.className, def_.caption, style, x, y, w,
+                              h, owner, nullptr, GetModuleHandleA(nullptr), this);
     entries_.reserve(controls.size());
     for (const ControlDef& def : controls) {
         Entry entry;
@@ -166,7 +173,7 @@ void Form::CreateControl(Entry& e, HWND parentWindow, int id) {
     DWORD exStyle = (def.kind == ControlKind::Edit || def.kind == ControlKind::Memo) ? WS_EX_CLIENTEDGE : 0;
     if (def.flags & kTransparent) exStyle |= WS_EX_TRANSPARENT;
     if (def.kind == ControlKind::Group) exStyle |= WS_EX_CONTROLPARENT;
-    HWND control = CreateWindowExA(
+    HWND control = CreateWindowEx932(
         exStyle, ClassFor(def.kind), e.text.c_str(), StyleFor(def), def.left, def.top, def.width, def.height,
         parentWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
     HFONT font = def.font.face || def.font.height ? nullptr : formFont_.get();
@@ -188,8 +195,9 @@ void Form::CreateControl(Entry& e, HWND parentWindow, int id) {
     if (def.kind == ControlKind::Group) {
         // Group boxes parent their controls, so they pass notifications up to the form.
         WNDPROC old = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::GroupProc)));
-        if (!groupDefaultProc) groupDefaultProc = old;
+            SetWindowLongPtr932(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::GroupProc)));
+        WNDPROC& original = groupDefaultProc[IsWindowUnicode(control) ? 1 : 0];
+        if (!original) original = old;
     }
     if (pending_ == 0) Name(e);
 }
@@ -254,7 +262,7 @@ void Form::SetText(const std::string& name, const std::string& text) {
         e->text = text;
         return;
     }
-    SetWindowTextA(e->hwnd, text.c_str());
+    SetWindowText932(e->hwnd, text.c_str());
     if (e->def.flags & kTransparent) {
         // A transparent label leaves its old text on the parent unless the parent repaints.
         RECT r;
@@ -268,10 +276,7 @@ std::string Form::Text(const std::string& name) const {
     const Entry* e = Find(name);
     if (!e) return "";
     if (!e->hwnd) return e->text;
-    int length = GetWindowTextLengthA(e->hwnd);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(e->hwnd, text.data(), length + 1)));
-    return text;
+    return WindowText932(e->hwnd);
 }
 
 void Form::SetEnabled(const std::string& name, bool enabled) {
@@ -341,17 +346,13 @@ SIZE Form::TextExtent(const std::string& name) {
     const WindowDc dc(control);
     HGDIOBJ old = SelectObject(dc.get(), reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
     const std::string text = Text(name);
-    DrawTextA(dc.get(), text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_NOPREFIX);
+    DrawText932(dc.get(), text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_NOPREFIX);
     SelectObject(dc.get(), old);
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
-void Form::SetCaption(const std::string& text) { SetWindowTextA(hwnd_, text.c_str()); }
-std::string Form::Caption() const {
-    char buffer[1024];
-    int n = GetWindowTextA(hwnd_, buffer, sizeof(buffer));
-    return std::string(buffer, static_cast<std::size_t>(n > 0 ? n : 0));
-}
+void Form::SetCaption(const std::string& text) { SetWindowText932(hwnd_, text.c_str()); }
+std::string Form::Caption() const { return WindowText932(hwnd_); }
 void Form::Show(int command) {
     if (!keepHidden_) ShowWindow(hwnd_, command);
 }
@@ -400,7 +401,7 @@ int Form::ShowModal() {
             RunCloseQuery();
             if (modalResult_ != 0) break;
         }
-        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        BOOL got = GetMessage932(&msg, nullptr, 0, 0);
         if (got <= 0) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             break;
@@ -427,7 +428,7 @@ LRESULT Form::ControlColor(HDC dc, HWND control) {
         }
         break;
     }
-    return DefWindowProcA(hwnd_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+    return DefWindowProc932(hwnd_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
 }
 
 LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -478,7 +479,7 @@ LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
     }
-    return DefWindowProcA(hwnd_, message, wParam, lParam);
+    return DefWindowProc932(hwnd_, message, wParam, lParam);
 }
 
 LRESULT CALLBACK Form::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -488,7 +489,7 @@ LRESULT CALLBACK Form::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
     }
     Form* form = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!form) return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (!form) return DefWindowProc932(hwnd, message, wParam, lParam);
     return form->WindowProc(message, wParam, lParam);
 }
 
@@ -507,5 +508,5 @@ LRESULT CALLBACK Form::GroupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
             return 1;
         }
     }
-    return CallWindowProcA(groupDefaultProc, hwnd, message, wParam, lParam);
+    return CallWindowProc932(groupDefaultProc[IsWindowUnicode(hwnd) ? 1 : 0], hwnd, message, wParam, lParam);
 }

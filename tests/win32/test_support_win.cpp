@@ -1,5 +1,6 @@
 #include "test_support_win.h"
 #include "engine/system_win.h"
+#include "system_windows_win.h"
 
 #include <shellapi.h>
 
@@ -44,11 +45,8 @@ std::string ReadFile(const std::string& path) {
 
 namespace {
 
-std::string TextOf(HWND hwnd) {
-    char buffer[4096] = {};
-    GetWindowTextA(hwnd, buffer, sizeof(buffer));
-    return buffer;
-}
+// As the programs read texts: code page 932 whatever the system's code page.
+std::string TextOf(HWND hwnd) { return WindowText932(hwnd); }
 
 struct BoxSearch {
     DWORD pid;

@@ -8,6 +8,7 @@
 #include "system_dll_win.h"
 #include "owned_win.h"
 #include "system_files_win.h"
+#include "system_windows_win.h"
 #include "system_text_win.h"
 
 namespace {
@@ -40,7 +41,7 @@ std::string BrowseInitialFolder;
 
 int CALLBACK BrowseFolderCallback(HWND dialog, UINT message, LPARAM, LPARAM) {
     if (message == BFFM_INITIALIZED) {
-        SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(BrowseInitialFolder.c_str()));
+        SetBrowseSelection932(dialog, BrowseInitialFolder.c_str());
     }
     return 0;
 }
@@ -66,10 +67,10 @@ std::string BrowseForFolder(HWND owner, const char* title, const std::string& in
     info.lpszTitle = title;
     info.ulFlags = BIF_RETURNONLYFSDIRS;
     info.lpfn = BrowseFolderCallback;
-    LPITEMIDLIST item = SHBrowseForFolderA(&info);
+    LPITEMIDLIST item = SHBrowseForFolder932(&info);
     std::string result;
-    char path[1024] = "";
-    if (item && SHGetPathFromIDListA(item, path)) result = path;
+    char path[MAX_PATH] = "";
+    if (item && GetPathFromIDList932(item, path)) result = path;
     CoTaskMemFree(item);
     return result;
 }
@@ -92,7 +93,7 @@ void ClearTopMost(HWND window) {
 }
 
 bool ActivatePrevInstance(const char* windowClass, const char* title) {
-    HWND running = FindWindowA(windowClass, title);
+    HWND running = FindWindow932(windowClass, title);
     if (!running) return false;
     if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
     SetForegroundWindow(running);

@@ -2,6 +2,9 @@
 
 #include <shlobj.h>
 
+#include "system_files_win.h"
+#include "system_windows_win.h"
+
 namespace {
 
 UINT FlagFor(TFolderDlgOption option) {
@@ -26,10 +29,13 @@ bool TFolderDialog::BrowseFolder(HWND owner) {
     info.lpszTitle = Title.c_str();
     for (TFolderDlgOption option : Option) info.ulFlags |= FlagFor(option);
     info.lParam = callbackData_;
-    LPITEMIDLIST item = SHBrowseForFolderA(&info);
+    LPITEMIDLIST item = SHBrowseForFolder932(&info);
     if (!item) return false;
-    SHGetPathFromIDListA(item, buffer);
+    // A chosen item without a path (the desktop's virtual folders) is no folder: its
+    // display name, which the buffer holds meanwhile, must not pass for one.
+    const bool isFolder = GetPathFromIDList932(item, buffer) != FALSE;
     CoTaskMemFree(item);
+    if (!isFolder) return false;
     folder_ = buffer;
     callbackData_ = info.lParam;
     image_ = info.iImage;

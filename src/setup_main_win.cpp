@@ -23,6 +23,7 @@
 #include "wizard/script_reading.h"
 #include "system_dll_win.h"
 #include "system_windows_win.h"
+#include "system_files_win.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ int AnswerSwitches(const Switches& switches) {
         return exit_code::kDone;
     }
     std::string bad = switches.bad;
-    if (!Unattended().Begin(switches, GetCommandLineA()) && bad.empty()) bad = "/log " + switches.log;
+    if (!Unattended().Begin(switches, CommandLine932()) && bad.empty()) bad = "/log " + switches.log;
     if (bad.empty()) return -1;
     Unattended().Log("不正なスイッチ: " + bad);
     if (switches.ui != RunUi::Quiet) {
@@ -102,7 +103,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (const int code = AnswerSwitches(switches); code >= 0) return code;
     if (OwnPayloadState() == PayloadState::kDamaged) return RefuseDamagedPackage(switches);
     // Made and tested in one call: two copies started together cannot both find it missing.
-    OwnedHandle mutex(CreateMutexA(nullptr, FALSE, "KELVOSETUP"));
+    OwnedHandle mutex(CreateMutex932(nullptr, FALSE, "KELVOSETUP"));
     if (!mutex.valid() || GetLastError() == ERROR_ALREADY_EXISTS) {
         // Another copy runs: leave without any window (a deployment tool learns why).
         if (!switches.any) return 0;

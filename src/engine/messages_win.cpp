@@ -3,6 +3,7 @@
 #include "engine/code_page.h"
 #include "engine/strings.h"
 #include "system_windows_win.h"
+#include "system_text_win.h"
 
 namespace {
 HWND applicationWindow = nullptr;
@@ -20,12 +21,21 @@ int ShowMessageBox(const std::string& text, const std::string& caption, unsigned
 
 std::string SystemErrorText(unsigned long code) {
     if (code == 0) return "";
-    char* buffer = nullptr;
-    DWORD length =
-        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-    std::string text = length ? std::string(buffer, length) : "";
-    if (buffer) LocalFree(buffer);
+    constexpr DWORD kFlags =
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+    std::string text;
+    if (WideCalls()) {
+        // The system's message in its own language, which code page 932 may lack letters of.
+        wchar_t* buffer = nullptr;
+        const DWORD length = FormatMessageW(kFlags, nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+        if (length) text = Narrow(std::wstring_view(buffer, length));
+        if (buffer) LocalFree(buffer);
+    } else {
+        char* buffer = nullptr;
+        const DWORD length = FormatMessageA(kFlags, nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+        if (length) text.assign(buffer, length);
+        if (buffer) LocalFree(buffer);
+    }
     return MapString(text, kMapFullWidth) + "\r\n";
 }
 

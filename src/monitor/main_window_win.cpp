@@ -10,6 +10,7 @@
 #include "monitor/settings_win.h"
 #include "monitor/shell_win.h"
 #include "monitor/text_rules.h"
+#include "system_files_win.h"
 #include "system_windows_win.h"
 
 namespace {
@@ -125,7 +126,7 @@ void FrmMain::CreateControls() {
         HWND control = CreateControl(e);
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(e.pointsTimes100)), FALSE);
         // The name lets the test driver and accessibility tools find the control.
-        names_.emplace_back(GlobalAddAtomA(e.name));
+        names_.emplace_back(GlobalAddAtom932(e.name));
         SetPropA(control, "KelvoName", reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(names_.back().get())));
         controls_[e.id] = control;
     }

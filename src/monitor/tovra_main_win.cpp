@@ -8,12 +8,13 @@
 #include "system_dll_win.h"
 #include "system_windows_win.h"
 #include "owned_win.h"
+#include "system_files_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     RestrictDllSearch();
     SetTextBoundary(SystemTextBoundary());
     // One monitor per session: a second start only brings the first to the front.
-    const OwnedHandle mutex(CreateMutexA(nullptr, FALSE, "TovraIPMonitor"));
+    const OwnedHandle mutex(CreateMutex932(nullptr, FALSE, "TovraIPMonitor"));
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         ActivatePrevInstance("FrmMain", "Tovra");
         return 0;

@@ -4,6 +4,7 @@
 
 #include "engine/messages_win.h"
 #include "system_windows_win.h"
+#include "system_files_win.h"
 
 namespace {
 
@@ -203,7 +204,7 @@ void Form::CreateControl(Entry& e, HWND parentWindow, int id) {
 }
 
 void Form::Name(Entry& e) {
-    e.name.reset(GlobalAddAtomA(e.def.name));
+    e.name.reset(GlobalAddAtom932(e.def.name));
     SetPropA(e.hwnd, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(e.name.get())));
 }
 

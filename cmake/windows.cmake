@@ -59,12 +59,13 @@ target_link_libraries(setupcheck PRIVATE check_core)
 target_link_options(setupcheck PRIVATE ${KELVO_PROGRAM_LINK_OPTIONS})
 
 if(MONITOR_CORE_SRC)
-    add_library(monitor_core STATIC ${MONITOR_CORE_SRC})
+    # Tovra keeps its settings with the engine's INI reader, the one piece of the engine it uses.
+    add_library(monitor_core STATIC ${MONITOR_CORE_SRC} src/engine/ini_text.cpp)
     target_include_directories(monitor_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 endif()
 if(MONITOR_WIN_SRC)
     add_library(monitor_win STATIC ${MONITOR_WIN_SRC} src/system_dll_win.cpp src/owned_win.cpp src/system_text_win.cpp src/system_windows_win.cpp
-                src/system_files_win.cpp)
+                src/system_files_win.cpp src/engine/ini_file_win.cpp)
     target_link_libraries(monitor_win PUBLIC monitor_core ${MONITOR_SYSTEM_LIBS})
 endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/monitor/tovra_main_win.cpp)

@@ -4,6 +4,9 @@
 #include <wininet.h>
 #include <winsock.h>
 
+#include <cstdlib>
+
+#include "engine/ini_file_win.h"
 #include "monitor/address_rules.h"
 #include "monitor/settings_win.h"
 #include "monitor/xml_http_win.h"
@@ -25,9 +28,7 @@ namespace {
 constexpr DWORD kDefaultTimeoutSeconds = 10;
 
 std::string NetSetting(const char* key, const char* fallback) {
-    char buffer[512] = "";
-    GetPrivateProfileStringA("Servers", key, fallback, buffer, sizeof buffer, ProgramFile("TovraNet.ini").c_str());
-    return buffer;
+    return ReadIniValue("Servers", key, fallback, ProgramFile("TovraNet.ini"));
 }
 
 Server ServerNumber(int index) {
@@ -37,8 +38,9 @@ Server ServerNumber(int index) {
 
 // Each request ends after this many milliseconds at the latest.
 DWORD RequestTimeoutMs() {
-    DWORD seconds =
-        GetPrivateProfileIntA("Servers", "TimeoutSeconds", kDefaultTimeoutSeconds, ProgramFile("TovraNet.ini").c_str());
+    // Its leading decimal number, as the system reads a number from an INI file.
+    const std::string value = NetSetting("TimeoutSeconds", "");
+    const long seconds = value.empty() ? kDefaultTimeoutSeconds : std::strtol(value.c_str(), nullptr, 10);
     return (seconds >= 1 && seconds <= 600 ? seconds : kDefaultTimeoutSeconds) * 1000;
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "engine/ini_file_win.h"
 #include "monitor/text_rules.h"
 #include "system_files_win.h"
 
@@ -21,14 +22,10 @@ const char* const kSoundKey = "取得時にサウンド音を鳴らす";
 const char* const kChangeSoundKey = "変更があった時のみサウンド音を鳴らす";
 const char* const kOnTopKey = "常に前面に表示する";
 
-std::string ReadValue(const char* key) {
-    char buffer[1024] = "";
-    GetPrivateProfileStringA(kSection, key, "", buffer, sizeof buffer, Settings.IniPath.c_str());
-    return buffer;
-}
+std::string ReadValue(const char* key) { return ReadIniValue(kSection, key, "", Settings.IniPath); }
 
 void WriteValue(const char* key, const std::string& value) {
-    WritePrivateProfileStringA(kSection, key, value.c_str(), Settings.IniPath.c_str());
+    (void)WriteIniValue(kSection, key, value, Settings.IniPath);  // settings that cannot be kept are used all the same
 }
 
 void LoadNumber(const char* key, int& field, int fallback) {

@@ -63,8 +63,7 @@ void ForgetProgram() {
     const std::string id = LogValue("ProgramID", "ID");
     if (id.empty()) return;
     const std::string record = InstalledProgramsFile(FolderMacros().Get("(Win)"));
-    WritePrivateProfileStringA(id.c_str(), nullptr, nullptr, record.c_str());
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, record.c_str());
+    (void)RemoveIniSection(id, record);  // as before: an entry that stays on record only shows again
 }
 
 void RunBeforeProgram(Removal& run) {

@@ -2,8 +2,6 @@
 // parsed, so only here do the kept lines, line breaks and NUL bytes of an edit show.
 #include "engine/ini_text.h"
 
-#include "engine/ini_slot.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -54,14 +52,4 @@ TEST(IniText, KeysBeforeTheFirstHeaderFormTheSectionWithoutName) {
     EXPECT_EQ(IniValue(text, "S", "K"), "s");
     EXPECT_EQ(SetIniValue(text, "", "J", "1"), "K=top\r\nJ=1\r\n[S]\r\nK=s\r\n");
     EXPECT_EQ(SetIniValue("", "", "J", "1"), "J=1\r\n");
-}
-
-TEST(IniText, SectionLinesMakeTheNumberedLists) {
-    std::string text =
-        "[List]\r\nfile2 = 'b'\r\nFILE1=a\r\nFile1=second\r\n; File3=c\r\nFile3=c\r\nFile5=e\r\n[Next]\r\n";
-    EXPECT_EQ(IniSectionLines(text, "list"), "file2='b'\0FILE1=a\0File1=second\0File3=c\0File5=e\0"s);
-    EXPECT_EQ(NumberedValues(IniSectionLines(text, "list"), "File"), (std::vector<std::string>{"a", "b", "c"}));
-    EXPECT_EQ(IniSectionLines(text, "Other"), "");
-    // An empty value, or an emptied quote, ends the list.
-    EXPECT_EQ(NumberedValues(IniSectionLines("[L]\nF1=a\nF2=\"\"\nF3=c\n", "L"), "F"), std::vector<std::string>{"a"});
 }

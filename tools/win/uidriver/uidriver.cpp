@@ -7,7 +7,6 @@
 // "uidriver serve" answers one command per line on stdin, so a test pays for one Wine
 // process start per prefix instead of one per command (about 0.7 s under i386 emulation).
 #include <windows.h>
-#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -370,11 +369,16 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "serve") == 0) return Serve();
     // The arguments again from the UTF-16 command line: the C run-time's copies went through
     // the system's code page, which on an English system has no Japanese.
+    // Shell32 is loaded only here: serve mode, the harness's way, keeps the few modules it had.
+    using Split = LPWSTR*(WINAPI*)(LPCWSTR, int*);
+    HMODULE shell = LoadLibraryW(L"shell32.dll");
+    auto split =
+        shell ? reinterpret_cast<Split>(reinterpret_cast<void*>(GetProcAddress(shell, "CommandLineToArgvW"))) : nullptr;
     int count = 0;
-    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    LPWSTR* wide = split ? split(GetCommandLineW(), &count) : nullptr;
     std::vector<std::string> args;
     for (int i = 0; i < count; ++i) args.push_back(Narrow(wide[i]));
-    LocalFree(wide);
+    if (wide) LocalFree(wide);
     std::vector<char*> pointers;
     for (std::string& a : args) pointers.push_back(a.data());
     int code = pointers.size() < 2 ? 2 : Run(static_cast<int>(pointers.size()), pointers.data());

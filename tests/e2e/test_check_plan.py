@@ -44,7 +44,9 @@ class PlanAgreesWithMachine(InstallCase):
 
     def test_plan_names_what_the_installation_leaves(self):
         wine = self.wine
-        subprocess.run([os.path.join(REPO, "tools", "sample-package.sh"), wine.unix(PACKAGE)], check=True)
+        # The component of the build under test, not whatever build/mingw holds.
+        component = os.path.join(BUILD, "tools", "win", "testcomponent", "component_ok.dll")
+        subprocess.run([os.path.join(REPO, "tools", "sample-package.sh"), wine.unix(PACKAGE), component], check=True)
         shutil.copy(os.path.join(BUILD, "setup.exe"), wine.unix(PACKAGE))
         plan = self.plan()
         # The second disk's file is at hand when the disk change asks for it.

@@ -92,7 +92,7 @@ std::string WindowText932(HWND window) noexcept {
     const bool wide = WideCalls();
     const int size = (wide ? GetWindowTextLengthW(window) : GetWindowTextLengthA(window)) + 1;
     // A buffer of UTF-16 units holds the bytes of the A function just as well.
-    const std::unique_ptr<wchar_t[]> buffer(new wchar_t[static_cast<std::size_t>(size)]);
+    const auto buffer = std::make_unique<wchar_t[]>(static_cast<std::size_t>(size));
     wchar_t* units = buffer.get();
     char* bytes = reinterpret_cast<char*>(units);
     if (wide) return Narrow(std::wstring_view(units, static_cast<std::size_t>(GetWindowTextW(window, units, size))));

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "system_text_win.h"
+
 // First thing in WinMain: DLLs loaded later, also by system DLLs on the program's behalf,
 // come from the system folder, and the current folder is no longer searched. Where the
 // system lacks the functions (before Windows 7 with its 2011 update) nothing changes.
@@ -25,4 +27,12 @@ Function ModuleFunction(HMODULE module, const char* name) {
 template <class Function>
 Function SystemFunction(const char* dll, const char* name) {
     return ModuleFunction<Function>(SystemDll(dll), name);
+}
+
+// The W form of a shell function when texts go to the system as UTF-16, else null. Looked up,
+// not imported: the first Windows 95 shell may lack it, and a missing import stops a program
+// from starting at all.
+template <class Function>
+Function ShellWide(const char* name) {
+    return WideCalls() ? SystemFunction<Function>("shell32.dll", name) : nullptr;
 }

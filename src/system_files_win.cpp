@@ -197,9 +197,10 @@ BOOL GetDiskFreeSpaceEx932(const char* root, ULARGE_INTEGER* available, ULARGE_I
 }
 
 BOOL GetPathFromIDList932(LPCITEMIDLIST list, char* buffer) {
-    if (!WideCalls()) return SHGetPathFromIDListA(list, buffer);
+    const auto unicode = ShellWide<decltype(&SHGetPathFromIDListW)>("SHGetPathFromIDListW");
+    if (!unicode) return SHGetPathFromIDListA(list, buffer);
     wchar_t wide[MAX_PATH];
-    if (!SHGetPathFromIDListW(list, wide)) return FALSE;
+    if (!unicode(list, wide)) return FALSE;
     const DWORD n = PutText(static_cast<DWORD>(std::wcslen(wide)), wide, buffer, MAX_PATH);
     return n > 0 && n < MAX_PATH;
 }
@@ -231,12 +232,14 @@ BOOL CreateProcess932(const char* application, char* commandLine, SECURITY_ATTRI
 
 HINSTANCE ShellExecute932(HWND window, const char* verb, const char* file, const char* parameters, const char* folder,
                           INT show) {
-    if (!WideCalls()) return ShellExecuteA(window, verb, file, parameters, folder, show);
-    return ShellExecuteW(window, WideText(verb), WideText(file), WideText(parameters), WideText(folder), show);
+    const auto unicode = ShellWide<decltype(&ShellExecuteW)>("ShellExecuteW");
+    if (!unicode) return ShellExecuteA(window, verb, file, parameters, folder, show);
+    return unicode(window, WideText(verb), WideText(file), WideText(parameters), WideText(folder), show);
 }
 
 BOOL ShellExecuteEx932(SHELLEXECUTEINFOA* info) {
-    if (!WideCalls()) return ShellExecuteExA(info);
+    const auto unicode = ShellWide<decltype(&ShellExecuteExW)>("ShellExecuteExW");
+    if (!unicode) return ShellExecuteExA(info);
     const WideText verb(info->lpVerb), file(info->lpFile), parameters(info->lpParameters), folder(info->lpDirectory);
     SHELLEXECUTEINFOW wide;
     std::memcpy(&wide, info, sizeof wide);  // the same layout, texts apart
@@ -246,7 +249,7 @@ BOOL ShellExecuteEx932(SHELLEXECUTEINFOA* info) {
     wide.lpParameters = parameters;
     wide.lpDirectory = folder;
     wide.lpClass = nullptr;
-    const BOOL done = ShellExecuteExW(&wide);
+    const BOOL done = unicode(&wide);
     info->hInstApp = wide.hInstApp;
     info->hProcess = wide.hProcess;
     return done;

@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <memory>
 
+#include "system_dll_win.h"
 #include "system_text_win.h"
 
 namespace {
@@ -128,14 +129,15 @@ HFONT CreateFontIndirect932(const LOGFONTA* font) noexcept {
 }
 
 LPITEMIDLIST SHBrowseForFolder932(BROWSEINFOA* info) noexcept {
-    if (!WideCalls()) return SHBrowseForFolderA(info);
+    const auto unicode = ShellWide<decltype(&SHBrowseForFolderW)>("SHBrowseForFolderW");
+    if (!unicode) return SHBrowseForFolderA(info);
     BROWSEINFOW wide;
     std::memcpy(&wide, info, sizeof wide);  // the layouts agree; only the texts differ
     wchar_t display[MAX_PATH] = {};
     const WideArg title(info->lpszTitle);
     wide.pszDisplayName = info->pszDisplayName ? display : nullptr;
     wide.lpszTitle = title;
-    LPITEMIDLIST item = SHBrowseForFolderW(&wide);
+    LPITEMIDLIST item = unicode(&wide);
     info->iImage = wide.iImage;
     if (item && info->pszDisplayName) {
         const std::string name = Narrow(display);

@@ -7,6 +7,7 @@
 #include "engine/paths.h"
 #include "engine/shared_dll_win.h"
 #include "engine/strings.h"
+#include "system_dll_win.h"
 #include "system_files_win.h"
 #include "system_text_win.h"
 
@@ -65,7 +66,8 @@ unsigned long ShellDeleteRest(const std::string& path) {
     from.append(2, '\0');
     SetLastError(0);
     // The list's two ends are converted with it.
-    int r = WideCalls() ? ShellDelete(SHFileOperationW, Wide(from)) : ShellDelete(SHFileOperationA, from);
+    const auto unicode = ShellWide<decltype(&SHFileOperationW)>("SHFileOperationW");
+    int r = unicode ? ShellDelete(unicode, Wide(from)) : ShellDelete(SHFileOperationA, from);
     DWORD e = GetLastError();
     return (r != 0 && e != 0) ? static_cast<unsigned long>(r) : 0;
 }

@@ -120,8 +120,21 @@ DWORD SystemWrite(const std::string& path, const std::string& section, const std
     return error;
 }
 
+// WIN.INI and SYSTEM.INI belong to the system: 9x keeps them cached, and NT maps many of their
+// sections to the registry, so a change written into the file itself could be lost or unread.
+bool IsSystemProfile(const std::string& path) {
+    std::size_t name = 0;
+    for (std::size_t i = 0; i < path.size(); i += IsLeadByte(path[i]) ? 2 : 1)
+        if (path[i] == '\\' || path[i] == '/' || path[i] == ':') name = i + 1;
+    std::string upper = path.substr(name);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return upper == "WIN.INI" || upper == "SYSTEM.INI";
+}
+
 DWORD Edit(const std::string& file, const std::string& section, const std::string* key, const std::string* value) {
     const std::string path = ProfilePath(file);
+    if (IsSystemProfile(path)) return SystemWrite(path, section, key, value);
     std::string bytes;
     const DWORD error = ReadBytes(path, bytes);
     if (error && error != ERROR_FILE_NOT_FOUND) return error;

@@ -210,6 +210,18 @@ TEST(IniAsSystem, ANameWithoutFolderIsInTheWindowsFolder) {
     EXPECT_TRUE(DeleteFileA((std::string(windows) + "\\" + name).c_str()));
 }
 
+// The system's own profiles go through the system, which may keep them cached (9x) or in the
+// registry (NT): what is written there is what the system then reads.
+TEST(IniAsSystem, WinIniIsWrittenThroughTheSystem) {
+    ASSERT_EQ(WriteIniValue("KelvoTest", "Key", "値", "win.ini"), 0u);
+    char got[32] = {};
+    GetProfileStringA("KelvoTest", "Key", "", got, sizeof got);
+    EXPECT_STREQ(got, "値");
+    ASSERT_EQ(RemoveIniSection("KelvoTest", "WIN.INI"), 0u);
+    GetProfileStringA("KelvoTest", "Key", "gone", got, sizeof got);
+    EXPECT_STREQ(got, "gone");
+}
+
 TEST(IniAsSystem, JapaneseBytesSurviveOffCodePage932) {
     // As on a Windows whose code page is UTF-8: names through the W functions, the file's
     // bytes untouched by any conversion.

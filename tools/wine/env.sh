@@ -214,7 +214,14 @@ kelvo_start_xvfb() {
     if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
     local n
     for n in $(seq 91 120); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        if [ -e "/tmp/.X$n-lock" ]; then
+            # A killed run leaves its lock behind: a number whose server is gone is free again.
+            local pid
+            pid=$(tr -dc 0-9 < "/tmp/.X$n-lock" 2>/dev/null)
+            [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null && continue
+            rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n"
+        fi
+        [ -e "/tmp/.X11-unix/X$n" ] && continue
         Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
         export KELVO_XVFB_PID=$!
         export DISPLAY=":$n"

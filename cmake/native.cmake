@@ -12,14 +12,12 @@ if(KELVO_SANITIZE)
 endif()
 
 
-# zlib inflates a packed program's payload; zopfli deflates it when the checker packs one.
-find_package(ZLIB REQUIRED)
-find_library(ZOPFLI_LIBRARY NAMES libzopfli.a zopfli REQUIRED)
-find_path(ZOPFLI_INCLUDE_DIR zopfli/zopfli.h REQUIRED)
+# The LZMA SDK's decoder reads a packed program's payload; its encoder packs one.
+include(${CMAKE_SOURCE_DIR}/cmake/lzma.cmake)
 
-add_library(setup_core STATIC ${SETUP_CORE_SRC})
+add_library(setup_core STATIC ${SETUP_CORE_SRC} ${LZMA_DECODER_SRC})
 target_include_directories(setup_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(setup_core PUBLIC ZLIB::ZLIB)
+target_include_directories(setup_core PRIVATE ${LZMA_SDK_DIR})
 set(CORE_LIBS setup_core)
 if(MONITOR_CORE_SRC)
     add_library(monitor_core STATIC ${MONITOR_CORE_SRC})
@@ -27,10 +25,9 @@ if(MONITOR_CORE_SRC)
     list(APPEND CORE_LIBS monitor_core)
 endif()
 
-add_library(check_core STATIC ${CHECK_CORE_SRC})
-target_link_libraries(check_core PUBLIC setup_core ${ZOPFLI_LIBRARY})
-target_include_directories(check_core PRIVATE ${ZOPFLI_INCLUDE_DIR})
-target_compile_definitions(check_core PRIVATE KELVO_HAVE_ZOPFLI)
+add_library(check_core STATIC ${CHECK_CORE_SRC} ${LZMA_ENCODER_SRC})
+target_link_libraries(check_core PUBLIC setup_core)
+target_include_directories(check_core PRIVATE ${LZMA_SDK_DIR})
 # Linux tools name files in UTF-8: the native checker finds a package file by either name.
 target_compile_definitions(check_core PRIVATE KELVO_UTF8_NAMES)
 list(APPEND CORE_LIBS check_core)

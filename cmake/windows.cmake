@@ -30,12 +30,10 @@ kelvo_sources(MONITOR_WIN_SRC FALSE ${MONITOR_DIRS})
 set(SETUP_SYSTEM_LIBS shlwapi shell32 ole32 oleaut32 uuid comctl32 comdlg32 advapi32 gdi32 user32 msimg32)
 set(MONITOR_SYSTEM_LIBS shell32 ole32 oleaut32 uuid comctl32 comdlg32 advapi32 gdi32 user32)
 
-# Only inflate and the CRC reach setup.exe from zlib (mingw's static library); the checker also deflates.
-set(ZLIB_USE_STATIC_LIBS ON)
-find_package(ZLIB REQUIRED)
-add_library(setup_core STATIC ${SETUP_CORE_SRC})
+include(${CMAKE_SOURCE_DIR}/cmake/lzma.cmake)
+add_library(setup_core STATIC ${SETUP_CORE_SRC} ${LZMA_DECODER_SRC})
 target_include_directories(setup_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(setup_core PUBLIC ZLIB::ZLIB)
+target_include_directories(setup_core PRIVATE ${LZMA_SDK_DIR})
 add_library(setup_win STATIC ${SETUP_WIN_SRC} src/system_dll_win.cpp src/owned_win.cpp src/system_text_win.cpp src/system_windows_win.cpp
                 src/system_files_win.cpp)
 target_link_libraries(setup_win PUBLIC setup_core ${SETUP_SYSTEM_LIBS})
@@ -52,8 +50,9 @@ target_compile_options(setup PRIVATE -fno-rtti)
 target_link_options(setup PRIVATE ${KELVO_PROGRAM_LINK_OPTIONS})
 
 # The package checker as a console program beside setup.exe.
-add_library(check_core STATIC ${CHECK_CORE_SRC})
+add_library(check_core STATIC ${CHECK_CORE_SRC} ${LZMA_ENCODER_SRC})
 target_link_libraries(check_core PUBLIC setup_core)
+target_include_directories(check_core PRIVATE ${LZMA_SDK_DIR})
 add_executable(setupcheck src/check/setupcheck_main.cpp)
 target_link_libraries(setupcheck PRIVATE check_core)
 target_link_options(setupcheck PRIVATE ${KELVO_PROGRAM_LINK_OPTIONS})

@@ -11,7 +11,7 @@ PACKAGES="cmake ninja-build g++ googletest python3 \
  wine wine32 wine64 fonts-wine fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation \
  xvfb xauth x11-utils imagemagick locales openssl mscompress sox nsis man-db \
  clang libclang-rt-14-dev clang-format clang-tidy \
- zlib1g-dev libzopfli-dev libz-mingw-w64-dev osslsigncode lintian"
+ lzma-dev osslsigncode lintian"
 
 missing=""
 for p in $PACKAGES; do

@@ -53,7 +53,7 @@ libc_version() {
     objdump -T "$1" | sed -n 's/.*GLIBC_\([0-9.]*\).*/\1/p' | sort -uV | tail -1
 }
 
-# zlib inflates and deflates the one-file programs: the native checker links it as the system has it.
+# zlib, should the native checker ever link it again (its LZMA is built in): it links it as the system has it.
 # grep reads all of objdump's output: with -q it would stop early, objdump would die of SIGPIPE,
 # and pipefail would now and then drop the dependency.
 zlib_dependency() {

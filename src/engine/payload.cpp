@@ -2,9 +2,11 @@
 
 #include "engine/code_page.h"
 
-#include <zlib.h>
+#include <LzmaDec.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -104,18 +106,35 @@ bool ReadIndex(ByteSource& in, std::uint64_t at, std::uint64_t end, std::uint32_
     return at == end;
 }
 
-// Inflates one raw deflate block; false unless it gives exactly raw.size() bytes.
-bool Inflate(const std::string& stored, std::string& raw) {
-    z_stream stream{};
-    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) return false;
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stored.data()));
-    stream.avail_in = static_cast<uInt>(stored.size());
-    stream.next_out = reinterpret_cast<Bytef*>(raw.data());
-    stream.avail_out = static_cast<uInt>(raw.size());
-    const int result = inflate(&stream, Z_FINISH);
-    const bool whole = result == Z_STREAM_END && stream.avail_out == 0 && stream.avail_in == 0;
-    inflateEnd(&stream);
-    return whole;
+void* LzmaAlloc(void*, std::size_t size) { return std::malloc(size); }
+void LzmaFree(void*, void* address) { std::free(address); }
+
+// Decodes one block: the encoder's 5 property bytes, then a raw LZMA stream without an end
+// mark. False unless it gives exactly raw.size() bytes from every stored byte.
+bool Decode(const std::string& stored, std::string& raw) {
+    if (stored.size() < LZMA_PROPS_SIZE) return false;
+    ISzAlloc alloc = {LzmaAlloc, LzmaFree};
+    SizeT rawSize = raw.size(), streamSize = stored.size() - LZMA_PROPS_SIZE;
+    ELzmaStatus status = LZMA_STATUS_NOT_SPECIFIED;
+    const auto* bytes = reinterpret_cast<const Byte*>(stored.data());
+    const SRes result = LzmaDecode(reinterpret_cast<Byte*>(raw.data()), &rawSize, bytes + LZMA_PROPS_SIZE, &streamSize,
+                                   bytes, LZMA_PROPS_SIZE, LZMA_FINISH_END, &status, &alloc);
+    return result == SZ_OK && rawSize == raw.size() && streamSize == stored.size() - LZMA_PROPS_SIZE &&
+           (status == LZMA_STATUS_FINISHED_WITH_MARK || status == LZMA_STATUS_MAYBE_FINISHED_WITHOUT_MARK);
+}
+
+// The CRC-32 of zip and PNG (reflected polynomial 0xEDB88320), a table built once.
+const std::array<std::uint32_t, 256>& CrcTable() {
+    static const std::array<std::uint32_t, 256> table = [] {
+        std::array<std::uint32_t, 256> out{};
+        for (std::uint32_t n = 0; n < 256; ++n) {
+            std::uint32_t c = n;
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            out[n] = c;
+        }
+        return out;
+    }();
+    return table;
 }
 
 // Hands the data's bytes out block by block, in order.
@@ -151,7 +170,7 @@ private:
             return true;
         }
         block_.assign(raw, '\0');
-        return method == Method::kDeflate && Inflate(bytes, block_);
+        return method == Method::kLzma && Decode(bytes, block_);
     }
     ByteSource& in_;
     std::uint64_t at_, end_;
@@ -164,13 +183,11 @@ private:
 namespace payload_format {
 
 std::uint32_t Crc(std::uint32_t crc, const char* bytes, std::size_t count) {
-    while (count > 0) {
-        const uInt piece = static_cast<uInt>(std::min<std::size_t>(count, 1u << 30));
-        crc = static_cast<std::uint32_t>(crc32(crc, reinterpret_cast<const Bytef*>(bytes), piece));
-        bytes += piece;
-        count -= piece;
-    }
-    return crc;
+    const std::array<std::uint32_t, 256>& table = CrcTable();
+    crc = ~crc;
+    for (std::size_t i = 0; i < count; ++i)
+        crc = table[(crc ^ static_cast<unsigned char>(bytes[i])) & 0xff] ^ (crc >> 8);
+    return ~crc;
 }
 
 void PutLittle(std::string& out, std::uint64_t value, int bytes) {

@@ -58,7 +58,7 @@ std::vector<PackFile> Files() {
     for (int i = 0; i < 2000; ++i) text += "line " + std::to_string(i % 97) + "\r\n";
     return {{"SETUP.INI", "[Setup]\r\n", 0x20, 1},
             {"EMPTY.TXT", "", 0x21, 2},
-            {"BIG.DAT", Pseudorandom(1100000, 7), 0x20, 3},  // more than a block, and stored
+            {"BIG.DAT", Pseudorandom(payload_format::kBlockSize + 50000, 7), 0x20, 3},  // more than a block, and stored
             {"TEXT.TXT", text, 0x20, 4},
             {"DISK2\\\x83\x5c.TXT", "second disk", 0x20, 5}};  // a trail byte 0x5C is no delimiter
 }
@@ -89,8 +89,8 @@ TEST(Payload, PackedFilesComeBackWithTheirTimesAndAttributesAndTheProgramAsPacke
     const std::string program = Program();
     const std::string packed = PackPackage({program, 99}, Files());
     ASSERT_FALSE(packed.empty());
-    EXPECT_EQ(packed.compare(0, program.size(), program), 0);    // the program first, unchanged
-    EXPECT_LT(packed.size(), program.size() + 1100000 + 20000);  // the text deflated
+    EXPECT_EQ(packed.compare(0, program.size(), program), 0);  // the program first, unchanged
+    EXPECT_LT(packed.size(), program.size() + payload_format::kBlockSize + 50000 + 20000);  // the text compressed
     const Unpacked read = Read(packed);
     ASSERT_EQ(read.state, PayloadState::kWhole);
     ASSERT_TRUE(read.whole);
@@ -165,4 +165,59 @@ TEST(Payload, NamesThatLeadOutOfTheFolderAreNotPacked) {
          {"..\\X.TXT", "C:\\X.TXT", "\\X.TXT", "A\\..\\..\\X.TXT", "A\\\\B", "X.TXT.", "A/B", "", "A\\"}) {
         EXPECT_TRUE(PackPackage({Program(), 1}, {{name, "x", 0x20, 1}}).empty()) << name;
     }
+}
+
+TEST(Payload, TheCrcIsTheOneZipAndPngUse) {
+    const char* check = "123456789";
+    EXPECT_EQ(payload_format::Crc(0, check, 9), 0xCBF43926u);
+    EXPECT_EQ(payload_format::Crc(payload_format::Crc(0, check, 4), check + 4, 5), 0xCBF43926u);  // in pieces
+    EXPECT_EQ(payload_format::Crc(0, "", 0), 0u);
+    const std::string bytes = Pseudorandom(3000, 5);
+    EXPECT_EQ(payload_format::Crc(0, bytes.data(), bytes.size()), 0xF49A7290u);  // zlib.crc32 of the same bytes
+}
+
+// A block changed behind the payload's CRC (sealed again, as a careless tool might): the
+// decoder, not the whole-payload check, must refuse it, and without reading past its bytes.
+TEST(Payload, ABlockThatDoesNotDecodeToItsSizeIsRefused) {
+    std::string text;
+    for (int i = 0; i < 3000; ++i) text += "entry " + std::to_string(i % 41) + "\r\n";
+    const std::string packed = PackPackage({Program(), 1}, {{"A.TXT", text, 0x20, 1}});
+    Unpacked read = Read(packed);
+    ASSERT_TRUE(read.whole);
+    const std::size_t block = static_cast<std::size_t>(read.payload.dataStart);
+    EXPECT_EQ(packed[block + 8], 2);  // LZMA
+    const std::uint32_t stored =
+        static_cast<unsigned char>(packed[block + 4]) | static_cast<unsigned char>(packed[block + 5]) << 8;
+    EXPECT_LT(stored, text.size() / 10);
+    auto sealed = [&](std::string bytes) {
+        const std::size_t end = static_cast<std::size_t>(read.payload.end);
+        const std::size_t start = static_cast<std::size_t>(read.payload.start);
+        Put(bytes, end - 4, payload_format::Crc(0, bytes.data() + start, end - 4 - start), 4);
+        return Read(bytes);
+    };
+    EXPECT_TRUE(sealed(packed).whole);
+    std::string changed = packed;
+    changed[block + 9 + 5 + stored / 2] ^= 0x40;  // inside the stream
+    EXPECT_FALSE(sealed(changed).whole);
+    changed = packed;
+    Put(changed, block, text.size() + 1, 4);  // one byte more than the stream holds
+    EXPECT_FALSE(sealed(changed).whole);
+    changed = packed;
+    changed[block + 8] = 1;  // deflate: no longer read
+    EXPECT_FALSE(sealed(changed).whole);
+    changed = packed;
+    changed[block + 9] = static_cast<char>(0xff);  // no valid lc/lp/pb
+    EXPECT_FALSE(sealed(changed).whole);
+    changed = packed;
+    Put(changed, block + 4, 3, 4);  // shorter than the properties; the rest is then no block
+    EXPECT_FALSE(sealed(changed).whole);
+}
+
+TEST(Payload, BytesThatDoNotShrinkAreStored) {
+    const std::string noise = Pseudorandom(5000, 3);
+    const std::string packed = PackPackage({Program(), 1}, {{"N.BIN", noise, 0x20, 1}});
+    const Unpacked read = Read(packed);
+    ASSERT_TRUE(read.whole);
+    EXPECT_EQ(packed[static_cast<std::size_t>(read.payload.dataStart) + 8], 0);
+    EXPECT_EQ(read.files.at("N.BIN"), noise);
 }

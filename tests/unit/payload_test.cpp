@@ -213,11 +213,21 @@ TEST(Payload, ABlockThatDoesNotDecodeToItsSizeIsRefused) {
     EXPECT_FALSE(sealed(changed).whole);
 }
 
-TEST(Payload, BytesThatDoNotShrinkAreStored) {
+TEST(Payload, RandomBytesAreStoredButTextAmongThemIsStillCompressed) {
     const std::string noise = Pseudorandom(5000, 3);
     const std::string packed = PackPackage({Program(), 1}, {{"N.BIN", noise, 0x20, 1}});
     const Unpacked read = Read(packed);
     ASSERT_TRUE(read.whole);
     EXPECT_EQ(packed[static_cast<std::size_t>(read.payload.dataStart) + 8], 0);
     EXPECT_EQ(read.files.at("N.BIN"), noise);
+    // A long script beside a few MB of random files, all in one block: the text shrinks.
+    std::string script;
+    for (int i = 0; i < 8000; ++i) script += "File" + std::to_string(i) + "=(App)data" + std::to_string(i) + ".bin\r\n";
+    const std::string big = Pseudorandom(3 << 20, 9);
+    const std::string mixed = PackPackage({Program(), 1}, {{"SETUP.INI", script, 0x20, 1}, {"D.BIN", big, 0x20, 1}});
+    const Unpacked mixedRead = Read(mixed);
+    ASSERT_TRUE(mixedRead.whole);
+    EXPECT_EQ(mixed[static_cast<std::size_t>(mixedRead.payload.dataStart) + 8], 2);
+    EXPECT_LT(mixed.size(), Program().size() + big.size() + script.size() / 2);
+    EXPECT_EQ(mixedRead.files.at("D.BIN"), big);
 }

@@ -2,6 +2,7 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -47,7 +48,7 @@ LONG RegQueryValueEx932(HKEY key, const char* name, DWORD* type, BYTE* data, DWO
     *size = static_cast<DWORD>(text.size());
     if (!data) return ERROR_SUCCESS;
     if (text.size() > room) return ERROR_MORE_DATA;
-    std::memcpy(data, text.data(), text.size());
+    std::copy(text.begin(), text.end(), data);  // the value's own ends are among the bytes
     return ERROR_SUCCESS;
 }
 

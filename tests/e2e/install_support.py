@@ -120,15 +120,13 @@ class InstallCase(WineTestCase):
         wine.click("TfrmMain", "btnEvent")
         self.assertEqual(proc.wait(timeout=60), 0)
 
-    def install_with_defaults(self, setup, wine=None):
-        """Installs the example package as a user who accepts every default: the licence
-        ticked, "続行" and "開始" pressed, its three questions (folder creation, disk change,
-        association) answered yes, and the final page ended."""
-        wine = wine or self.wine
-        proc = wine.start(wine.unix(setup))
+    def walk_to_start(self, wine, on_page=lambda: None):
+        """Walks the started wizard to the page whose button starts the install, the licence
+        ticked on the way; on_page is called on each page passed, that one included."""
         wine.wait("TfrmMain")
         self._until(wine, lambda: wine.text("TfrmMain", "btnEvent") != "")
         for _ in range(6):
+            on_page()
             controls = wine.controls("TfrmMain")
             if controls["btnEvent"].text == START:
                 break
@@ -138,6 +136,14 @@ class InstallCase(WineTestCase):
             before = controls["btnEvent"].text
             wine.click("TfrmMain", "btnEvent")
             self._until(wine, lambda: wine.text("TfrmMain", "btnEvent") != before, timeout=10)
+
+    def install_with_defaults(self, setup, wine=None):
+        """Installs the example package as a user who accepts every default: the licence
+        ticked, "続行" and "開始" pressed, its three questions (folder creation, disk change,
+        association) answered yes, and the final page ended."""
+        wine = wine or self.wine
+        proc = wine.start(wine.unix(setup))
+        self.walk_to_start(wine)
         wine.screenshot("main")
         self.install([("フォルダ作成", 6), ("ディスク交換", 1), ("関連付けの確認", 6)], wine)
         self.to_final_page(wine)

@@ -10,7 +10,7 @@ import struct
 import test_unattended
 from example_package import APP, KEY, example_files
 from harness import BUILD, JAPANESE
-from install_support import START, read_lnk
+from install_support import read_lnk
 from test_monitor import FOLDER, INI_KEYS, free_port
 from uninstall_support import UNSTART, UninstallCase, machine_changes, snapshot
 
@@ -108,19 +108,7 @@ class OtherCodePage:
     def install_recorded(self, wine, seen):
         """install_with_defaults, with every page, question and completion in seen."""
         proc = wine.start(wine.unix("C:\\pkg\\setup.exe"))
-        wine.wait("TfrmMain")
-        self._until(wine, lambda: wine.text("TfrmMain", "btnEvent") != "")
-        for _ in range(6):
-            seen.add("TfrmMain", shown_texts(wine, "TfrmMain"))
-            controls = wine.controls("TfrmMain")
-            if controls["btnEvent"].text == START:
-                break
-            if controls["chkEULARead"].visible and not controls["chkEULARead"].checked:
-                wine.driver("check", "TfrmMain", "chkEULARead", "1")
-                self._until(wine, lambda: wine.controls("TfrmMain")["btnEvent"].enabled)
-            before = controls["btnEvent"].text
-            wine.click("TfrmMain", "btnEvent")
-            self._until(wine, lambda: wine.text("TfrmMain", "btnEvent") != before, timeout=10)
+        self.walk_to_start(wine, lambda: seen.add("TfrmMain", shown_texts(wine, "TfrmMain")))
         seen.add("TfrmBack", shown_texts(wine, "TfrmBack"))
         wine.screenshot("main")
         # The message boxes' buttons are the system's, captioned in its language: pressed by id.

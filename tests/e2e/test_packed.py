@@ -12,7 +12,7 @@ import unittest
 
 from harness import BUILD, REPO
 from example_package import APP, KEY
-from install_support import START, file_bytes, read_lnk, reg_value, sjis
+from install_support import file_bytes, read_lnk, reg_value, sjis
 from uninstall_support import UNINSTALL_KEYS, UNSTART, machine_changes, snapshot
 from test_security import plant, planted_loads
 from test_unattended import CODE, LOG, PROGRAM_OWN, SHARED_DLL, UnattendedCase
@@ -176,16 +176,7 @@ class PackedRoundTrip(PackedCase):
         wine.wait("TfrmMain")
         self._until(wine, lambda: wine.text("TfrmMain", "btnEvent") != "")
         self.assertNotIn("致命的エラー", wine.text("TfrmMain", "lblMessage"))
-        for _ in range(6):
-            controls = wine.controls("TfrmMain")
-            if controls["btnEvent"].text == START:
-                break
-            if controls["chkEULARead"].visible and not controls["chkEULARead"].checked:
-                wine.driver("check", "TfrmMain", "chkEULARead", "1")
-                self._until(wine, lambda: wine.controls("TfrmMain")["btnEvent"].enabled)
-            before = controls["btnEvent"].text
-            wine.click("TfrmMain", "btnEvent")
-            self._until(wine, lambda: wine.text("TfrmMain", "btnEvent") != before, timeout=10)
+        self.walk_to_start(wine)
         wine.screenshot("main")
         self.install(answers, wine)
         self.to_final_page(wine)

@@ -11,3 +11,5 @@ set(LZMA_DECODER_SRC ${LZMA_SDK_DIR}/LzmaDec.c)
 set(LZMA_ENCODER_SRC ${LZMA_SDK_DIR}/LzmaEnc.c ${LZMA_SDK_DIR}/LzFind.c)
 set_source_files_properties(${LZMA_DECODER_SRC} ${LZMA_ENCODER_SRC} PROPERTIES COMPILE_OPTIONS "-w"
                             COMPILE_DEFINITIONS _7ZIP_ST)
+# The decoder's loops rolled up: smaller in setup.exe, a little slower per byte.
+set_property(SOURCE ${LZMA_DECODER_SRC} APPEND PROPERTY COMPILE_DEFINITIONS _LZMA_SIZE_OPT)

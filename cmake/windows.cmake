@@ -17,6 +17,8 @@ add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timest
 set(CMAKE_C_FLAGS_RELEASE "-Oz -DNDEBUG")
 set(CMAKE_CXX_FLAGS_RELEASE "-Oz -DNDEBUG")
 add_compile_options($<$<CONFIG:Release>:-ffunction-sections> $<$<CONFIG:Release>:-fdata-sections>)
+# Exceptions are thrown by calls alone, never from a signal: unwind tables exact at calls suffice.
+add_compile_options($<$<CONFIG:Release>:-fno-asynchronous-unwind-tables>)
 set(KELVO_PROGRAM_LINK_OPTIONS $<$<CONFIG:Release>:-s> $<$<CONFIG:Release>:-Wl,--gc-sections>)
 
 

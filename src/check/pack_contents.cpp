@@ -38,16 +38,21 @@ Stamp StampOf(const std::string& path) {
 class Collector {
 public:
     explicit Collector(PackContents& contents) : contents_(contents) {}
-    // Adds a file of the package under the name the script uses; each name once.
-    bool Add(const std::string& name, const std::string& path, std::string& error) {
-        if (!taken_.emplace(MapString(name, kMapUpperCase), path).second) return true;
+    // Adds a file of the package under the name the script uses; each name once. A file is
+    // left in the payload for the copy step only when nothing else needs it before then.
+    bool Add(const std::string& name, const std::string& path, std::string& error, bool copied = false) {
+        const auto [it, added] = taken_.emplace(MapString(name, kMapUpperCase), contents_.files.size());
+        if (!added) {
+            contents_.files[it->second].copied &= copied;
+            return true;
+        }
         const std::optional<std::string> bytes = PackageFolder::Read(path);
         if (!bytes) {
             error = "cannot read \"" + path + "\"";
             return false;
         }
         const Stamp stamp = StampOf(path);
-        contents_.files.push_back({name, *bytes, stamp.attributes, stamp.writeTime});
+        contents_.files.push_back({name, *bytes, stamp.attributes, stamp.writeTime, copied});
         contents_.paths.push_back(path);
         return true;
     }
@@ -61,7 +66,7 @@ public:
 
 private:
     PackContents& contents_;
-    std::map<std::string, std::string> taken_;  // upper-case name -> path
+    std::map<std::string, std::size_t> taken_;  // upper-case name -> its place in the files
 };
 
 bool IsFolderPath(const std::string& path) {
@@ -98,7 +103,9 @@ std::optional<PackContents> CollectPackContents(const std::string& folder, std::
         if (path && !collect.Add(name, *path, error)) return std::nullopt;
     }
     for (const CopySource& source : ReadCopySources(file, package))
-        if (source.path && !collect.Add(source.packageName, *source.path, error)) return std::nullopt;
+        // An expanded file comes out before the run: the system's expansion reads it from a file.
+        if (source.path && !collect.Add(source.packageName, *source.path, error, !source.entry.compressed))
+            return std::nullopt;
     for (const PackageFolder::Entry& entry : package.Entries()) {
         const bool isFolder = IsFolderPath(entry.path);
         if (!collect.Taken(entry.name, isFolder) && !(program && entry.path == program->path))

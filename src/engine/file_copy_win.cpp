@@ -8,6 +8,7 @@
 #include "engine/files_win.h"
 #include "engine/messages_win.h"
 #include "engine/paths.h"
+#include "engine/payload_win.h"
 #include "engine/strings.h"
 #include "system_files_win.h"
 
@@ -151,13 +152,20 @@ void RecoverPutInPlace(const std::string& temporary, const std::string& destinat
 
 std::string StagingFolderOf(const std::string& destination) { return FolderOfPath(destination) + "~KSCOPY\\"; }
 
+std::string StagedPath(const std::string& staging, const std::string& destination) {
+    return staging + NameOfPath(destination);
+}
+
 unsigned long CopyIntoPlace(const std::string& source, const std::string& destination, const std::string& staging,
                             std::vector<char>& buffer) {
-    const std::string staged = staging + NameOfPath(destination);
+    const std::string staged = StagedPath(staging, destination);
     if (NoReplacingMove()) RecoverPutInPlace(staged, destination);
-    if (const unsigned long error = CopyOneFile(source, staged, buffer)) return error;
+    // A file of a one-file package may still be in its payload: it is written from there.
+    const unsigned long copied =
+        CopiedPackageFile(source) ? WriteCopiedFile(source, staged, destination) : CopyOneFile(source, staged, buffer);
+    if (copied) return copied;
     const unsigned long error = PutInPlace(staged, destination);
-    if (error) DeleteFile932(staged.c_str());
+    if (error && error != ERROR_SHARING_VIOLATION) DeleteFile932(staged.c_str());
     return error;
 }
 

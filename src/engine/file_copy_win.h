@@ -24,9 +24,12 @@ void RecoverPutInPlace(const std::string& temporary, const std::string& destinat
 // The folder inside the destination's folder where new bytes are written before they take a
 // file's place: a folder of its own keeps Wine's lookups of names not yet there short.
 std::string StagingFolderOf(const std::string& destination);
+// The file in a staging folder that is to take the destination's place.
+std::string StagedPath(const std::string& staging, const std::string& destination);
 // Copies the source into the staging folder under the destination's name, then puts it in
 // place: until that moment the destination keeps its old bytes, whatever happens; a failed
-// copy leaves it as it was. Times and marks as CopyOneFile gives them.
+// copy leaves it as it was. Times and marks as CopyOneFile gives them. A destination another
+// program holds (ERROR_SHARING_VIOLATION) leaves the staged file for a replacement at restart.
 [[nodiscard]] unsigned long CopyIntoPlace(const std::string& source, const std::string& destination,
                                           const std::string& staging, std::vector<char>& buffer);
 // The staging folders of a run: made when first asked for, removed with what a run cut short

@@ -16,16 +16,20 @@ bool FindEntry(const std::string& path, WIN32_FIND_DATAA& data) {
 
 long PackedAge(const WIN32_FIND_DATAA& data) {
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
-    FILETIME local;
-    WORD date = 0, time = 0;
-    if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !FileTimeToDosDateTime(&local, &date, &time))
-        return -1;
-    return static_cast<long>((static_cast<unsigned long>(date) << 16) | time);
+    return FileTimeAge((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime);
 }
 
 std::string UpperName(const std::string& name) { return MapString(name, kMapUpperCase); }
 
 }  // namespace
+
+long FileTimeAge(std::uint64_t writeTime) {
+    const FILETIME written = {static_cast<DWORD>(writeTime & 0xffffffff), static_cast<DWORD>(writeTime >> 32)};
+    FILETIME local;
+    WORD date = 0, time = 0;
+    if (!FileTimeToLocalFileTime(&written, &local) || !FileTimeToDosDateTime(&local, &date, &time)) return -1;
+    return static_cast<long>((static_cast<unsigned long>(date) << 16) | time);
+}
 
 bool FileExists(const std::string& path) {
     WIN32_FIND_DATAA data;

@@ -24,6 +24,8 @@ struct FileStamp {
     std::int64_t size = -1;
 };
 FileStamp ReadFileStamp(const std::string& path);
+// A write time (FILETIME) as the packed local date and time that ages are.
+long FileTimeAge(std::uint64_t writeTime);
 long FileAge(const std::string& path);
 // What folders held when first asked about, kept current by the caller after each write:
 // one scan of a folder instead of one per name that is not there yet (the file system

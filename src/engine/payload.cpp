@@ -85,6 +85,7 @@ bool IsSafeName(const std::string& name) {
 }
 
 bool ReadIndex(ByteSource& in, std::uint64_t at, std::uint64_t end, std::uint32_t count, Payload& payload) {
+    bool copied = false;
     for (std::uint32_t i = 0; i < count; ++i) {
         char fixed[kRecordFixed];
         if (at + kRecordFixed > end || !in.Read(at, fixed, kRecordFixed)) return false;
@@ -99,8 +100,12 @@ bool ReadIndex(ByteSource& in, std::uint64_t at, std::uint64_t end, std::uint32_
         file.name.resize(nameSize);
         if (at + nameSize > end || !in.Read(at, file.name.data(), nameSize)) return false;
         at += nameSize;
-        const bool known = file.kind == PayloadKind::kPackageFile || file.kind == PayloadKind::kProgramTail;
-        if (!known || (file.kind == PayloadKind::kPackageFile && !IsSafeName(file.name))) return false;
+        const bool named = file.kind == PayloadKind::kPackageFile || file.kind == PayloadKind::kCopiedFile;
+        if (!named && file.kind != PayloadKind::kProgramTail) return false;
+        if (named && !IsSafeName(file.name)) return false;
+        // The files taken out before the run come first: the copy step reads on from there.
+        copied = copied || file.kind == PayloadKind::kCopiedFile;
+        if (copied && file.kind != PayloadKind::kCopiedFile) return false;
         payload.files.push_back(std::move(file));
     }
     return at == end;
@@ -108,20 +113,7 @@ bool ReadIndex(ByteSource& in, std::uint64_t at, std::uint64_t end, std::uint32_
 
 void* LzmaAlloc(void*, std::size_t size) { return std::malloc(size); }
 void LzmaFree(void*, void* address) { std::free(address); }
-
-// Decodes one block: the encoder's 5 property bytes, then a raw LZMA stream without an end
-// mark. False unless it gives exactly raw.size() bytes from every stored byte.
-bool Decode(const std::string& stored, std::string& raw) {
-    if (stored.size() < LZMA_PROPS_SIZE) return false;
-    ISzAlloc alloc = {LzmaAlloc, LzmaFree};
-    SizeT rawSize = raw.size(), streamSize = stored.size() - LZMA_PROPS_SIZE;
-    ELzmaStatus status = LZMA_STATUS_NOT_SPECIFIED;
-    const auto* bytes = reinterpret_cast<const Byte*>(stored.data());
-    const SRes result = LzmaDecode(reinterpret_cast<Byte*>(raw.data()), &rawSize, bytes + LZMA_PROPS_SIZE, &streamSize,
-                                   bytes, LZMA_PROPS_SIZE, LZMA_FINISH_END, &status, &alloc);
-    return result == SZ_OK && rawSize == raw.size() && streamSize == stored.size() - LZMA_PROPS_SIZE &&
-           (status == LZMA_STATUS_FINISHED_WITH_MARK || status == LZMA_STATUS_MAYBE_FINISHED_WITHOUT_MARK);
-}
+ISzAlloc lzmaAlloc = {LzmaAlloc, LzmaFree};
 
 // The CRC-32 of zip and PNG (reflected polynomial 0xEDB88320), a table built once.
 const std::array<std::uint32_t, 256>& CrcTable() {
@@ -137,47 +129,6 @@ const std::array<std::uint32_t, 256>& CrcTable() {
     return table;
 }
 
-// Hands the data's bytes out block by block, in order.
-class BlockReader {
-public:
-    BlockReader(ByteSource& in, std::uint64_t at, std::uint64_t end) : in_(in), at_(at), end_(end) {}
-    // The next piece of at most count bytes; empty when the data is damaged or done.
-    bool Next(std::size_t count, const char*& bytes, std::size_t& got) {
-        if (used_ == block_.size() && !Load()) return false;
-        got = std::min(count, block_.size() - used_);
-        bytes = block_.data() + used_;
-        used_ += got;
-        return true;
-    }
-    bool AtEnd() const { return at_ == end_ && used_ == block_.size(); }
-
-private:
-    bool Load() {
-        char head[kBlockHeader];
-        if (at_ + kBlockHeader > end_ || !in_.Read(at_, head, kBlockHeader)) return false;
-        const std::size_t raw = static_cast<std::size_t>(Little(head, 4));
-        const std::size_t stored = static_cast<std::size_t>(Little(head + 4, 4));
-        const auto method = static_cast<Method>(head[8]);
-        at_ += kBlockHeader;
-        if (raw == 0 || raw > kBlockSize || stored > end_ - at_) return false;
-        if (method == Method::kStored && stored != raw) return false;
-        std::string bytes(stored, '\0');
-        if (!in_.Read(at_, bytes.data(), stored)) return false;
-        at_ += stored;
-        used_ = 0;
-        if (method == Method::kStored) {
-            block_ = std::move(bytes);
-            return true;
-        }
-        block_.assign(raw, '\0');
-        return method == Method::kLzma && Decode(bytes, block_);
-    }
-    ByteSource& in_;
-    std::uint64_t at_, end_;
-    std::string block_;
-    std::size_t used_ = 0;
-};
-
 }  // namespace
 
 namespace payload_format {
@@ -188,10 +139,6 @@ std::uint32_t Crc(std::uint32_t crc, const char* bytes, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i)
         crc = table[(crc ^ static_cast<unsigned char>(bytes[i])) & 0xff] ^ (crc >> 8);
     return ~crc;
-}
-
-void PutLittle(std::string& out, std::uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i, value >>= 8) out.push_back(static_cast<char>(value & 0xff));
 }
 
 bool ReadProgramLayout(ByteSource& in, ProgramLayout& layout) {
@@ -224,38 +171,6 @@ bool ReadProgramLayout(ByteSource& in, ProgramLayout& layout) {
     return layout.imageEnd <= in.Size();
 }
 
-std::string Header(std::uint32_t fileCount, std::uint32_t indexSize, std::uint64_t dataSize, std::uint32_t programCrc,
-                   const ProgramFields& fields) {
-    std::string out(kMagic, sizeof(kMagic));
-    PutLittle(out, fileCount, 4);
-    PutLittle(out, indexSize, 4);
-    PutLittle(out, dataSize, 8);
-    PutLittle(out, programCrc, 4);
-    PutLittle(out, fields.checksum, 4);
-    PutLittle(out, fields.securityOffset, 4);
-    PutLittle(out, fields.securitySize, 4);
-    return out;
-}
-
-std::string IndexRecord(const PayloadFile& file) {
-    std::string out;
-    PutLittle(out, file.name.size(), 2);
-    out.push_back(static_cast<char>(file.kind));
-    PutLittle(out, file.attributes, 4);
-    PutLittle(out, file.writeTime, 8);
-    PutLittle(out, file.size, 8);
-    PutLittle(out, file.crc, 4);
-    return out + file.name;
-}
-
-std::string BlockHeader(std::uint32_t rawSize, std::uint32_t storedSize, Method method) {
-    std::string out;
-    PutLittle(out, rawSize, 4);
-    PutLittle(out, storedSize, 4);
-    out.push_back(static_cast<char>(method));
-    return out;
-}
-
 void PutProgramFields(std::string& program, const ProgramLayout& layout, const ProgramFields& fields) {
     const std::uint32_t values[] = {fields.checksum, fields.securityOffset, fields.securitySize};
     const std::size_t at[] = {layout.checksumAt, layout.securityAt, layout.securityAt + 4};
@@ -264,6 +179,139 @@ void PutProgramFields(std::string& program, const ProgramLayout& layout, const P
 }
 
 }  // namespace payload_format
+
+// Hands the data's bytes out in order, block by block: a stored block as read, an LZMA block
+// (the encoder's 5 property bytes, then its raw stream without an end mark) decoded piece by
+// piece into its dictionary, and checked to end exactly with the block.
+struct PayloadReader::Blocks {
+    Blocks(ByteSource& source, std::uint64_t from, std::uint64_t to) : in(source), at(from), end(to) {
+        LzmaDec_Construct(&decoder);
+    }
+    ~Blocks() { LzmaDec_FreeProbs(&decoder, &lzmaAlloc); }
+    Blocks(const Blocks&) = delete;
+    Blocks& operator=(const Blocks&) = delete;
+
+    // The next piece of at most count bytes; false when the data is damaged or done.
+    bool Next(std::size_t count, const char*& bytes, std::size_t& got) {
+        if (rawLeft == 0 && !Load()) return false;
+        count = static_cast<std::size_t>(std::min<std::uint64_t>(count, rawLeft));
+        if (method == Method::kStored) {
+            if (inPos == inSize && !Fill()) return false;
+            got = std::min(count, inSize - inPos);
+            bytes = input.data() + inPos;
+            inPos += got;
+        } else if (!Decode(count, bytes, got)) {
+            return false;
+        }
+        rawLeft -= got;
+        return rawLeft > 0 || (inPos == inSize && storedLeft == 0 && Finished());
+    }
+    bool AtEnd() const { return at == end && rawLeft == 0 && storedLeft == 0 && inPos == inSize; }
+
+private:
+    bool Load() {
+        char head[kBlockHeader];
+        if (at + kBlockHeader > end || !in.Read(at, head, kBlockHeader)) return false;
+        rawLeft = static_cast<std::uint32_t>(Little(head, 4));
+        storedLeft = Little(head + 4, 4);
+        method = static_cast<Method>(head[8]);
+        at += kBlockHeader;
+        inPos = inSize = 0;
+        if (rawLeft == 0 || rawLeft > kBlockLimit || storedLeft > end - at) return false;
+        if (method == Method::kStored) return storedLeft == rawLeft;
+        Byte props[LZMA_PROPS_SIZE];
+        CLzmaProps read;
+        if (method != Method::kLzma || storedLeft < LZMA_PROPS_SIZE || !in.Read(at, props, LZMA_PROPS_SIZE) ||
+            LzmaProps_Decode(&read, props, LZMA_PROPS_SIZE) != SZ_OK ||
+            LzmaDec_AllocateProbs(&decoder, props, LZMA_PROPS_SIZE, &lzmaAlloc) != SZ_OK)
+            return false;
+        at += LZMA_PROPS_SIZE;
+        storedLeft -= LZMA_PROPS_SIZE;
+        // No match reaches further back than the block's start: a shorter block needs no more.
+        const std::size_t size = std::min<std::size_t>(std::max<UInt32>(read.dicSize, 1), rawLeft);
+        if (size > kDictionarySize) return false;
+        if (dictionary.size() < size) dictionary.resize(size);
+        decoder.dic = dictionary.data();
+        decoder.dicBufSize = size;
+        LzmaDec_Init(&decoder);
+        return true;
+    }
+    // Keeps what is left of the read buffer and reads on behind it.
+    bool Fill() {
+        if (storedLeft == 0) return false;
+        input.resize(kInputSize);
+        std::memmove(input.data(), input.data() + inPos, inSize - inPos);
+        inSize -= inPos;
+        inPos = 0;
+        const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(storedLeft, kInputSize - inSize));
+        if (!in.Read(at, input.data() + inSize, count)) return false;
+        at += count;
+        storedLeft -= count;
+        inSize += count;
+        return true;
+    }
+    bool Decode(std::size_t count, const char*& bytes, std::size_t& got) {
+        if (decoder.dicPos == decoder.dicBufSize) decoder.dicPos = 0;
+        const SizeT start = decoder.dicPos;
+        const SizeT limit = start + std::min<SizeT>(count, decoder.dicBufSize - start);
+        const ELzmaFinishMode mode = limit - start == rawLeft ? LZMA_FINISH_END : LZMA_FINISH_ANY;
+        while (decoder.dicPos == start) {
+            SizeT used = inSize - inPos;
+            if (LzmaDec_DecodeToDic(&decoder, limit, reinterpret_cast<const Byte*>(input.data()) + inPos, &used, mode,
+                                    &status) != SZ_OK)
+                return false;
+            inPos += used;
+            if (decoder.dicPos == start && used == 0 && !Fill()) return false;  // the stream ends too soon
+        }
+        bytes = reinterpret_cast<const char*>(decoder.dic + start);
+        got = decoder.dicPos - start;
+        return true;
+    }
+    bool Finished() const {
+        return method == Method::kStored || status == LZMA_STATUS_FINISHED_WITH_MARK ||
+               status == LZMA_STATUS_MAYBE_FINISHED_WITHOUT_MARK;
+    }
+
+    static constexpr std::size_t kInputSize = std::size_t{256} << 10;
+    ByteSource& in;
+    std::uint64_t at, end;         // the next byte to read, and the data's end
+    std::uint64_t storedLeft = 0;  // of the block, not read yet
+    std::uint32_t rawLeft = 0;     // of the block, not given out yet
+    Method method = Method::kStored;
+    std::vector<char> input;
+    std::size_t inPos = 0, inSize = 0;
+    CLzmaDec decoder;
+    ELzmaStatus status = LZMA_STATUS_NOT_SPECIFIED;
+    std::vector<Byte> dictionary;
+};
+
+PayloadReader::PayloadReader(ByteSource& in, const Payload& payload)
+    : payload_(payload), blocks_(std::make_unique<Blocks>(in, payload.dataStart, payload.end - 4)) {}
+
+PayloadReader::~PayloadReader() = default;
+
+bool PayloadReader::Take(PayloadSink sink, void* context) {
+    if (next_ >= payload_.files.size()) return false;
+    const PayloadFile& file = payload_.files[next_];
+    std::uint64_t left = file.size;
+    std::uint32_t crc = 0;
+    while (left > 0) {
+        const char* bytes = nullptr;
+        std::size_t got = 0;
+        if (!blocks_->Next(static_cast<std::size_t>(std::min<std::uint64_t>(left, kReadChunk)), bytes, got) ||
+            (sink && !sink(context, next_, bytes, got)))
+            return false;
+        crc = Crc(crc, bytes, got);
+        left -= got;
+    }
+    if (crc != file.crc) return false;
+    const std::size_t taken = next_++;
+    return !sink || sink(context, taken, nullptr, 0);
+}
+
+bool PayloadReader::Skip() { return Take(nullptr, nullptr); }
+
+bool PayloadReader::AtEnd() const { return blocks_->AtEnd(); }
 
 PayloadState ReadPayload(ByteSource& in, Payload& payload) {
     payload = Payload{};
@@ -300,25 +348,6 @@ PayloadState ReadPayload(ByteSource& in, Payload& payload) {
     const std::string program = PackedProgram(in, payload, "");
     if (program.empty() || Crc(0, program.data(), program.size()) != payload.programCrc) return PayloadState::kDamaged;
     return PayloadState::kWhole;
-}
-
-bool UnpackPayload(ByteSource& in, const Payload& payload, PayloadSink sink, void* context) {
-    BlockReader blocks(in, payload.dataStart, payload.end - 4);
-    for (std::size_t i = 0; i < payload.files.size(); ++i) {
-        std::uint64_t left = payload.files[i].size;
-        std::uint32_t crc = 0;
-        while (left > 0) {
-            const char* bytes = nullptr;
-            std::size_t got = 0;
-            if (!blocks.Next(static_cast<std::size_t>(std::min<std::uint64_t>(left, kBlockSize)), bytes, got) ||
-                !sink(context, i, bytes, got))
-                return false;
-            crc = Crc(crc, bytes, got);
-            left -= got;
-        }
-        if (crc != payload.files[i].crc || !sink(context, i, nullptr, 0)) return false;
-    }
-    return blocks.AtEnd();
 }
 
 std::string PackedProgram(ByteSource& in, const Payload& payload, const std::string& tail) {

@@ -6,6 +6,7 @@
 
 #include "engine/code_page.h"
 #include "engine/environment.h"
+#include "engine/file_copy_win.h"
 #include "engine/file_delete_win.h"
 #include "engine/files_win.h"
 #include "owned_win.h"
@@ -96,6 +97,13 @@ LONG ExpandInto(const std::string& source, const std::string& temporary) {
     if (!expanding.valid()) return expanding.get();
     in.release();  // the service closes it with its own handle
     return lz.copy(expanding.get(), AsServiceFile(out.get()));
+}
+
+// One search of the source, or for a file still in the payload its record there.
+FileStamp SourceStamp(const std::string& path) {
+    const PayloadFile* file = CopiedPackageFile(path);
+    if (!file) return ReadFileStamp(path);
+    return {true, FileTimeAge(file->writeTime), static_cast<std::int64_t>(file->size)};
 }
 
 std::vector<std::string> CopyFileEntries() { return ReadNumberedValues("CopyFile", "File", Environment().ScriptPath); }
@@ -242,7 +250,9 @@ Outcome FinishFile(Installation& run, CopyEntry& entry, const FileJob& job, unsi
 
     Outcome outcome = Outcome::Copied;
     if (error == ERROR_SHARING_VIOLATION) {
-        ReportRestartFailure(run.view, ReplaceFileAtRestart(entry.source, entry.destination));
+        // From the staged copy, which a source still in the payload has nowhere else.
+        const std::string staged = StagedPath(run.staging.For(entry.destination), entry.destination);
+        ReportRestartFailure(run.view, ReplaceFileAtRestart(staged, entry.destination));
         outcome = Outcome::Scheduled;
     } else if (error != 0) {
         outcome = Outcome::Failed;
@@ -259,7 +269,7 @@ void CopyOne(Installation& run, int n, const std::string& value) {
     if (entry.diskChange) AskForDisk(run, entry.source);
     if (Environment().FromPayload) entry = EntryOnDisk(value, run.state.diskNumber);
     // One search of the source serves the copy decision and the progress in bytes.
-    const FileStamp source = ReadFileStamp(entry.source);
+    const FileStamp source = SourceStamp(entry.source);
     const FileJob job = StartFile(run, entry, source);
     Pause(run);  // the copy goes on meanwhile
     unsigned long error = 0;
@@ -306,7 +316,7 @@ void MeasurePackage(Installation& run) {
     for (const std::string& value : CopyFileEntries()) {
         ++run.state.entryCount;
         if (ParseCopyEntry(value, "").diskChange) ++disk;
-        const std::int64_t size = FileSize(EntryOnDisk(value, disk).source);
+        const std::int64_t size = SourceStamp(EntryOnDisk(value, disk).source).size;
         if (size < 0) run.state.sizeProgress = false;  // e.g. on a later disk: progress by entries
         else run.state.totalBytes += CountedSize(size, run.state.sizeProgress);
     }

@@ -103,9 +103,11 @@ class PackedCase(UnattendedCase):
         cls.work = tempfile.mkdtemp(prefix="kelvo-packed-")
         cls.addClassCleanup(shutil.rmtree, cls.work, ignore_errors=True)
 
-    def packed_example(self, name="example", setup=SETUP):
-        """(package folder, packed program) of the example package."""
+    def packed_example(self, name="example", setup=SETUP, edit=None):
+        """(package folder, packed program) of the example package, edit(folder) done first."""
         folder = example_folder(os.path.join(self.work, name), setup)
+        if edit:
+            edit(folder)
         out = os.path.join(self.work, name + ".exe")
         code, stdout, stderr = pack(out, folder)
         self.assertEqual(code, 0, stdout + stderr)
@@ -165,10 +167,24 @@ class PackedCase(UnattendedCase):
             self.assertEqual(self.read(installed, wine), expected, installed)
 
 
+def copy_sample_twice(folder):
+    """A [CopyFile] entry naming SAMPLE.TXT again after later files: the packed program has
+    passed it in its payload when the run asks for it once more."""
+    path = os.path.join(folder, "SETUP.INI")
+    with open(path, "rb") as f:
+        script = f.read()
+    script = script.replace(b"File6=", b"File7=").replace(b"File5=", b"File6=")
+    script = script.replace(b"\r\nFile6=", b"\r\nFile5=(App)SAMPLE.TXT|\\SAMPLE2.TXT\r\nFile6=", 1)
+    with open(path, "wb") as f:
+        f.write(script)
+    os.utime(path, (PACKAGE_TIME, PACKAGE_TIME))
+
+
 class PackedRoundTrip(PackedCase):
-    """The example package installed through the wizard from its folder in one prefix and
-    packed, from a download folder, in another: both machines end up the same; the packed
-    one then goes through its Add/Remove Programs entry and leaves the machine as before."""
+    """The example package, with one source named twice, installed through the wizard from
+    its folder in one prefix and packed, from a download folder, in another: both machines
+    end up the same; the packed one then goes through its Add/Remove Programs entry and
+    leaves the machine as before."""
 
     def wizard_install(self, wine, exe, answers, cwd=None):
         """The wizard with every default (as install_with_defaults), the questions given."""
@@ -184,7 +200,7 @@ class PackedRoundTrip(PackedCase):
 
     def test_packed_program_installs_and_removes_as_its_folder_does(self):
         packed_wine, folder_wine = self.wine, self.make_wine(self.version, "-folder")
-        folder, packed = self.packed_example()
+        folder, packed = self.packed_example(edit=copy_sample_twice)
         # The folder install reads every disk from one folder (the second disk's file beside).
         shutil.copytree(folder, folder_wine.unix("C:\\pkg"))
         shutil.copy2(os.path.join(folder, "DISK2", "EXTRA.TXT"), folder_wine.unix("C:\\pkg\\EXTRA.TXT"))
@@ -201,6 +217,7 @@ class PackedRoundTrip(PackedCase):
 
         installed = self.assert_same_machines(before, folder_wine, packed_wine)
         self.assertIn(APP + "UNSETUP.INI", installed)
+        self.assertEqual(self.read(APP + "SAMPLE2.TXT", packed_wine), file_bytes(os.path.join(folder, "SAMPLE.TXT")))
         self.assertEqual(self.read("C:\\windows\\UNKELVO.EXE", packed_wine), file_bytes(SETUP))
         # The files that keep the package's time from the folder keep it from the packed program.
         kept = {wine: sorted(path for path in installed if os.stat(wine.unix(path)).st_mtime_ns == PACKAGE_TIME * 10 ** 9)

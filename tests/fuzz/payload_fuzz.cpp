@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(payload.start < payload.dataStart && payload.dataStart < payload.end && payload.end <= size);
     std::vector<std::uint64_t> got(payload.files.size());
     for (const PayloadFile& file : payload.files)
-        FUZZ_CHECK(file.kind != PayloadKind::kPackageFile ||
+        FUZZ_CHECK(file.kind == PayloadKind::kProgramTail ||
                    (!file.name.empty() && file.name.find(':') == std::string::npos && file.name[0] != '\\'));
     auto sink = [&](std::size_t i, const char*, std::size_t count) {
         FUZZ_CHECK(i < got.size());

@@ -2,6 +2,7 @@
 // signed afterwards as a signing tool does, or signed before it was packed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "check/pack.h"
@@ -57,10 +58,11 @@ std::vector<PackFile> Files() {
     std::string text;
     for (int i = 0; i < 2000; ++i) text += "line " + std::to_string(i % 97) + "\r\n";
     return {{"SETUP.INI", "[Setup]\r\n", 0x20, 1},
-            {"EMPTY.TXT", "", 0x21, 2},
-            {"BIG.DAT", Pseudorandom(payload_format::kBlockSize + 50000, 7), 0x20, 3},  // more than a block, and stored
-            {"TEXT.TXT", text, 0x20, 4},
-            {"DISK2\\\x83\x5c.TXT", "second disk", 0x20, 5}};  // a trail byte 0x5C is no delimiter
+            {"EMPTY.TXT", "", 0x21, 2, true},
+            {"BIG.DAT", Pseudorandom(700000, 7), 0x20, 3},  // more than a read, and stored
+            {"TEXT.TXT", text, 0x20, 4, true},
+            {"DISK2\\\x83\x5c.TXT", "second disk", 0x20, 5, true},  // a trail byte 0x5C is no delimiter
+            {"README.TXT", text + "!", 0x20, 6}};
 }
 
 struct Unpacked {
@@ -90,19 +92,24 @@ TEST(Payload, PackedFilesComeBackWithTheirTimesAndAttributesAndTheProgramAsPacke
     const std::string packed = PackPackage({program, 99}, Files());
     ASSERT_FALSE(packed.empty());
     EXPECT_EQ(packed.compare(0, program.size(), program), 0);  // the program first, unchanged
-    EXPECT_LT(packed.size(), program.size() + payload_format::kBlockSize + 50000 + 20000);  // the text compressed
+    EXPECT_LT(packed.size(), program.size() + 700000 + 2000);  // the texts compressed
     const Unpacked read = Read(packed);
     ASSERT_EQ(read.state, PayloadState::kWhole);
     ASSERT_TRUE(read.whole);
     ASSERT_EQ(read.payload.files.size(), Files().size() + 1);
     EXPECT_EQ(read.payload.files[0].kind, PayloadKind::kProgramTail);
     EXPECT_EQ(read.payload.files[0].writeTime, 99u);
-    for (std::size_t i = 0; i < Files().size(); ++i) {
-        const PackFile file = Files()[i];
-        const PayloadFile& entry = read.payload.files[i + 1];
-        EXPECT_EQ(entry.name, file.name);
-        EXPECT_EQ(entry.attributes, file.attributes);
-        EXPECT_EQ(entry.writeTime, file.writeTime);
+    // Taken out before the run, by kind then name; then the copied ones as the run asks for them.
+    std::vector<std::string> order;
+    for (const PayloadFile& entry : read.payload.files) order.push_back(entry.name);
+    EXPECT_EQ(order, (std::vector<std::string>{"SETUP.EXE", "BIG.DAT", "SETUP.INI", "README.TXT", "EMPTY.TXT",
+                                               "TEXT.TXT", "DISK2\\\x83\x5c.TXT"}));
+    for (const PackFile& file : Files()) {
+        const auto entry = std::find_if(read.payload.files.begin(), read.payload.files.end(),
+                                        [&](const PayloadFile& f) { return f.name == file.name; });
+        EXPECT_EQ(entry->kind, file.copied ? PayloadKind::kCopiedFile : PayloadKind::kPackageFile);
+        EXPECT_EQ(entry->attributes, file.attributes);
+        EXPECT_EQ(entry->writeTime, file.writeTime);
         EXPECT_EQ(read.files.at(file.name), file.bytes) << file.name;
     }
     MemorySource source(packed);
@@ -220,14 +227,47 @@ TEST(Payload, RandomBytesAreStoredButTextAmongThemIsStillCompressed) {
     ASSERT_TRUE(read.whole);
     EXPECT_EQ(packed[static_cast<std::size_t>(read.payload.dataStart) + 8], 0);
     EXPECT_EQ(read.files.at("N.BIN"), noise);
-    // A long script beside a few MB of random files, all in one block: the text shrinks.
+    // A long script beside a few MB of random files: the text shrinks.
     std::string script;
     for (int i = 0; i < 8000; ++i) script += "File" + std::to_string(i) + "=(App)data" + std::to_string(i) + ".bin\r\n";
     const std::string big = Pseudorandom(3 << 20, 9);
     const std::string mixed = PackPackage({Program(), 1}, {{"SETUP.INI", script, 0x20, 1}, {"D.BIN", big, 0x20, 1}});
     const Unpacked mixedRead = Read(mixed);
     ASSERT_TRUE(mixedRead.whole);
-    EXPECT_EQ(mixed[static_cast<std::size_t>(mixedRead.payload.dataStart) + 8], 2);
+    EXPECT_EQ(mixed[static_cast<std::size_t>(mixedRead.payload.dataStart) + 8], 0);  // D.BIN first, stored
     EXPECT_LT(mixed.size(), Program().size() + big.size() + script.size() / 2);
     EXPECT_EQ(mixedRead.files.at("D.BIN"), big);
+}
+
+// One LZMA stream longer than its dictionary, read forward once: the dictionary wraps round
+// while files are passed over, taken in pieces, and a sink that fails stops the reader.
+TEST(Payload, TheReaderGoesForwardOnceThroughAStreamLongerThanItsDictionary) {
+    std::string text;
+    for (int i = 0; text.size() < 400000; ++i) text += "copy " + std::to_string(i * 7919 % 100003) + " of it\r\n";
+    std::vector<PackFile> files;
+    for (int i = 0; i < 3; ++i)
+        files.push_back({"F" + std::to_string(i) + ".TXT", text.substr(i * 1000), 0x20, 1, true});
+    const std::string packed = PackPackage({Program(), 1}, files, 64 << 10);
+    MemorySource source(packed);
+    Payload payload;
+    ASSERT_EQ(ReadPayload(source, payload), PayloadState::kWhole);
+    EXPECT_LT(payload.end - payload.dataStart, text.size());
+    PayloadReader reader(source, payload);
+    EXPECT_TRUE(reader.Skip());  // the program's tail
+    EXPECT_TRUE(reader.Skip());  // F0, never written
+    std::string got;
+    auto sink = [&](std::size_t i, const char* bytes, std::size_t count) {
+        EXPECT_EQ(i, 2u);
+        got.append(bytes, count);
+        return true;
+    };
+    ASSERT_TRUE(reader.Take(sink));
+    EXPECT_EQ(got, files[1].bytes);
+    EXPECT_EQ(reader.Next(), 3u);
+    auto refuse = [](std::size_t, const char*, std::size_t) { return false; };
+    EXPECT_FALSE(reader.Take(refuse));
+    PayloadReader again(source, payload);
+    for (std::size_t i = 0; i < payload.files.size(); ++i) EXPECT_TRUE(again.Skip());
+    EXPECT_TRUE(again.AtEnd());
+    EXPECT_FALSE(again.Skip());  // nothing after the last file
 }

@@ -20,9 +20,11 @@ namespace {
 
 // Blocks that shrink by less than this are stored: they are random or compressed already.
 constexpr double kWorthCompressing = 0.97;
-// Files smaller than this go into the LZMA stream whatever they hold: a stored block between
-// two would cut the stream, and the next would start with an empty dictionary.
+// A random file smaller than this stays in the LZMA stream: a stored block would cut it, and
+// the next would start with an empty dictionary.
 constexpr std::size_t kStoredAtLeast = std::size_t{64} << 10;
+// Below this, a file's bytes are too few to tell random from not.
+constexpr std::size_t kJudgedAtLeast = std::size_t{4} << 10;
 // Compressible runs longer than this are cut into blocks of about equal size, compressed at
 // the same time on every processor.
 constexpr std::size_t kLzmaBlock = std::size_t{64} << 20;
@@ -98,9 +100,9 @@ std::string Compress(const char* raw, std::size_t size, std::size_t dictionary) 
 // Gzip files measure 7.999 bits a byte, pictures 7.88 (tried), programs and texts 4.5 to 6.5.
 bool LooksRandom(const std::string& raw) {
     constexpr std::size_t kPiece = std::size_t{64} << 10;
-    if (raw.size() < kStoredAtLeast) return false;
     for (std::size_t at = 0; at < raw.size(); at += kPiece) {
         const std::size_t size = std::min(kPiece, raw.size() - at);
+        if (size < kJudgedAtLeast && at > 0) break;  // too short a tail to judge
         std::size_t counts[256] = {};
         for (std::size_t i = at; i < at + size; ++i) ++counts[static_cast<unsigned char>(raw[i])];
         double bits = 0;
@@ -118,22 +120,47 @@ struct Run {
     bool tryLzma = false;
 };
 
+// fn(i) for every i below count, spread over every processor: what each call gives must not
+// depend on which thread made it.
+template <class Fn>
+void OnEveryProcessor(std::size_t count, Fn fn) {
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i; (i = next++) < count;) fn(i);
+    };
+#if defined(_GLIBCXX_HAS_GTHREADS)
+    const unsigned processors = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+    std::vector<std::thread> threads;
+    for (unsigned t = 1; t < processors; ++t) threads.emplace_back(work);
+    work();
+    for (std::thread& thread : threads) thread.join();
+#else
+    work();  // setupcheck.exe: one thread
+#endif
+}
+
 // Alike files side by side make runs: random ones stored, the others in as few LZMA blocks as
 // the block limits allow.
 std::vector<Run> Runs(const std::vector<const std::string*>& files) {
+    std::vector<char> random(files.size());
+    OnEveryProcessor(files.size(), [&](std::size_t i) { random[i] = LooksRandom(*files[i]); });
     std::vector<Run> runs;
     std::size_t at = 0;
-    for (const std::string* bytes : files) {
-        if (bytes->empty()) continue;  // a block is never empty
-        const bool tryLzma = !LooksRandom(*bytes);
-        if (runs.empty() || runs.back().tryLzma != tryLzma) runs.push_back({at, 0, tryLzma});
-        runs.back().size += bytes->size();
-        at += bytes->size();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::size_t size = files[i]->size();
+        // A few KB of random bytes measure less than 7.9 bits a byte, and a random file cuts the
+        // stream only when it is worth the empty dictionary after it: others go with their run.
+        const bool stored = random[i] && size >= kStoredAtLeast;
+        const bool compressed = !random[i] && size >= kJudgedAtLeast;
+        if (runs.empty() || (stored && runs.back().tryLzma) || (compressed && !runs.back().tryLzma))
+            runs.push_back({at, 0, !stored});
+        runs.back().size += size;
+        at += size;
     }
     std::vector<Run> cut;
     for (const Run& run : runs) {
         const std::size_t limit = run.tryLzma ? kLzmaBlock : kBlockLimit;
-        const std::size_t parts = std::max<std::size_t>(1, (run.size + limit - 1) / limit);
+        const std::size_t parts = (run.size + limit - 1) / limit;  // none for an empty run
         for (std::size_t i = 0, from = run.at; i < parts; ++i) {
             const std::size_t to = run.at + run.size * (i + 1) / parts;
             cut.push_back({from, to - from, run.tryLzma});
@@ -152,22 +179,10 @@ std::string Block(const std::string& stream, const Run& run, std::size_t diction
     return BlockHeader(rawSize, static_cast<std::uint32_t>(compressed.size()), Method::kLzma) + compressed;
 }
 
-// Every block on its own, on every processor: the bytes do not depend on which thread did which.
+// Every block on its own: the bytes do not depend on which thread did which.
 std::string Blocks(const std::string& stream, const std::vector<Run>& runs, std::size_t dictionary) {
     std::vector<std::string> blocks(runs.size());
-    std::atomic<std::size_t> next{0};
-    auto work = [&] {
-        for (std::size_t i; (i = next++) < blocks.size();) blocks[i] = Block(stream, runs[i], dictionary);
-    };
-#if defined(_GLIBCXX_HAS_GTHREADS)
-    const unsigned count = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
-    std::vector<std::thread> threads;
-    for (unsigned t = 1; t < count; ++t) threads.emplace_back(work);
-    work();
-    for (std::thread& thread : threads) thread.join();
-#else
-    work();  // setupcheck.exe: one thread
-#endif
+    OnEveryProcessor(runs.size(), [&](std::size_t i) { blocks[i] = Block(stream, runs[i], dictionary); });
     std::string out;
     for (const std::string& block : blocks) out += block;
     return out;

@@ -74,6 +74,7 @@ int AnswerSwitches(const Switches& switches) {
 int RunWithoutUser(RunUi ui) {
     frmMain().KeepHidden();
     if (ui == RunUi::Quiet) {
+        SkipPauses();
         frmBack().KeepHidden();
         frmMain().RunUnattended();
     } else {

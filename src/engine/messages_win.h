@@ -22,3 +22,6 @@ bool ProcessMessages();
 void WaitWithMessages(HANDLE handle);
 // Sleeps about the given time while handling window messages.
 void PauseWithMessages(unsigned milliseconds);
+// From now on a pause only handles the messages waiting: in a run nobody watches (/quiet),
+// the pauses that pace what the windows show would only make it slower.
+void SkipPauses();

@@ -1,4 +1,4 @@
-; The comparison installer of bench/pack_size.py and bench/packed_speed.py: every file of a
+; The comparison installer of bench/pack_size.py and bench/packed_install.py: every file of a
 ; package folder but setup.exe and SETUP.INI, installed silently. NSIS defaults otherwise:
 ; zlib, each file compressed on its own, and the start-up CRC check of the installer.
 ;   makensis -DPKGDIR=<package folder> -DOUTFILE=<installer> [-DINSTDIR=C:\Dir] [-DSOLID_LZMA] bench/nsis/compressed.nsi

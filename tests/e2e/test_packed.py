@@ -445,3 +445,46 @@ class PlantedBesidePacked(PackedCase):
         self.assertEqual(code, 0, log)
         self.assert_installed_from(wine, folder)
         self.assertEqual(planted_loads(wine), "")
+
+
+class PackedOutOfOrder(PackedCase):
+    """A run that asks for the payload's files out of its order: a source passed over while an
+    existing newer file is kept and asked for later, one asked again after its first copy was
+    overwritten. Each destination gets the bytes a folder install gives it, and Temp keeps nothing."""
+
+    FILES = {"A.TXT": b"first file\r\n" * 300, "B.TXT": b"second file, newer\r\n" * 200,
+             "C.TXT": b"third file\r\n" * 100}
+    SCRIPT = ["[Title]", "Setup=順序", "Program=順序", "[DefaultFolder]", "Folder=C:\\Order\\", "[CopyFile]",
+              "File1=(App)A.TXT",          # kept: a newer A.TXT is there
+              "File2=(App)B.TXT",          # A is passed over in the payload
+              "File3=(App)A.TXT|\\A2.TXT",  # A after B
+              "File4=(App)C.TXT",
+              "File5=(App)B.TXT|\\C.TXT",   # B again, over C (B is newer)
+              "File6=(App)C.TXT|\\C2.TXT"]  # C again, its first copy no longer C
+
+    def test_files_asked_for_out_of_order_or_twice_get_their_own_bytes(self):
+        wine = self.wine
+        folder = os.path.join(self.work, "order")
+        os.makedirs(folder)
+        for name, data in self.FILES.items():
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(data)
+            newer = 86400 if name == "B.TXT" else 0
+            os.utime(os.path.join(folder, name), (PACKAGE_TIME + newer, PACKAGE_TIME + newer))
+        with open(os.path.join(folder, "SETUP.INI"), "wb") as f:
+            f.write(sjis("\r\n".join(self.SCRIPT) + "\r\n"))
+        shutil.copy(SETUP, os.path.join(folder, "setup.exe"))
+        out = os.path.join(self.work, "order.exe")
+        code, stdout, stderr = pack(out, folder)
+        self.assertEqual(code, 0, stdout + stderr)
+        os.makedirs(wine.unix("C:\\Order"))
+        with open(wine.unix("C:\\Order\\A.TXT"), "wb") as f:
+            f.write(b"installed before, newer")
+
+        code, log = self.quiet_install(wine, self.download(wine, out), "終了コード: 0（完了）")
+        self.assertEqual(code, 0, log)
+        expected = {"A.TXT": b"installed before, newer", "A2.TXT": self.FILES["A.TXT"], "B.TXT": self.FILES["B.TXT"],
+                    "C.TXT": self.FILES["B.TXT"], "C2.TXT": self.FILES["C.TXT"]}
+        for name, data in expected.items():
+            self.assertEqual(self.read("C:\\Order\\" + name, wine), data, name)
+        self.assertEqual(work_folders(wine), [])

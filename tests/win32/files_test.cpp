@@ -209,7 +209,10 @@ TEST_P(CopyIntoPlaceTest, AFailedCopyLeavesThePreviousVersionAndAHeldOneIsAShari
     EXPECT_EQ(Copy(dir_ / "src.txt", dir_ / "dst.txt"), static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
     CloseHandle(held);
     EXPECT_EQ(ReadFile(dir_ / "dst.txt"), "version 1");
-    EXPECT_EQ(CountEntries(dir_ / "~KSCOPY\\"), 0);
+    // The new bytes stay staged for the replacement at restart, until the staging folders go.
+    EXPECT_EQ(ReadFile(dir_ / "~KSCOPY\\dst.txt"), "version 2");
+    staging_.RemoveAll();
+    EXPECT_EQ(CountEntries(dir_.path()), 3);
 }
 
 INSTANTIATE_TEST_SUITE_P(Platforms, CopyIntoPlaceTest, ::testing::Values(WindowsFamily::Nt, WindowsFamily::NotNt));

@@ -72,9 +72,10 @@ class CutShortCase(UninstallCase):
         return log
 
     def start_setup(self, setup, name="setup"):
-        """Starts an unattended installation; returns the process and its log's path."""
+        """Starts an unattended installation; returns the process and its log's path. /passive,
+        not /quiet: its steps keep the script's pace, which leaves room to act between entries."""
         log = self.new_log(name)
-        return self.wine.start(self.wine.unix(setup), "/quiet", "/log", log), log
+        return self.wine.start(self.wine.unix(setup), "/passive", "/log", log), log
 
     def run_setup(self, setup, watch=()):
         """Runs an installation to its end: (exit code, log text, when each text of watch

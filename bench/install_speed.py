@@ -1068,6 +1068,17 @@ class CopyLoopTest(unittest.TestCase):
         self.assertEqual(self.wine.run(COPYLOOP).returncode, 2)
 
 
+def run_bench(parser, benchmark, module):
+    """A bench's command line: --self-test runs the module's own tests, else benchmark(args)
+    runs and its result is the exit code."""
+    parser.add_argument("--self-test", action="store_true", help="test the benchmark's own parts")
+    args = parser.parse_args()
+    if args.self_test:
+        sys.argv = sys.argv[:1]
+        unittest.main(module=module, verbosity=2)
+    sys.exit(benchmark(args))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--rounds", type=int, default=3, help="rounds at most (default 3)")
@@ -1078,12 +1089,7 @@ def main():
     parser.add_argument("--no-quiet", dest="quiet", action="store_false",
                         help="skip the second, unpolled setup run of each round")
     parser.add_argument("--keep", action="store_true", help="keep the Wine prefix afterwards")
-    parser.add_argument("--self-test", action="store_true", help="test the benchmark's own parts")
-    args = parser.parse_args()
-    if args.self_test:
-        sys.argv = sys.argv[:1]
-        unittest.main(module=__name__, verbosity=2)
-    sys.exit(benchmark(args))
+    run_bench(parser, benchmark, __name__)
 
 
 if __name__ == "__main__":

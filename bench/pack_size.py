@@ -554,12 +554,7 @@ def main():
     parser.add_argument("--zopfli-iterations", type=int, default=15)
     parser.add_argument("--no-many", dest="many", action="store_false",
                         help="skip the 10,000-file package (200 MB written, packed and built by makensis)")
-    parser.add_argument("--self-test", action="store_true", help="test the benchmark's own parts")
-    args = parser.parse_args()
-    if args.self_test:
-        sys.argv = sys.argv[:1]
-        unittest.main(module=__name__, verbosity=2)
-    sys.exit(benchmark(args))
+    speed.run_bench(parser, benchmark, __name__)
 
 
 if __name__ == "__main__":

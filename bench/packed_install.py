@@ -275,12 +275,7 @@ def main():
     parser.add_argument("--setup", default=os.path.join(BUILD, "setup.exe"),
                         help="the setup.exe of the packages (default: the one in the build folder)")
     parser.add_argument("--setupcheck", default=ps.SETUPCHECK, help="the native setupcheck (default build/native)")
-    parser.add_argument("--self-test", action="store_true", help="test the benchmark's own parts")
-    args = parser.parse_args()
-    if args.self_test:
-        sys.argv = sys.argv[:1]
-        unittest.main(module=__name__, verbosity=2)
-    sys.exit(benchmark(args))
+    speed.run_bench(parser, benchmark, __name__)
 
 
 if __name__ == "__main__":
